@@ -1,0 +1,59 @@
+// Storing the run parameters, loading the unit factors, starting the run.
+#include "app/SAEAppWrapper.h"
+
+#include <string>
+
+#include "common/Platform.h"
+#include "common/RuntimeError.h"
+#include "common/TextConversion.h"
+#include "common/UnitFactors.h"
+#include "pipeline/cProcess.h"
+
+namespace {
+
+const std::string& Field(const std::vector<std::string>& params, std::size_t index) {
+  if (index >= params.size()) {
+    Raise(ErrorNumber::SubscriptOutOfRange, "command-line field " + std::to_string(index + 1) + " of 10 is missing");
+  }
+  return params[index];
+}
+
+}  // namespace
+
+void SAEAppWrapper::SetParams(const std::vector<std::string>& params) {
+  FileLocation = Field(params, 0);
+  Calibration = TextToBoolean(Field(params, 1), "field 2 (CALIBRATE)");
+  ZeroFiles = TextToBoolean(Field(params, 2), "field 3 (ZERO)");
+  CorrectTemperature = true;
+  CorrectPressure = true;
+  CalculateWindSpeed = true;
+  FilterData = true;
+  FinalSolver = true;
+  LimitData = false;
+  MinSpeed = Field(params, 3);
+  MaxSpeed = Field(params, 4);
+  RollingWeight = Field(params, 5);
+  Temperature = Field(params, 6);
+  Barometer = Field(params, 7);
+  FrontalArea = Field(params, 8);
+  ConstrainedCD = Field(params, 9);
+  SaveSAEOutput = true;
+  if (!ConstrainedCD.empty()) Constrained = true;
+  LoadResources();
+}
+
+void SAEAppWrapper::LoadResources() {
+  UnitFactorSet& factors = UnitFactors();
+  factors.AreaFactor = TextToNumber(LoadResourceString(1111), "string resource 1111");
+  factors.TemperatureCode = LoadResourceString(1112);
+  factors.PressureFactor = TextToNumber(LoadResourceString(1113), "string resource 1113");
+  factors.WeightFactor = TextToNumber(LoadResourceString(1114), "string resource 1114");
+  factors.SpeedFactor = TextToNumber(LoadResourceString(1115), "string resource 1115");
+  factors.ForceFactor = TextToNumber(LoadResourceString(1116), "string resource 1116");
+}
+
+void SAEAppWrapper::Process() {
+  cProcess process;
+  process.RunProcess(*this);
+  reportSaveFailed_ = process.ReportSaveFailed();
+}

@@ -1,0 +1,50 @@
+// The application object: the run parameters and switches of one run, the
+// unit factors, and the start of the pipeline. The pipeline reads the
+// parameters through it and writes the results cAero, cTotal and CD back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class SAEAppWrapper {
+ public:
+  std::string FrontalArea;    // ft²
+  std::string RollingWeight;  // lb
+  std::string Barometer;      // inHg
+  std::string Temperature;    // in the unit named by TemperatureCode
+  std::string MaxSpeed;       // mph
+  std::string MinSpeed;       // mph
+  bool ZeroFiles = false;
+  bool Calibration = false;
+  bool FilterData = false;
+  bool LimitData = false;
+  bool FinalSolver = false;
+  bool CorrectTemperature = false;
+  bool CorrectPressure = false;
+  bool CorrectMass = false;
+  bool CalculateWindSpeed = false;
+  std::string FileLocation;  // test folder, no trailing separator
+  std::string aMech;         // declared result; never filled
+  std::string bMech;         // declared result; never filled
+  std::string cAero;
+  std::string cTotal;
+  std::string CD;
+  bool SaveSAEOutput = false;
+  bool Constrained = false;
+  std::string ConstrainedCD;
+
+  // Stores the ten command-line fields (index 0 first), fixes the other
+  // switches and loads the unit factors. A missing field is error 9.
+  void SetParams(const std::vector<std::string>& params);
+  // Fills the unit factors from the string resources 1111 to 1116.
+  void LoadResources();
+  // Runs the whole analysis with a new pipeline object.
+  void Process();
+
+  // Whether the last Process could not write its report; the entry point
+  // turns it into its exit status.
+  bool ReportSaveFailed() const { return reportSaveFailed_; }
+
+ private:
+  bool reportSaveFailed_ = false;
+};

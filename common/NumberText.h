@@ -1,0 +1,24 @@
+// The two ways the program writes numbers into text: NumberText, the plain
+// form used for value items and result texts, and the fixed formats such as
+// "0.00" and "0.000000". Both start from the value rounded to 15 significant
+// digits and never depend on the locale.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// " .345", "-1.5", " 20", " 0", " 1E-05", " 1.23456789012346E+15": a blank
+// (or a minus sign) first, at most 15 significant digits, no trailing zeros,
+// no zero before the point below 1, E notation where %.15g would use it.
+std::string NumberText(double value);
+
+// Formats with a pattern "0" or "0." followed by zeros: at least one digit
+// before the point, exactly as many decimals as the pattern has zeros after
+// it, the 15-digit decimal form rounded half away from zero, "-" for negative
+// values (also when they round to zero), no blank. Any other pattern is error 5.
+std::string FormatFixed(double value, std::string_view pattern);
+
+#include "common/Real.h"
+
+inline std::string NumberText(Real value) { return NumberText(value.value()); }
+inline std::string FormatFixed(Real value, std::string_view pattern) { return FormatFixed(value.value(), pattern); }

@@ -1,0 +1,30 @@
+// The thin layer over what the platform provides: the program's string
+// resources, the message box, the current date and time in the report's
+// form and the program's own version. Nothing else in the program touches
+// these facilities directly.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+// The text of string resource `id`; an id the program does not have is error 5.
+std::string LoadResourceString(int id);
+
+// A message box with one OK button: one line "title: text" on standard
+// error. There is no desktop, so nothing waits for the user.
+void ShowMessageBox(std::string_view title, std::string_view text);
+
+// "Dec 5 2026": English three-letter month, day without leading zero, year.
+std::string FormatReportDate(const std::tm& when);
+// "3:49:19 PM": hour without leading zero, minutes and seconds, AM or PM.
+std::string FormatReportTime(const std::tm& when);
+// The current local date and time.
+std::tm CurrentLocalTime();
+
+struct ProgramVersion {
+  int major;
+  int minor;
+  int revision;
+};
+constexpr ProgramVersion kProgramVersion{1, 0, 2};

@@ -1,0 +1,50 @@
+// Text output with the platform's file errors.
+#include "common/TextFile.h"
+
+#include <cerrno>
+
+#include "common/RuntimeError.h"
+
+void RaiseFileError(int errnoValue, const std::string& path) {
+  switch (errnoValue) {
+    case ENOENT:
+    case ENOTDIR:
+      Raise(ErrorNumber::PathNotFound, path);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      Raise(ErrorNumber::PermissionDenied, path);
+    default:
+      Raise(ErrorNumber::PathFileAccessError, path);
+  }
+}
+
+TextFile::TextFile(const std::string& path, Mode mode) : path_(path) {
+  errno = 0;
+  file_ = std::fopen(path.c_str(), mode == Mode::Replace ? "wb" : "ab");
+  if (file_ == nullptr) RaiseFileError(errno, path_);
+}
+
+TextFile::~TextFile() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void TextFile::Write(std::string_view text) {
+  if (file_ == nullptr) Raise(ErrorNumber::PathFileAccessError, path_ + ": file is closed");
+  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
+    RaiseFileError(errno, path_);
+  }
+}
+
+void TextFile::WriteLine(std::string_view text) {
+  Write(text);
+  Write("\r\n");
+}
+
+void TextFile::Close() {
+  if (file_ == nullptr) return;
+  std::FILE* file = file_;
+  file_ = nullptr;
+  errno = 0;
+  if (std::fclose(file) != 0) RaiseFileError(errno, path_);
+}

@@ -1,0 +1,32 @@
+// A text file written line by line with CR LF line ends, created or replaced,
+// or opened for appending. Failures raise the file errors: 76 for a missing
+// folder, 70 when access is refused, 75 for anything else.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+class TextFile {
+ public:
+  enum class Mode { Replace, Append };
+
+  TextFile(const std::string& path, Mode mode);
+  ~TextFile();
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+
+  // Writes the text; nothing is added.
+  void Write(std::string_view text);
+  // Writes the text and a carriage return and line feed.
+  void WriteLine(std::string_view text = {});
+  // Flushes and closes; an error while flushing is raised here.
+  void Close();
+
+ private:
+  std::string path_;
+  std::FILE* file_ = nullptr;
+};
+
+// The file error for an errno value of a failed operation on `path`.
+[[noreturn]] void RaiseFileError(int errnoValue, const std::string& path);

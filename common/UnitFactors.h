@@ -1,0 +1,21 @@
+// The six unit factors shared by the whole program. Written once when the
+// run parameters are set, read everywhere afterwards. It lives here rather
+// than with the application object so that the run-file reader can read
+// SpeedFactor without depending on the application.
+#pragma once
+
+#include <string>
+
+#include "common/Real.h"
+
+struct UnitFactorSet {
+  Real AreaFactor;          // m² per ft²
+  std::string TemperatureCode;  // C, F, K or R: unit of the Temperature parameter
+  Real PressureFactor;      // kPa per inHg
+  Real WeightFactor;        // N per lb
+  Real SpeedFactor;         // m/s per mph
+  Real ForceFactor;         // N per lbf
+};
+
+// The one instance of the process. Before LoadResources runs every factor is 0.
+UnitFactorSet& UnitFactors();
