@@ -1,0 +1,192 @@
+// The sample collection: adding and addressing samples, the reduction of a
+// run file's raw samples to one-second samples, and loading a run-file set.
+#include "data/CDataCol.h"
+
+#include <cmath>
+#include <string>
+
+#include "calibration/CCalibrator.h"
+#include "common/NumberText.h"
+#include "common/RuntimeError.h"
+#include "common/UnitFactors.h"
+#include "data/RunFileReader.h"
+
+CDataCol::SampleRef CDataCol::Add(Real V, Real Vr, Real Yaw, Int16 run, Real delta, Real time) {
+  ++addCounter_;
+  auto sample = std::make_shared<CMeasurement>();
+  sample->nID = addCounter_;
+  sample->dVehicleSpeed = V;
+  sample->dWindSpeed = Vr;
+  sample->dAngle = Yaw;
+  sample->nRun = run;
+  sample->dDelta = delta;
+  sample->nTime = Int16::FromDouble(time.value());
+  sample->nRunDir = (run % 2 == 1) ? 1 : -1;
+  colSamples_.push_back(sample);
+  return sample;
+}
+
+void CDataCol::Delete(Int16 Index) {
+  Item(static_cast<long>(Index.value()));
+  colSamples_.erase(colSamples_.begin() + (Index.value() - 1));
+}
+
+const CDataCol::SampleRef& CDataCol::Item(long Index) const {
+  if (Index < 1 || Index > Count()) {
+    Raise(ErrorNumber::SubscriptOutOfRange,
+          "position " + std::to_string(Index) + " of a collection of " + std::to_string(Count()));
+  }
+  return colSamples_[static_cast<std::size_t>(Index - 1)];
+}
+
+const CDataCol::SampleRef& CDataCol::Item(Real Index) const {
+  const double position = Index.value();
+  if (position != std::floor(position) || position < 1.0 || position > static_cast<double>(Count())) {
+    Raise(ErrorNumber::SubscriptOutOfRange, "position " + NumberText(position) + " of a collection");
+  }
+  return Item(static_cast<long>(position));
+}
+
+void CDataCol::Reduce(Int16 run, const CDataCol& temp, bool calcDelta) {
+  const long N = temp.Count();
+  const Real R = Real(nSampleRate);
+  const double G = std::floor((Real(static_cast<double>(N - 1)) / R).value()) - 1.0;
+  const long rate = nSampleRate.value();
+  for (Int16 i = 1; i.value() <= G; ++i) {
+    const long ri = rate * i.value();
+    Real speedSum = 0.0;
+    Real windSum = 0.0;
+    Real yawSum = 0.0;
+    for (long p = ri - 1; p <= ri + rate - 2; ++p) {
+      const CMeasurement& m = temp[p];
+      speedSum += m.dVehicleSpeed;
+      windSum += m.dWindSpeed;
+      yawSum += m.dAngle;
+    }
+    const Real meanSpeed = speedSum / R;
+    const Real meanWind = windSum / R;
+    const Real meanYaw = yawSum / R;
+
+    Real delta = 0.0;
+    if (calcDelta) {
+      // Trapezoidal mean speeds over the second before and the second after
+      // position R·i + 1; their difference is the speed lost in one second.
+      const long b = (i.value() - 1) * rate;
+      Real A1 = 0.0;
+      for (long k = 1; k <= rate + 1; ++k) {
+        const Real w = (k == 1 || k == rate + 1) ? 0.5 : 1.0;
+        A1 += w * temp[b + k].dVehicleSpeed / R;
+      }
+      Real A2 = 0.0;
+      for (long k = rate + 1; k <= 2 * rate + 1; ++k) {
+        const Real w = (k == rate + 1 || k == 2 * rate + 1) ? 0.5 : 1.0;
+        A2 += w * temp[b + k].dVehicleSpeed / R;
+      }
+      delta = A1 - A2;
+    }
+    Add(meanSpeed, meanWind, meanYaw, run, delta, Real(i));
+    if (i.value() == Int16::kMax) break;
+  }
+}
+
+void CDataCol::Load(const std::string& sFile, CCalibrator& cal, Real offset) {
+  Int16 n = 0;
+  for (;;) {
+    ++n;
+    const std::string fileName = sFile + "." + std::to_string(n.value());
+    CDataCol temp;
+    if (ReadRunFile(fileName, n, temp, offset) == 0) break;
+    cal.Adjust(temp);
+    Reduce(n, temp, true);
+  }
+  totalRun = n - 1;
+}
+
+Int16 CDataCol::ReadRunFile(const std::string& fileName, Int16 run, CDataCol& temp, Real offset) {
+  std::string text;
+  if (!ReadRunFileText(fileName, text)) return 0;
+  const Real speedFactor = UnitFactors().SpeedFactor;
+  ForEachRunFileRecord(text, fileName, [&](double a, double b, double c) {
+    temp.Add(Real(a) * speedFactor, Real(b) * speedFactor, Real(c) - offset, run);
+  });
+  return 1;
+}
+
+CDataCol::SampleRef CDataCol::Average() const {
+  auto s = std::make_shared<CMeasurement>();
+  for (const CMeasurement& m : *this) {
+    if (m.nRun <= 0) continue;
+    ++s->nRun;
+    s->dAngle += m.dAngle;
+    s->dVehicleSpeed += m.dVehicleSpeed;
+    s->dWindSpeed += m.dWindSpeed;
+    s->dDelta += m.dDelta;
+  }
+  s->dAngle /= Real(s->nRun);
+  s->dVehicleSpeed /= Real(s->nRun);
+  s->dWindSpeed /= Real(s->nRun);
+  s->dDelta /= Real(s->nRun);
+  return s;
+}
+
+void CDataCol::RunAverage(CDataCol& newData) const {
+  for (Int16 r = 1; r <= totalRun; ++r) {
+    newData.Add(0.0, 0.0, 0.0, r, 0.0, 0.0);
+    newData[r.value()].nRun = 0;
+    if (r.value() == Int16::kMax) break;
+  }
+  for (const CMeasurement& m : *this) {
+    if (m.nRun <= 0) continue;
+    CMeasurement& a = newData[m.nRun.value()];
+    ++a.nRun;
+    a.dAngle += m.dAngle;
+    a.dVehicleSpeed += m.dVehicleSpeed;
+    a.dWindSpeed += m.dWindSpeed;
+    a.dDelta += m.dDelta;
+  }
+  for (CMeasurement& a : newData) {
+    a.dAngle /= Real(a.nRun);
+    a.dVehicleSpeed /= Real(a.nRun);
+    a.dWindSpeed /= Real(a.nRun);
+    a.dDelta /= Real(a.nRun);
+  }
+}
+
+void CDataCol::StdDiv(const CDataCol& runAvg, CDataCol& deviation) const {
+  for (Int16 r = 1; r <= totalRun; ++r) {
+    deviation.Add(0.0, 0.0, 0.0, 0, 0.0, 0.0);
+    if (r.value() == Int16::kMax) break;
+  }
+  for (const CMeasurement& m : *this) {
+    if (m.nRun <= 0) continue;
+    const long r = m.nRun.value();
+    const CMeasurement& a = runAvg[r];
+    CMeasurement& d = deviation[r];
+    d.dAngle += Pow(a.dAngle - m.dAngle, 2.0);
+    d.dVehicleSpeed += Pow(a.dVehicleSpeed - m.dVehicleSpeed, 2.0);
+    d.dWindSpeed += Pow(a.dWindSpeed - m.dWindSpeed, 2.0);
+    d.dDelta += Pow(a.dDelta - m.dDelta, 2.0);
+  }
+  for (CMeasurement& d : deviation) {
+    const Int16 c = runAvg[d.nID.value()].nRun;
+    const Real divisor = Real(c - 1);
+    d.dAngle = Sqrt(d.dAngle / divisor);
+    d.dVehicleSpeed = Sqrt(d.dVehicleSpeed / divisor);
+    d.dWindSpeed = Sqrt(d.dWindSpeed / divisor);
+    d.dDelta = Sqrt(d.dDelta / divisor);
+    d.nRun = 1;
+  }
+}
+
+void CDataCol::LimitData(Real minV, Real maxV, Real minVr, Real maxVr, Real minYaw, Real maxYaw) {
+  for (CMeasurement& m : *this) {
+    if (m.nRun <= 0) continue;
+    if (m.dVehicleSpeed < minV || m.dVehicleSpeed > maxV) {
+      m.nRun = -1;
+    } else if (m.dWindSpeed < minVr || m.dWindSpeed > maxVr) {
+      m.nRun = -1;
+    } else if (m.dAngle < minYaw || m.dAngle > maxYaw) {
+      m.nRun = -1;
+    }
+  }
+}

@@ -1,0 +1,82 @@
+// Reading run files: the probe that treats a missing or empty file as the
+// end of a set, and the tokenizer that turns the file's text into records of
+// three numbers. Separators are commas, line ends (CR LF, LF or CR) and runs
+// of blanks and tabs between two items; a field that is not a number reads
+// 0 and an empty line is one field of value 0.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/RuntimeError.h"
+#include "common/TextConversion.h"
+
+// Reads the whole run file into `text`. Returns false when the file does not
+// exist or is empty; an empty file is deleted. File errors: 76 for a missing
+// folder, 70 when access is refused, 75 for anything else.
+bool ReadRunFileText(const std::string& fileName, std::string& text);
+
+// The value of one field; a field too large for a double is error 6.
+double RunFileFieldValue(std::string_view field, const std::string& fileName, long line);
+
+// Calls onRecord(a, b, c) for every record of three fields, in file order.
+// A record cut short by the end of the text is error 62, raised after the
+// complete records before it have been handed out.
+template <typename OnRecord>
+void ForEachRunFileRecord(std::string_view text, const std::string& fileName, OnRecord&& onRecord) {
+  double fields[3];
+  int count = 0;
+  long line = 0;
+  long recordLine = 0;
+  auto emit = [&](double value) {
+    if (count == 0) recordLine = line;
+    fields[count++] = value;
+    if (count == 3) {
+      count = 0;
+      onRecord(fields[0], fields[1], fields[2]);
+    }
+  };
+  auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    ++line;
+    const char* lineEnd = p;
+    while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
+    const char* next = lineEnd;
+    if (next < end) next += (*next == '\r' && next + 1 < end && next[1] == '\n') ? 2 : 1;
+
+    // One line: pieces between commas, each split further at runs of blanks.
+    const char* q = p;
+    while (q < lineEnd && isBlank(*q)) ++q;
+    if (q == lineEnd) {
+      emit(0.0);
+    } else {
+      const char* piece = p;
+      for (;;) {
+        const char* pieceEnd = piece;
+        while (pieceEnd < lineEnd && *pieceEnd != ',') ++pieceEnd;
+        const char* s = piece;
+        bool any = false;
+        while (s < pieceEnd) {
+          while (s < pieceEnd && isBlank(*s)) ++s;
+          if (s == pieceEnd) break;
+          const char* e = s;
+          while (e < pieceEnd && !isBlank(*e)) ++e;
+          emit(RunFileFieldValue(std::string_view(s, static_cast<std::size_t>(e - s)), fileName, line));
+          any = true;
+          s = e;
+        }
+        if (!any) emit(0.0);
+        if (pieceEnd == lineEnd) break;
+        piece = pieceEnd + 1;
+      }
+    }
+    p = next;
+  }
+  if (count != 0) {
+    Raise(ErrorNumber::InputPastEndOfFile,
+          fileName + ", line " + std::to_string(recordLine) + ": the file ends inside a record");
+  }
+}
