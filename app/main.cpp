@@ -6,6 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "app/SAEAppWrapper.h"
+#include "common/Platform.h"
 #include "common/RuntimeError.h"
 
 int main(int argc, char** argv) {
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  KeepFreedMemoryForReuse();
   bool settingParameters = true;
   try {
     SAEAppWrapper app;

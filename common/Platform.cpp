@@ -2,6 +2,8 @@
 // line on standard error, and the report's date and time.
 #include "common/Platform.h"
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <string>
 
@@ -58,4 +60,11 @@ std::tm CurrentLocalTime() {
   std::tm local{};
   localtime_r(&now, &local);
   return local;
+}
+
+void KeepFreedMemoryForReuse() {
+#if defined(__GLIBC__)
+  mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+  mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+#endif
 }

@@ -22,6 +22,11 @@ std::string FormatReportTime(const std::tm& when);
 // The current local date and time.
 std::tm CurrentLocalTime();
 
+// Keeps freed memory in the process for the next run file instead of
+// handing it back to the system after every file, which would make each
+// file pay again for touching fresh pages.
+void KeepFreedMemoryForReuse();
+
 struct ProgramVersion {
   int major;
   int minor;

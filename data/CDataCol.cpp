@@ -13,7 +13,7 @@
 
 CDataCol::SampleRef CDataCol::Add(Real V, Real Vr, Real Yaw, Int16 run, Real delta, Real time) {
   ++addCounter_;
-  auto sample = std::make_shared<CMeasurement>();
+  SampleRef sample = NewSample();
   sample->nID = addCounter_;
   sample->dVehicleSpeed = V;
   sample->dWindSpeed = Vr;
@@ -22,8 +22,19 @@ CDataCol::SampleRef CDataCol::Add(Real V, Real Vr, Real Yaw, Int16 run, Real del
   sample->dDelta = delta;
   sample->nTime = Int16::FromDouble(time.value());
   sample->nRunDir = (run % 2 == 1) ? 1 : -1;
-  colSamples_.push_back(sample);
-  return sample;
+  colSamples_.push_back(std::move(sample));
+  return colSamples_.back();
+}
+
+CDataCol::SampleRef CDataCol::NewSample() {
+  // Samples are carved from blocks so that a run file of thousands of
+  // records costs a few allocations; each reference keeps its block alive.
+  constexpr std::size_t kBlock = 256;
+  if (!block_ || blockUsed_ == kBlock) {
+    block_ = std::shared_ptr<CMeasurement[]>(new CMeasurement[kBlock]);
+    blockUsed_ = 0;
+  }
+  return SampleRef(block_, &block_[blockUsed_++]);
 }
 
 void CDataCol::Delete(Int16 Index) {
@@ -103,10 +114,10 @@ void CDataCol::Load(const std::string& sFile, CCalibrator& cal, Real offset) {
 }
 
 Int16 CDataCol::ReadRunFile(const std::string& fileName, Int16 run, CDataCol& temp, Real offset) {
-  std::string text;
+  RunFileText text;
   if (!ReadRunFileText(fileName, text)) return 0;
   const Real speedFactor = UnitFactors().SpeedFactor;
-  ForEachRunFileRecord(text, fileName, [&](double a, double b, double c) {
+  ForEachRunFileRecord(text.view(), fileName, [&](double a, double b, double c) {
     temp.Add(Real(a) * speedFactor, Real(b) * speedFactor, Real(c) - offset, run);
   });
   return 1;

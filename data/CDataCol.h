@@ -70,6 +70,10 @@ class CDataCol {
   // 1 when the file was read into `temp`, 0 when it is missing or empty.
   Int16 ReadRunFile(const std::string& fileName, Int16 run, CDataCol& temp, Real offset);
 
+  SampleRef NewSample();
+
   std::vector<SampleRef> colSamples_;
   Int16 addCounter_ = 0;
+  std::shared_ptr<CMeasurement[]> block_;
+  std::size_t blockUsed_ = 0;
 };

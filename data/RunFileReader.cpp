@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <memory>
 
 #include "common/TextFile.h"
 
@@ -32,7 +34,7 @@ class FileDescriptor {
 
 }  // namespace
 
-bool ReadRunFileText(const std::string& fileName, std::string& text) {
+bool ReadRunFileText(const std::string& fileName, RunFileText& text) {
   // The probe opens the file for reading and writing, which creates it when
   // it does not exist; a file we may only read is opened for reading.
   int fd = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
@@ -55,12 +57,19 @@ bool ReadRunFileText(const std::string& fileName, std::string& text) {
     return false;
   }
 
-  text.clear();
-  text.resize(static_cast<std::size_t>(info.st_size));
+  // The buffer is not zero-filled first: the file fills it. One byte more
+  // than the file's length tells a file that grew since fstat.
+  std::size_t capacity = static_cast<std::size_t>(info.st_size) + 1;
+  auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
   std::size_t used = 0;
   for (;;) {
-    if (used == text.size()) text.resize(text.size() * 2);
-    const ssize_t got = ::read(file.get(), text.data() + used, text.size() - used);
+    if (used == capacity) {
+      auto larger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+      std::memcpy(larger.get(), buffer.get(), used);
+      buffer = std::move(larger);
+      capacity *= 2;
+    }
+    const ssize_t got = ::read(file.get(), buffer.get() + used, capacity - used);
     if (got < 0) {
       if (errno == EINTR) continue;
       RaiseFileError(errno, fileName);
@@ -68,7 +77,7 @@ bool ReadRunFileText(const std::string& fileName, std::string& text) {
     if (got == 0) break;
     used += static_cast<std::size_t>(got);
   }
-  text.resize(used);
+  text.Assign(std::move(buffer), used);
   return true;
 }
 

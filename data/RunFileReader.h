@@ -5,16 +5,31 @@
 // 0 and an empty line is one field of value 0.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "common/RuntimeError.h"
 #include "common/TextConversion.h"
 
+// The whole text of a run file, read in one piece.
+class RunFileText {
+ public:
+  std::string_view view() const { return {data_.get(), size_}; }
+  void Assign(std::unique_ptr<char[]> data, std::size_t size) {
+    data_ = std::move(data);
+    size_ = size;
+  }
+
+ private:
+  std::unique_ptr<char[]> data_;
+  std::size_t size_ = 0;
+};
+
 // Reads the whole run file into `text`. Returns false when the file does not
 // exist or is empty; an empty file is deleted. File errors: 76 for a missing
 // folder, 70 when access is refused, 75 for anything else.
-bool ReadRunFileText(const std::string& fileName, std::string& text);
+bool ReadRunFileText(const std::string& fileName, RunFileText& text);
 
 // The value of one field; a field too large for a double is error 6.
 double RunFileFieldValue(std::string_view field, const std::string& fileName, long line);

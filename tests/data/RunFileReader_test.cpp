@@ -80,7 +80,7 @@ TEST(RunFileReaderTest, AFieldTooLargeForADoubleIsOverflow) {
 
 TEST(RunFileReaderTest, ProbeOfMissingAndEmptyFiles) {
   testsupport::ScratchDir dir;
-  std::string text;
+  RunFileText text;
   EXPECT_FALSE(ReadRunFileText(dir / "NONE.1", text));
   EXPECT_FALSE(testsupport::Exists(dir / "NONE.1"));
   testsupport::WriteFile(dir / "EMPTY.1", "");
@@ -88,7 +88,7 @@ TEST(RunFileReaderTest, ProbeOfMissingAndEmptyFiles) {
   EXPECT_FALSE(testsupport::Exists(dir / "EMPTY.1"));
   testsupport::WriteFile(dir / "FULL.1", "1,2,3\n");
   ASSERT_TRUE(ReadRunFileText(dir / "FULL.1", text));
-  EXPECT_EQ(text, "1,2,3\n");
+  EXPECT_EQ(text.view(), "1,2,3\n");
 }
 
 }  // namespace
