@@ -22,7 +22,7 @@ class PassThrough : public CCalibrator {
 };
 
 std::string WriteRunFile(long records) {
-  const std::string dir = (std::filesystem::temp_directory_path() / ("coastdown_bench_" + std::to_string(records))).string();
+  std::string dir = (std::filesystem::temp_directory_path() / ("coastdown_bench_" + std::to_string(records))).string();
   std::filesystem::create_directories(dir);
   std::FILE* f = std::fopen((dir + "/DATA.1").c_str(), "wb");
   for (long i = 0; i < records; ++i) {

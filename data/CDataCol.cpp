@@ -192,7 +192,9 @@ void CDataCol::StdDiv(const CDataCol& runAvg, CDataCol& deviation) const {
 void CDataCol::LimitData(Real minV, Real maxV, Real minVr, Real maxVr, Real minYaw, Real maxYaw) {
   for (CMeasurement& m : *this) {
     if (m.nRun <= 0) continue;
-    if (m.dVehicleSpeed < minV || m.dVehicleSpeed > maxV) {
+    // Three tests in the order the window is checked; the first that fails
+    // excludes the sample.
+    if (m.dVehicleSpeed < minV || m.dVehicleSpeed > maxV) {  // NOLINT(bugprone-branch-clone)
       m.nRun = -1;
     } else if (m.dWindSpeed < minVr || m.dWindSpeed > maxVr) {
       m.nRun = -1;
