@@ -1,0 +1,37 @@
+// The anemometer's error model and the speed sensor's noise.
+#include "Anemometer.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "Units.h"
+
+namespace sim {
+
+Anemometer::Anemometer(const AnemometerConfig& config)
+    : config_(config), yawGain_(config.EffectiveYawGain()), loss_(config.EffectiveLoss()) {}
+
+AirReading Anemometer::Ideal(const RelativeAir& air) const {
+  const double lossTerm = 1.0 - loss_ * air.yawDeg * air.yawDeg;
+  // Far off the nose the loss term would turn the reading around; no real
+  // vane gets there in a valid test, so say so rather than write nonsense.
+  if (lossTerm < 0.05) {
+    throw std::runtime_error("the anemometer loss term breaks down at a yaw of " +
+                             std::to_string(air.yawDeg) + " degrees; lower --anemo-loss or the wind");
+  }
+  return {config_.gain * MetresPerSecondToMph(air.speed) / lossTerm + config_.offsetMph,
+          yawGain_ * air.yawDeg + config_.misalignDeg};
+}
+
+AirReading Anemometer::Read(const RelativeAir& air, Random& noise) const {
+  AirReading reading = Ideal(air);
+  reading.speedMph += config_.speedNoiseMph * noise.Normal();
+  reading.yawDeg += config_.yawNoiseDeg * noise.Normal();
+  return reading;
+}
+
+double ReadVehicleSpeed(double speed, double noiseMph, Random& noise) {
+  return MetresPerSecondToMph(speed) + noiseMph * noise.Normal();
+}
+
+}  // namespace sim

@@ -1,0 +1,368 @@
+// Option table, value parsing, range checks and the --help text.
+#include "Options.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "NumberFormat.h"
+#include "Runs.h"
+#include "Scenario.h"
+
+namespace sim {
+
+namespace {
+
+using Setter = void (*)(SimConfig&, const std::string& option, const std::string& value);
+using Shower = std::string (*)(const SimConfig&);
+
+struct OptionRow {
+  const char* group;
+  const char* name;  // without the leading "--"
+  const char* metavar;
+  const char* help;
+  Setter set;
+  Shower show;  // the value --help shows as the default
+};
+
+double ParseNumber(const std::string& option, const std::string& text) {
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  if (first != last && *first == '+') ++first;
+  double value = 0.0;
+  const auto result = std::from_chars(first, last, value);
+  if (text.empty() || result.ec != std::errc() || result.ptr != last || !std::isfinite(value)) {
+    throw UsageError("--" + option + ": '" + text + "' is not a number");
+  }
+  return value;
+}
+
+int ParseCount(const std::string& option, const std::string& text) {
+  int value = 0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+    throw UsageError("--" + option + ": '" + text + "' is not a whole number");
+  }
+  return value;
+}
+
+std::vector<double> ParseList(const std::string& option, const std::string& text) {
+  std::vector<double> values;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    values.push_back(ParseNumber(option, text.substr(start, comma - start)));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return values;
+}
+
+std::string ShowList(const std::vector<double>& values) {
+  std::string out;
+  for (double v : values) out += (out.empty() ? "" : ",") + FormatShortest(v);
+  return out;
+}
+
+// One table row per option; the macros keep each row to the field it sets.
+#define SIM_NUMBER(group, name, metavar, help, field)                                                          \
+  OptionRow {                                                                                                  \
+    group, name, metavar, help,                                                                                 \
+        [](SimConfig& c, const std::string& o, const std::string& v) { c.field = ParseNumber(o, v); },          \
+        [](const SimConfig& c) { return FormatShortest(c.field); }                                              \
+  }
+#define SIM_COUNT(group, name, metavar, help, field)                                                            \
+  OptionRow {                                                                                                  \
+    group, name, metavar, help,                                                                                 \
+        [](SimConfig& c, const std::string& o, const std::string& v) { c.field = ParseCount(o, v); },           \
+        [](const SimConfig& c) { return std::to_string(c.field); }                                              \
+  }
+#define SIM_OPTIONAL(group, name, metavar, help, field, unset)                                                  \
+  OptionRow {                                                                                                  \
+    group, name, metavar, help,                                                                                 \
+        [](SimConfig& c, const std::string& o, const std::string& v) { c.field = ParseNumber(o, v); },          \
+        [](const SimConfig& c) { return c.field ? FormatShortest(*c.field) : std::string(unset); }              \
+  }
+
+const std::vector<OptionRow>& Table() {
+  static const std::vector<OptionRow> table = {
+      {"General", "out", "DIR", "test folder to write; created when missing (required)",
+       [](SimConfig& c, const std::string& o, const std::string& v) {
+         if (v.empty()) throw UsageError("--" + o + ": the folder name is empty");
+         c.outDir = v;
+       },
+       [](const SimConfig&) { return std::string(); }},
+      {"General", "scenario", "NAME", "starting point that the other options change (list below)",
+       [](SimConfig&, const std::string&, const std::string&) {},  // applied before all others
+       [](const SimConfig&) { return std::string(kDefaultScenario); }},
+      {"General", "seed", "N", "random seed: the same seed writes the same bytes",
+       [](SimConfig& c, const std::string& o, const std::string& v) {
+         const auto result = std::from_chars(v.data(), v.data() + v.size(), c.seed);
+         if (v.empty() || result.ec != std::errc() || result.ptr != v.data() + v.size()) {
+           throw UsageError("--" + o + ": '" + v + "' is not a whole number from 0 to 18446744073709551615");
+         }
+       },
+       [](const SimConfig& c) { return std::to_string(c.seed); }},
+      SIM_OPTIONAL("General", "known-cd", "CD", "drag coefficient for the CD field of the printed command", knownCd,
+                   "empty: free fit"),
+
+      SIM_NUMBER("Vehicle", "weight", "LB", "test (inertia) weight", vehicle.weightLb),
+      SIM_NUMBER("Vehicle", "area", "FT2", "frontal area", vehicle.areaFt2),
+      SIM_NUMBER("Vehicle", "cd", "CD", "drag coefficient with the wind on the nose (Cd0)", vehicle.cd0),
+      SIM_NUMBER("Vehicle", "cd-yaw", "K", "yaw growth of drag: Cd = Cd0*(1 + K*yaw^2), yaw in degrees",
+                 vehicle.cdYawPerDeg2),
+      SIM_NUMBER("Vehicle", "mech-a", "LBF", "mechanical road load A", vehicle.mechA),
+      SIM_NUMBER("Vehicle", "mech-b", "LBF/MPH", "mechanical road load B", vehicle.mechB),
+      SIM_NUMBER("Vehicle", "mech-c", "LBF/MPH2", "mechanical road load C", vehicle.mechC),
+
+      SIM_NUMBER("Test day", "temperature", "F", "ambient temperature", conditions.temperatureF),
+      SIM_NUMBER("Test day", "pressure", "INHG", "barometric pressure", conditions.pressureInHg),
+
+      SIM_NUMBER("Wind", "wind-speed", "MPH", "mean true wind speed", wind.speedMph),
+      SIM_NUMBER("Wind", "wind-direction", "DEG",
+                 "where the wind blows from, clockwise from the odd-run heading (0 head wind, 90 from the right)",
+                 wind.directionDeg),
+      SIM_NUMBER("Wind", "wind-drift", "MPH", "amplitude of the slow change of wind speed", wind.driftMph),
+      SIM_NUMBER("Wind", "wind-veer", "DEG", "amplitude of the slow change of wind direction", wind.veerDeg),
+      SIM_NUMBER("Wind", "drift-period", "S", "period of the slow changes", wind.driftPeriodS),
+      SIM_NUMBER("Wind", "gust", "MPH", "RMS of each horizontal gust component", wind.gustMph),
+      SIM_NUMBER("Wind", "gust-time", "S", "shortest gust period (the longest is 20 times it)", wind.gustTimeS),
+
+      SIM_NUMBER("Anemometer", "anemo-gain", "G", "speed gain: reads G times the true air speed", anemometer.gain),
+      SIM_NUMBER("Anemometer", "anemo-offset", "MPH", "speed offset added to the reading", anemometer.offsetMph),
+      SIM_NUMBER("Anemometer", "anemo-misalign", "DEG", "yaw read with the wind on the nose",
+                 anemometer.misalignDeg),
+      SIM_OPTIONAL("Anemometer", "anemo-yaw-gain", "G", "yaw gain", anemometer.yawGain, "anemo-gain^-1.5"),
+      SIM_OPTIONAL("Anemometer", "anemo-loss", "L",
+                   "yaw-dependent loss: speed reading divided by (1 - L*yaw^2), yaw in degrees",
+                   anemometer.lossPerDeg2, "(1/anemo-gain - 1)*0.00053"),
+      SIM_NUMBER("Anemometer", "anemo-noise", "MPH", "RMS noise of the air speed reading", anemometer.speedNoiseMph),
+      SIM_NUMBER("Anemometer", "yaw-noise", "DEG", "RMS noise of the yaw reading", anemometer.yawNoiseDeg),
+      SIM_NUMBER("Anemometer", "speed-noise", "MPH", "RMS noise of the vehicle speed reading", speedNoiseMph),
+
+      SIM_COUNT("Runs", "zero-runs", "N", "ZERO runs, 0 to 20", runs.zeroRuns),
+      SIM_NUMBER("Runs", "zero-speed", "MPH", "speed of the ZERO runs", runs.zeroSpeedMph),
+      SIM_NUMBER("Runs", "zero-duration", "S", "length of each ZERO run", runs.zeroDurationS),
+      SIM_COUNT("Runs", "cal-runs", "N", "CAL runs, 0 or an even number from 2 to 20", runs.calRuns),
+      {"Runs", "cal-speeds", "MPH,...", "speed of each CAL pair, repeated when there are more pairs",
+       [](SimConfig& c, const std::string& o, const std::string& v) { c.runs.calSpeedsMph = ParseList(o, v); },
+       [](const SimConfig& c) { return ShowList(c.runs.calSpeedsMph); }},
+      SIM_NUMBER("Runs", "cal-duration", "S", "length of each CAL run", runs.calDurationS),
+      SIM_COUNT("Runs", "data-runs", "N", "DATA runs (coastdowns), 1 to 100", runs.dataRuns),
+      SIM_NUMBER("Runs", "coast-high", "MPH", "speed each coastdown starts at (the command's MAX_SPEED)",
+                 runs.coastHighMph),
+      SIM_NUMBER("Runs", "coast-low", "MPH", "speed each coastdown ends below (the command's MIN_SPEED)",
+                 runs.coastLowMph),
+      SIM_NUMBER("Runs", "turn-time", "S", "time from the end of one run to the start of the next",
+                 runs.turnTimeS),
+      SIM_NUMBER("Runs", "step", "S", "integration step, at most 0.01 and dividing 0.2", runs.stepS),
+  };
+  return table;
+}
+
+#undef SIM_NUMBER
+#undef SIM_COUNT
+#undef SIM_OPTIONAL
+
+const OptionRow* Find(const std::string& name) {
+  for (const OptionRow& row : Table()) {
+    if (name == row.name) return &row;
+  }
+  return nullptr;
+}
+
+// An argument split into option name and, for --name=value, its value.
+struct Argument {
+  std::string name;
+  std::optional<std::string> value;
+};
+
+Argument Split(const std::string& arg) {
+  if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) throw UsageError("unexpected argument '" + arg + "'");
+  const std::size_t equals = arg.find('=');
+  if (equals == std::string::npos) return {arg.substr(2), std::nullopt};
+  return {arg.substr(2, equals - 2), arg.substr(equals + 1)};
+}
+
+// Walks the arguments, calling `use` with each option and its value.
+template <class Use>
+void ForEachOption(const std::vector<std::string>& args, const Use& use) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    Argument a = Split(args[i]);
+    const OptionRow* row = Find(a.name);
+    if (row == nullptr) throw UsageError("unknown option '--" + a.name + "'");
+    if (!a.value) {
+      // A following option is never taken for a value; negative numbers
+      // start with a single dash and still are.
+      if (i + 1 >= args.size() || args[i + 1].compare(0, 2, "--") == 0) {
+        throw UsageError("--" + a.name + " needs a value (" + row->metavar + ")");
+      }
+      a.value = args[++i];
+    }
+    use(*row, *a.value);
+  }
+}
+
+std::string Show(double value) { return FormatShortest(value); }
+
+void Require(bool ok, const std::string& message) {
+  if (!ok) throw UsageError(message);
+}
+
+void InRange(const char* option, double value, double low, double high, const char* unit) {
+  Require(value >= low && value <= high, std::string("--") + option + " must be from " + Show(low) + " to " +
+                                             Show(high) + (*unit ? " " : "") + unit + " (got " + Show(value) + ")");
+}
+
+void Above(const char* option, double value, double low, double high, const char* unit) {
+  Require(value > low && value <= high, std::string("--") + option + " must be above " + Show(low) + " and at most " +
+                                            Show(high) + (*unit ? " " : "") + unit + " (got " + Show(value) + ")");
+}
+
+}  // namespace
+
+ParsedOptions ParseOptions(const std::vector<std::string>& args) {
+  ParsedOptions parsed;
+  for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      parsed.help = true;
+      return parsed;
+    }
+  }
+  std::string scenario = kDefaultScenario;
+  ForEachOption(args, [&](const OptionRow& row, const std::string& value) {
+    if (std::string(row.name) == "scenario") scenario = value;
+  });
+  if (!ScenarioConfig(scenario, parsed.config)) {
+    std::string names;
+    for (const ScenarioInfo& s : Scenarios()) names += (names.empty() ? "" : ", ") + std::string(s.name);
+    throw UsageError("--scenario: unknown scenario '" + scenario + "' (one of " + names + ")");
+  }
+  ForEachOption(args, [&](const OptionRow& row, const std::string& value) {
+    row.set(parsed.config, row.name, value);
+  });
+  Validate(parsed.config);
+  return parsed;
+}
+
+void Validate(const SimConfig& c) {
+  Require(!c.outDir.empty(), "--out DIR is required");
+  // The analysis splits its argument text at commas and deletes quotes, so
+  // such a folder could not be named on its command line.
+  Require(c.outDir.find_first_of(",\"") == std::string::npos,
+          "--out: the folder name must not hold a comma or a double quote (coastdown could not name it)");
+  if (c.knownCd) Above("known-cd", *c.knownCd, 0.0, 3.0, "");
+
+  const VehicleConfig& v = c.vehicle;
+  Above("weight", v.weightLb, 0.0, 200000.0, "lb");
+  Above("area", v.areaFt2, 0.0, 500.0, "ft^2");
+  InRange("cd", v.cd0, 0.0, 3.0, "");
+  InRange("cd-yaw", v.cdYawPerDeg2, 0.0, 0.01, "per deg^2");
+  InRange("mech-a", v.mechA, 0.0, 5000.0, "lbf");
+  InRange("mech-b", v.mechB, 0.0, 100.0, "lbf/mph");
+  InRange("mech-c", v.mechC, 0.0, 10.0, "lbf/mph^2");
+  Require(v.mechA + v.mechB + v.mechC + v.cd0 > 0.0,
+          "the vehicle has no road load: set --mech-a, --mech-b, --mech-c or --cd above 0");
+
+  InRange("temperature", c.conditions.temperatureF, -40.0, 130.0, "F");
+  InRange("pressure", c.conditions.pressureInHg, 20.0, 33.0, "inHg");
+
+  const WindConfig& w = c.wind;
+  InRange("wind-speed", w.speedMph, 0.0, 60.0, "mph");
+  InRange("wind-direction", w.directionDeg, -360.0, 360.0, "deg");
+  InRange("wind-drift", w.driftMph, 0.0, w.speedMph, "mph (the wind speed)");
+  InRange("wind-veer", w.veerDeg, 0.0, 180.0, "deg");
+  InRange("drift-period", w.driftPeriodS, 10.0, 1.0e6, "s");
+  InRange("gust", w.gustMph, 0.0, 20.0, "mph");
+  InRange("gust-time", w.gustTimeS, 0.5, 600.0, "s");
+
+  const AnemometerConfig& a = c.anemometer;
+  InRange("anemo-gain", a.gain, 0.7, 1.3, "");
+  InRange("anemo-offset", a.offsetMph, -5.0, 5.0, "mph");
+  // The analysis searches the yaw offset upward from -11 degrees.
+  InRange("anemo-misalign", a.misalignDeg, -10.0, 10.0, "deg");
+  if (a.yawGain) InRange("anemo-yaw-gain", *a.yawGain, 0.5, 2.0, "");
+  // Beyond this the loss term would swamp the reading at the yaw angles of
+  // a strong crosswind.
+  InRange("anemo-loss", a.EffectiveLoss(), -0.0004, 0.0004, "per deg^2");
+  InRange("anemo-noise", a.speedNoiseMph, 0.0, 10.0, "mph");
+  InRange("yaw-noise", a.yawNoiseDeg, 0.0, 10.0, "deg");
+  InRange("speed-noise", c.speedNoiseMph, 0.0, 5.0, "mph");
+
+  const RunPlan& r = c.runs;
+  InRange("zero-runs", r.zeroRuns, 0, 20, "");
+  Above("zero-speed", r.zeroSpeedMph, 0.0, 150.0, "mph");
+  // A run of d seconds gives the analysis d - 1 one-second samples; the
+  // calibration needs two per run.
+  InRange("zero-duration", r.zeroDurationS, 3.0, kLongestRunS, "s");
+  InRange("cal-runs", r.calRuns, 0, 20, "");
+  Require(r.calRuns % 2 == 0, "--cal-runs must be even: CAL runs come in pairs of opposite direction (got " +
+                                  std::to_string(r.calRuns) + ")");
+  Require(!r.calSpeedsMph.empty(), "--cal-speeds needs at least one speed");
+  for (double s : r.calSpeedsMph) Above("cal-speeds", s, 0.0, 150.0, "mph");
+  InRange("cal-duration", r.calDurationS, 3.0, kLongestRunS, "s");
+  InRange("data-runs", r.dataRuns, 1, 100, "");
+  Above("coast-low", r.coastLowMph, 0.0, 150.0, "mph");
+  Above("coast-high", r.coastHighMph, 0.0, 150.0, "mph");
+  Require(r.coastLowMph < r.coastHighMph, "--coast-low (" + Show(r.coastLowMph) + " mph) must be below --coast-high (" +
+                                              Show(r.coastHighMph) + " mph)");
+  InRange("turn-time", r.turnTimeS, 0.0, 3600.0, "s");
+  Above("step", r.stepS, 0.0, 0.01, "s");
+  const double perRecord = kRecordInterval / r.stepS;
+  Require(std::fabs(perRecord - std::round(perRecord)) < 1e-9 * perRecord,
+          "--step must divide the 0.2 s record interval evenly (got " + Show(r.stepS) + ")");
+
+  // The wind along the track must never overtake the vehicle, or the air
+  // would reach it from behind, which the drag model does not describe.
+  double slowest = r.coastLowMph;
+  if (r.zeroRuns > 0) slowest = std::min(slowest, r.zeroSpeedMph);
+  if (r.calRuns > 0) {
+    for (double s : r.calSpeedsMph) slowest = std::min(slowest, s);
+  }
+  const double strongest = w.speedMph + w.driftMph + 3.0 * w.gustMph;
+  Require(strongest < slowest, "the wind with drift and gusts (--wind-speed + --wind-drift + 3 x --gust = " +
+                                   Show(strongest) + " mph) must stay below the slowest driving speed (" +
+                                   Show(slowest) + " mph)");
+}
+
+std::string HelpText() {
+  SimConfig defaults;
+  ScenarioConfig(kDefaultScenario, defaults);
+  std::string text =
+      "Usage: coastdown-sim --out DIR [options]\n"
+      "\n"
+      "Simulates a coastdown test of known road load and writes its test folder:\n"
+      "ZERO.n and CAL.n runs at steady speed, DATA.n coastdowns, truth.txt with the\n"
+      "true results as coastdown reports them, and COMMAND with the argument text for\n"
+      "coastdown. Prints the coastdown command line for the folder on standard output.\n"
+      "Options take a value as '--name value' or '--name=value'; the last one counts.\n"
+      "Defaults in brackets are those of the default scenario, " + std::string(kDefaultScenario) + ".\n";
+  const char* group = "";
+  for (const OptionRow& row : Table()) {
+    if (std::string(group) != row.group) {
+      group = row.group;
+      text += std::string("\n") + group + ":\n";
+    }
+    std::string left = std::string("  --") + row.name + " " + row.metavar;
+    if (left.size() < 26) left.resize(26, ' ');
+    else left += " ";
+    const std::string shown = row.show(defaults);
+    text += left + row.help + (shown.empty() ? "" : " [" + shown + "]") + "\n";
+  }
+  text += "  --help, -h              print this text and exit\n";
+  text += "\nScenarios (--scenario NAME):\n";
+  for (const ScenarioInfo& s : Scenarios()) {
+    std::string left = std::string("  ") + s.name;
+    left.resize(26, ' ');
+    text += left + s.summary + "\n";
+  }
+  text +=
+      "\n"
+      "Exit status:\n"
+      "  0  the folder was written (or --help)\n"
+      "  1  the folder could not be written, or a coastdown did not reach its low speed\n"
+      "  2  usage error: unknown option, missing or malformed value, value out of range\n";
+  return text;
+}
+
+}  // namespace sim

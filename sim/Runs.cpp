@@ -1,0 +1,120 @@
+// Steady runs, coastdowns and their instrumentation.
+#include "Runs.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "NumberFormat.h"
+#include "Random.h"
+#include "Rk4.h"
+#include "Units.h"
+
+namespace sim {
+
+namespace {
+
+// Each run draws its noise from its own stream so that adding or removing
+// runs of one set leaves the other sets' files unchanged.
+std::uint64_t NoiseStream(RunKind kind, int number) {
+  return 1000 + static_cast<std::uint64_t>(kind) * 100000 + static_cast<std::uint64_t>(number);
+}
+
+}  // namespace
+
+const char* RunSetName(RunKind kind) {
+  switch (kind) {
+    case RunKind::Zero:
+      return "ZERO";
+    case RunKind::Cal:
+      return "CAL";
+    case RunKind::Data:
+      return "DATA";
+  }
+  return "";
+}
+
+double TestAirDensity(const ConditionsConfig& conditions) {
+  return AirDensity(FahrenheitToCelsius(conditions.temperatureF), conditions.pressureInHg * kKilopascalPerInchHg);
+}
+
+TestDrive::TestDrive(const SimConfig& config)
+    : config_(config),
+      vehicle_(config.vehicle, TestAirDensity(config.conditions)),
+      wind_(config.wind, config.seed),
+      anemometer_(config.anemometer) {}
+
+RelativeAir TestDrive::AirAt(double clock, double speed, int heading) const {
+  return RelativeAirOf(speed, heading, wind_.At(clock));
+}
+
+std::vector<Run> TestDrive::DriveAll() const {
+  const RunPlan& plan = config_.runs;
+  std::vector<Run> runs;
+  double clock = 0.0;
+  auto next = [&](Run run) {
+    clock = run.startTime + run.truth.back().time + plan.turnTimeS;
+    runs.push_back(std::move(run));
+  };
+  for (int n = 1; n <= plan.zeroRuns; ++n) {
+    next(Steady(RunKind::Zero, n, plan.zeroSpeedMph, plan.zeroDurationS, clock));
+  }
+  for (int n = 1; n <= plan.calRuns; ++n) {
+    // Runs 2p−1 and 2p form pair p and share its speed.
+    const std::size_t pair = static_cast<std::size_t>((n - 1) / 2);
+    const double speed = plan.calSpeedsMph[pair % plan.calSpeedsMph.size()];
+    next(Steady(RunKind::Cal, n, speed, plan.calDurationS, clock));
+  }
+  for (int n = 1; n <= plan.dataRuns; ++n) next(Coastdown(n, clock));
+  return runs;
+}
+
+Run TestDrive::Steady(RunKind kind, int number, double speedMph, double durationS, double startTime) const {
+  Run run{kind, number, startTime, {}, {}};
+  const double speed = MphToMetresPerSecond(speedMph);
+  const int heading = HeadingOfRun(number);
+  const long records = std::lround(durationS * kRecordsPerSecond);
+  for (long i = 0; i <= records; ++i) {
+    const double t = static_cast<double>(i) * kRecordInterval;
+    run.truth.push_back({t, speed, AirAt(startTime + t, speed, heading)});
+  }
+  Instrument(run);
+  return run;
+}
+
+Run TestDrive::Coastdown(int number, double startTime) const {
+  Run run{RunKind::Data, number, startTime, {}, {}};
+  const RunPlan& plan = config_.runs;
+  const int heading = HeadingOfRun(number);
+  const double low = MphToMetresPerSecond(plan.coastLowMph);
+  const long substeps = std::lround(kRecordInterval / plan.stepS);
+  const double h = kRecordInterval / static_cast<double>(substeps);
+  auto slowing = [&](double t, double v) { return -vehicle_.Deceleration(v, AirAt(startTime + t, v, heading)); };
+
+  double v = MphToMetresPerSecond(plan.coastHighMph);
+  for (long i = 0;; ++i) {
+    const double t = static_cast<double>(i) * kRecordInterval;
+    run.truth.push_back({t, v, AirAt(startTime + t, v, heading)});
+    if (v < low) break;
+    if (t >= kLongestRunS) {
+      throw std::runtime_error("DATA." + std::to_string(number) + " does not slow down to " +
+                               FormatShortest(plan.coastLowMph) + " mph within " + FormatShortest(kLongestRunS) +
+                               " s; raise the road load or --coast-low");
+    }
+    // Time is rebuilt from the step count rather than summed, so that a
+    // long coastdown does not collect rounding errors in its clock.
+    for (long s = 0; s < substeps; ++s) v = Rk4Step(slowing, t + static_cast<double>(s) * h, v, h);
+  }
+  Instrument(run);
+  return run;
+}
+
+void TestDrive::Instrument(Run& run) const {
+  Random noise(config_.seed, NoiseStream(run.kind, run.number));
+  for (const TrueState& state : run.truth) {
+    const double speedMph = ReadVehicleSpeed(state.speed, config_.speedNoiseMph, noise);
+    const AirReading air = anemometer_.Read(state.air, noise);
+    run.records.push_back({speedMph, air.speedMph, air.yawDeg});
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,79 @@
+// The runs of one test, driven one after the other on a single test clock:
+// ZERO runs and CAL runs at steady speed, DATA runs as coastdowns, odd runs
+// one way down the track and even runs the other way.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Anemometer.h"
+#include "Config.h"
+#include "Vehicle.h"
+#include "Wind.h"
+
+namespace sim {
+
+inline constexpr int kRecordsPerSecond = 5;
+inline constexpr double kRecordInterval = 0.2;  // s
+// The analysis counts records in 16 bits; stay well inside.
+inline constexpr double kLongestRunS = 6000.0;
+
+enum class RunKind { Zero, Cal, Data };
+
+// "ZERO", "CAL" or "DATA": the base name of the run files.
+const char* RunSetName(RunKind kind);
+
+// What the vehicle and the air truly did at one record.
+struct TrueState {
+  double time;   // s from the start of the run
+  double speed;  // vehicle speed, m/s
+  RelativeAir air;
+};
+
+// One line of a run file.
+struct Record {
+  double speedMph;
+  double windMph;
+  double yawDeg;
+};
+
+struct Run {
+  RunKind kind;
+  int number;          // 1-based within its set
+  double startTime;    // s on the test clock
+  std::vector<TrueState> truth;
+  std::vector<Record> records;
+};
+
+class TestDrive {
+ public:
+  explicit TestDrive(const SimConfig& config);
+
+  // Every run of the plan in driving order: ZERO, then CAL, then DATA.
+  std::vector<Run> DriveAll() const;
+
+  // A run at constant speed `speedMph` for `durationS` seconds; records at
+  // 0, 0.2, …, durationS.
+  Run Steady(RunKind kind, int number, double speedMph, double durationS, double startTime) const;
+  // A coastdown from the plan's high speed until the first record below its
+  // low speed (that record included).
+  Run Coastdown(int number, double startTime) const;
+
+  const Vehicle& vehicle() const { return vehicle_; }
+  const WindField& wind() const { return wind_; }
+
+ private:
+  // Adds the noisy readings of run.truth to run.records.
+  void Instrument(Run& run) const;
+  RelativeAir AirAt(double clock, double speed, int heading) const;
+
+  SimConfig config_;
+  Vehicle vehicle_;
+  WindField wind_;
+  Anemometer anemometer_;
+};
+
+// The air density of the test day from the configured conditions.
+double TestAirDensity(const ConditionsConfig& conditions);
+
+}  // namespace sim

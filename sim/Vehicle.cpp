@@ -1,0 +1,26 @@
+// Road load and drag of the simulated vehicle.
+#include "Vehicle.h"
+
+#include "Units.h"
+
+namespace sim {
+
+Vehicle::Vehicle(const VehicleConfig& config, double airDensity)
+    : mass_(MassFromWeight(config.weightLb)),
+      m0_(config.mechA * kNewtonPerPound),
+      m1_(config.mechB * kNewtonPerPound / kMetresPerSecondPerMph),
+      m2_(config.mechC * kNewtonPerPound / (kMetresPerSecondPerMph * kMetresPerSecondPerMph)),
+      a0_(0.5 * airDensity * config.cd0 * (config.areaFt2 * kSquareMetresPerSquareFoot)),
+      cdYaw_(config.cdYawPerDeg2) {}
+
+double Vehicle::MechanicalForce(double v) const { return m0_ + m1_ * v + m2_ * v * v; }
+
+double Vehicle::AeroForce(const RelativeAir& air) const {
+  return a0_ * (1.0 + cdYaw_ * air.yawDeg * air.yawDeg) * air.speed * air.speed;
+}
+
+double Vehicle::Deceleration(double v, const RelativeAir& air) const {
+  return (MechanicalForce(v) + AeroForce(air)) / mass_;
+}
+
+}  // namespace sim
