@@ -71,6 +71,12 @@ bool CheckSyntax(std::string_view t, bool& largeMagnitude) {
   return true;
 }
 
+bool StartsLikePlainNumber(std::string_view t) {
+  std::size_t i = 0;
+  if (i < t.size() && t[i] == '-') ++i;
+  return i < t.size() && (IsDigit(t[i]) || t[i] == '.');
+}
+
 std::string Quoted(std::string_view text, std::string_view what) {
   std::string detail;
   if (!what.empty()) detail = std::string(what) + " ";
@@ -87,6 +93,19 @@ bool IsNumberText(std::string_view text) {
 
 NumberParse TryParseNumber(std::string_view text, double& value) {
   const std::string_view t = TrimBlanks(text);
+  // Nearly every text is a plain decimal number that from_chars takes whole.
+  // For a text that starts with a digit or a point, or a minus sign and one
+  // of them, from_chars accepts exactly the number syntax, so its value can
+  // be used at once; anything else (a plus sign, an error, text left over)
+  // goes the careful way below.
+  if (StartsLikePlainNumber(t)) {
+    double parsed = 0.0;
+    const auto result = std::from_chars(t.data(), t.data() + t.size(), parsed, std::chars_format::general);
+    if (result.ec == std::errc() && result.ptr == t.data() + t.size()) {
+      value = parsed;
+      return NumberParse::Ok;
+    }
+  }
   bool large = false;
   if (!CheckSyntax(t, large)) return NumberParse::NotANumber;
   const char* first = t.data();

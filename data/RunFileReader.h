@@ -34,9 +34,16 @@ bool ReadRunFileText(const std::string& fileName, RunFileText& text);
 // The value of one field; a field too large for a double is error 6.
 double RunFileFieldValue(std::string_view field, const std::string& fileName, long line);
 
+// Whether a byte ends a field item: a comma, a line end, a blank or a tab.
+inline bool IsRunFileSeparator(char c) { return c == ',' || c == '\n' || c == '\r' || c == ' ' || c == '\t'; }
+
 // Calls onRecord(a, b, c) for every record of three fields, in file order.
 // A record cut short by the end of the text is error 62, raised after the
 // complete records before it have been handed out.
+//
+// One pass over the text: a line is split at commas into pieces, a piece
+// gives one field per blank-separated item in it, or one field of value 0
+// when it holds none (so an empty or blank line is one 0 field).
 template <typename OnRecord>
 void ForEachRunFileRecord(std::string_view text, const std::string& fileName, OnRecord&& onRecord) {
   double fields[3];
@@ -51,44 +58,30 @@ void ForEachRunFileRecord(std::string_view text, const std::string& fileName, On
       onRecord(fields[0], fields[1], fields[2]);
     }
   };
-  auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
 
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p < end) {
     ++line;
-    const char* lineEnd = p;
-    while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
-    const char* next = lineEnd;
-    if (next < end) next += (*next == '\r' && next + 1 < end && next[1] == '\n') ? 2 : 1;
-
-    // One line: pieces between commas, each split further at runs of blanks.
-    const char* q = p;
-    while (q < lineEnd && isBlank(*q)) ++q;
-    if (q == lineEnd) {
-      emit(0.0);
-    } else {
-      const char* piece = p;
-      for (;;) {
-        const char* pieceEnd = piece;
-        while (pieceEnd < lineEnd && *pieceEnd != ',') ++pieceEnd;
-        const char* s = piece;
-        bool any = false;
-        while (s < pieceEnd) {
-          while (s < pieceEnd && isBlank(*s)) ++s;
-          if (s == pieceEnd) break;
-          const char* e = s;
-          while (e < pieceEnd && !isBlank(*e)) ++e;
-          emit(RunFileFieldValue(std::string_view(s, static_cast<std::size_t>(e - s)), fileName, line));
-          any = true;
-          s = e;
-        }
-        if (!any) emit(0.0);
-        if (pieceEnd == lineEnd) break;
-        piece = pieceEnd + 1;
+    bool pieceHasItem = false;
+    for (;;) {
+      while (p < end && (*p == ' ' || *p == '\t')) ++p;
+      if (p == end || *p == '\n' || *p == '\r') {
+        if (!pieceHasItem) emit(0.0);
+        break;
       }
+      if (*p == ',') {
+        if (!pieceHasItem) emit(0.0);
+        pieceHasItem = false;
+        ++p;
+        continue;
+      }
+      const char* item = p;
+      while (p < end && !IsRunFileSeparator(*p)) ++p;
+      emit(RunFileFieldValue(std::string_view(item, static_cast<std::size_t>(p - item)), fileName, line));
+      pieceHasItem = true;
     }
-    p = next;
+    if (p < end) p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
   }
   if (count != 0) {
     Raise(ErrorNumber::InputPastEndOfFile,
