@@ -110,6 +110,27 @@ TEST_F(CDataColTest, ReduceCountsAndWindows) {
   EXPECT_DOUBLE_EQ(last.dWindSpeed.value(), 110.0);
 }
 
+// Every length of run file, up to the largest one a 16-bit count allows:
+// floor((N - 1) / 5) - 1 one-second samples, or none, numbered 1, 2, ...
+TEST_F(CDataColTest, ReduceYieldsOneSamplePerWholeSecondForEveryLength) {
+  CDataCol longest;
+  for (int n = 0; n < 32767; ++n) longest.Add(20.0, 22.0, 1.0, 1);
+  for (int n = 0; n <= 32767; n += (n < 400 ? 1 : 997)) {
+    CDataCol raw;
+    for (int k = 1; k <= n; ++k) raw.Add(20.0, 22.0, 1.0, 1);
+    CDataCol out;
+    out.Reduce(1, raw, true);
+    const long expected = n >= 11 ? (n - 1) / 5 - 1 : 0;
+    ASSERT_EQ(out.Count(), expected) << n;
+    if (expected > 0) {
+      EXPECT_EQ(out[expected].nTime.value(), expected) << n;
+    }
+  }
+  CDataCol out;
+  out.Reduce(1, longest, true);
+  EXPECT_EQ(out.Count(), 32766 / 5 - 1);
+}
+
 TEST_F(CDataColTest, ReduceDeceleration) {
   CDataCol out;
   out.Reduce(1, RawRun(40, 30, 0.1), true);
