@@ -6,13 +6,11 @@
 // reason given in CMLRSolve.cpp.
 #include "solvers/CConstrainedSolver.h"
 
-#include <cstddef>
 #include <vector>
 
-#include "common/NumberText.h"
 #include "common/Platform.h"
-#include "common/TextFile.h"
 #include "data/CDataCol.h"
+#include "solvers/SolverSteps.h"
 
 std::string CConstrainedSolver::CSolver_sName() const { return "Constrained Solver"; }
 
@@ -105,23 +103,9 @@ void CConstrainedSolver::CSolver_Filter(CDataCol& data, BoundedArray<Real>& resu
     total = total + residual(count);
     source.push_back(&sample);
   }
-  const Real mean = total / Real(count);
-  Real S = 0.0;
-  for (int i = 1; i <= count.value(); ++i) S = S + Pow(residual(i) - mean, 2.0);
-  const Real sd = Sqrt(S / Real(count - 1));
-  for (int i = 1; i <= count.value(); ++i) {
-    if (Abs(residual(i) - mean) >= Real(3.0) * sd) source[static_cast<std::size_t>(i - 1)]->nRun = -1;
-  }
+  ExcludeOutliers(residual, count, total, source);
 }
 
 void CConstrainedSolver::CSolver_PrintResults(const std::string& sFile) {
-  TextFile file(sFile, TextFile::Mode::Append);
-  file.WriteLine("SOLVER INFORMATION");
-  file.WriteLine(CSolver_sName());
-  file.WriteLine();
-  // Each count is a value item: its number text and one blank.
-  file.WriteLine(NumberText(Real(mech_order + 1)) + " term mechanical model");
-  file.WriteLine(NumberText(Real(air_order + 1)) + " term aerodynamic model");
-  file.WriteLine();
-  file.Close();
+  AppendSolverSection(sFile, CSolver_sName(), mech_order, air_order);
 }

@@ -6,12 +6,10 @@
 // counter would raise it one step early, on stepping past the last sample.
 #include "solvers/CMLRSolve.h"
 
-#include <cstddef>
 #include <vector>
 
-#include "common/NumberText.h"
-#include "common/TextFile.h"
 #include "data/CDataCol.h"
+#include "solvers/SolverSteps.h"
 
 namespace {
 
@@ -40,15 +38,7 @@ void CMLRSolve::CSolver_ExtraInfo(Int16 /*mech_order*/, Int16 /*air_order*/, Rea
                                   Real /*forceConversion*/) {}
 
 void CMLRSolve::CSolver_PrintResults(const std::string& sFile) {
-  TextFile file(sFile, TextFile::Mode::Append);
-  file.WriteLine("SOLVER INFORMATION");
-  file.WriteLine(CSolver_sName());
-  file.WriteLine();
-  // Each count is a value item: its number text and one blank.
-  file.WriteLine(NumberText(Real(mech_order + 1)) + " term mechanical model");
-  file.WriteLine(NumberText(Real(air_order + 1)) + " term aerodynamic model");
-  file.WriteLine();
-  file.Close();
+  AppendSolverSection(sFile, CSolver_sName(), mech_order, air_order);
 }
 
 void CMLRSolve::Forces(Real inertialWeight, CDataCol& data, BoundedArray<Real>& F, Int16& size) const {
@@ -176,13 +166,5 @@ void CMLRSolve::RejectOutliers(CDataCol& data, const BoundedArray<Real>& F, cons
     total = total + residual(count);
     source.push_back(&sample);
   }
-  const Real mean = total / Real(count);
-  Real S = 0.0;
-  for (int i = 1; i <= count.value(); ++i) S = S + Pow(residual(i) - mean, 2.0);
-  const Real sd = Sqrt(S / Real(count - 1));
-  // All residuals, the mean and sd are formed before the first exclusion;
-  // one pass only, and a residual exactly 3 sd out is excluded.
-  for (int i = 1; i <= count.value(); ++i) {
-    if (Abs(residual(i) - mean) >= Real(3.0) * sd) source[static_cast<std::size_t>(i - 1)]->nRun = -1;
-  }
+  ExcludeOutliers(residual, count, total, source);
 }

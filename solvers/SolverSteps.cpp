@@ -1,0 +1,32 @@
+// The outlier test and the report section of the road-load solvers.
+#include "solvers/SolverSteps.h"
+
+#include <cstddef>
+
+#include "common/NumberText.h"
+#include "common/TextFile.h"
+#include "data/CMeasurement.h"
+
+void ExcludeOutliers(const BoundedArray<Real>& residual, Int16 count, Real total,
+                     const std::vector<CMeasurement*>& source) {
+  const Real mean = total / Real(count);
+  Real S = 0.0;
+  for (int i = 1; i <= count.value(); ++i) S = S + Pow(residual(i) - mean, 2.0);
+  const Real sd = Sqrt(S / Real(count - 1));
+  // One pass only, and a residual exactly 3 sd out is excluded.
+  for (int i = 1; i <= count.value(); ++i) {
+    if (Abs(residual(i) - mean) >= Real(3.0) * sd) source[static_cast<std::size_t>(i - 1)]->nRun = -1;
+  }
+}
+
+void AppendSolverSection(const std::string& sFile, const std::string& name, Int16 mech_order, Int16 air_order) {
+  TextFile file(sFile, TextFile::Mode::Append);
+  file.WriteLine("SOLVER INFORMATION");
+  file.WriteLine(name);
+  file.WriteLine();
+  // Each count is a value item: its number text and one blank.
+  file.WriteLine(NumberText(Real(mech_order + 1)) + " term mechanical model");
+  file.WriteLine(NumberText(Real(air_order + 1)) + " term aerodynamic model");
+  file.WriteLine();
+  file.Close();
+}

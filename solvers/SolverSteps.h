@@ -1,0 +1,23 @@
+// The steps both road-load solvers share: the one-pass outlier test on the
+// residuals of a fit, and the solver information section of the report.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/BoundedArray.h"
+#include "common/Int16.h"
+#include "common/Real.h"
+
+class CMeasurement;
+
+// Excludes (nRun = -1) every sample whose residual lies 3 sample standard
+// deviations or more from the mean residual. residual(1..count) belong to
+// source[0..count-1], and total is their sum as the caller accumulated it.
+// The mean and the deviation are formed before the first exclusion; no
+// usable sample divides 0 by 0 for the mean, one sample for the variance.
+void ExcludeOutliers(const BoundedArray<Real>& residual, Int16 count, Real total,
+                     const std::vector<CMeasurement*>& source);
+
+// Appends "SOLVER INFORMATION", the solver's name and the two model orders.
+void AppendSolverSection(const std::string& sFile, const std::string& name, Int16 mech_order, Int16 air_order);
