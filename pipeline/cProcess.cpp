@@ -1,9 +1,300 @@
-// The run pipeline.
+// The run pipeline: the order of the whole analysis, the conversions and
+// corrections to standard conditions, the wind statistics, the result texts
+// and the report.
 #include "pipeline/cProcess.h"
 
-#include "app/SAEAppWrapper.h"
+#include <ctime>
+#include <string>
+#include <utility>
 
-void cProcess::RunProcess(SAEAppWrapper& wrapper) {
-  wrapper_ = &wrapper;
-  wrapper_ = nullptr;
+#include "app/SAEAppWrapper.h"
+#include "calibration/CCalibrator.h"
+#include "calibration/CVelkCal.h"
+#include "common/NumberText.h"
+#include "common/Platform.h"
+#include "common/RuntimeError.h"
+#include "common/TextConversion.h"
+#include "common/TextFile.h"
+#include "common/UnitFactors.h"
+#include "data/CMeasurement.h"
+#include "pipeline/Corrections.h"
+#include "solvers/CConstrainedSolver.h"
+#include "solvers/CMLRSolve.h"
+#include "solvers/CSolver.h"
+
+namespace {
+
+// The report is written in the test folder, beside the run files.
+constexpr const char* kReportName = "/VB6Output.txt";
+
+// The character with the given code, as the letters of the coefficient
+// names are formed; a code beyond one byte has no character.
+char Chr(Int16 code) {
+  if (code.value() < 0 || code.value() > 255) {
+    Raise(ErrorNumber::InvalidProcedureCall, "no character with code " + std::to_string(code.value()));
+  }
+  return static_cast<char>(code.value());
+}
+
+// The text so far padded with blanks so that the next item starts at the
+// 25th character of the line.
+std::string AtColumn25(std::string text) {
+  constexpr std::size_t kColumn = 25;
+  if (text.size() < kColumn - 1) text.append(kColumn - 1 - text.size(), ' ');
+  return text;
+}
+
+// A number written as a value item: its NumberText and one blank.
+std::string ValueItem(Real value) { return NumberText(value) + " "; }
+
+}  // namespace
+
+cProcess::cProcess() = default;
+cProcess::~cProcess() = default;
+
+void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
+  const UnitFactorSet& factors = UnitFactors();
+
+  // 1.
+  wrapper = &wrapperIn;
+  // 2. to 5.: the test conditions in °C, kPa, kg/m³ and m².
+  const Real TC = ToCelsius(TextToNumber(Run().Temperature, "Temperature"));
+  const Real P = TextToNumber(Run().Barometer, "Barometer") * factors.PressureFactor;
+  Real rho = GasLaw(TC, P);
+  const Real A = TextToNumber(Run().FrontalArea, "FrontalArea") * factors.AreaFactor;
+  // 6.
+  MechFactor = 1.0;
+  AeroFactor = 1.0;
+  YawOffset = 0.0;
+  // 7.
+  if (Run().ZeroFiles) YawOffset = Zero();
+  // 8. The calibrator exists in every run; uncalibrated it leaves the data
+  // runs as they were read.
+  calibrator = std::make_unique<CVelkCal>();
+  if (Run().Calibration) LoadCalibrationSet();
+  // 9.
+  LoadDataSet();
+  // 10. The drag coefficient is converted only once all three sets are in.
+  Real Cd;
+  if (Run().Constrained) Cd = TextToNumber(Run().ConstrainedCD, "ConstrainedCD");
+  solver = NewSolver(A, Cd, rho);
+  // 11.
+  BoundedArray<Real> results;
+  Real W = TextToNumber(Run().RollingWeight, "RollingWeight") * factors.WeightFactor;
+  solver->Solve(runData, W, results);
+  // 12.
+  if (Run().FilterData) solver->Filter(runData, results);
+  // 13.
+  if (Run().LimitData) {
+    const Real minV = TextToNumber(Run().MinSpeed, "MinSpeed") * factors.SpeedFactor;
+    const Real maxV = TextToNumber(Run().MaxSpeed, "MaxSpeed") * factors.SpeedFactor;
+    runData.LimitData(minV, maxV, 2.2352, 9999.0, -20.0, 20.0);
+  }
+  // 14. The final fit sees only the samples the filter and window kept.
+  if (Run().FinalSolver) {
+    solver = NewSolver(A, Cd, rho);
+    W = TextToNumber(Run().RollingWeight, "RollingWeight") * factors.WeightFactor;
+    solver->Solve(runData, W, results);
+  }
+  // 15. Mechanical terms to 20 °C.
+  if (Run().CorrectTemperature) MechFactor = TemperatureCorrection(TC, MechFactor);
+  // 16. Aerodynamic terms to 98.21 kPa and 20 °C; the rest of the run uses
+  // the standard density.
+  if (Run().CorrectPressure) {
+    AeroFactor = PressureCorrection(TC, P, AeroFactor);
+    rho = GasLaw(20.0, 98.21);
+  }
+  // 17. CorrectMass only adds a line to the report.
+  // 18.
+  if (Run().CalculateWindSpeed) Wind();
+  // 19.
+  if (Run().SaveSAEOutput) WriteReport(results, A, rho);
+  // 20.
+  wrapper = nullptr;
+}
+
+Real cProcess::GasLaw(Real T, Real P) const { return (P * 1000.0 * 28.964) / ((T + 273.15) * 8314.4); }
+
+std::string cProcess::MechDragCo(const BoundedArray<Real>& sol, Int16 mechOrder, Int16 /*airOrder*/) {
+  const UnitFactorSet& factors = UnitFactors();
+  std::string text;
+  const Int16 last = mechOrder + 1;
+  for (Int16 i = 1; i <= last; ++i) {
+    const Real v = sol(i) * MechFactor / factors.ForceFactor * Pow(factors.SpeedFactor, Real(i - 1));
+    text += Chr(Int16(64) + i);
+    text += "mech: ";
+    text += FormatFixed(v, "0." + std::string(static_cast<std::size_t>((Int16(2) * i).value()), '0'));
+    if (i > 2) text += " ^" + NumberText(Real(i - 1));
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::string cProcess::AeroResults(const BoundedArray<Real>& sol, Int16 mechOrder, Int16 /*airOrder*/, Real area,
+                                  Real density) {
+  const UnitFactorSet& factors = UnitFactors();
+  const Real a = sol(mechOrder + 2);
+  const Real c = sol(3);
+
+  const Real ca = a * AeroFactor / factors.ForceFactor * Pow(factors.SpeedFactor, 2.0);
+  Run().cAero = NumberText(ca);
+  const Real ct = (c * MechFactor + a * AeroFactor) / factors.ForceFactor * Pow(factors.SpeedFactor, 2.0);
+  Run().cTotal = NumberText(ct);
+
+  std::string text = "Caero: " + FormatFixed(ca, "0.000000") + " N/MPH ^ 2\r\n";
+  text += "Ctotl: " + FormatFixed(ct, "0.000000") + " N/MPH ^ 2\r\n";
+  text += "\r\n";
+  // The area goes back in the units it was given in.
+  text += "Area: " + NumberText(area / factors.AreaFactor) + "ft ^2 \r\n";
+  const Real Cd = a / (density * 0.5 * area) * AeroFactor;
+  Run().CD = NumberText(Cd);
+  text += "Cd:    " + FormatFixed(Cd, "0.000") + "\r\n";
+  return text;
+}
+
+Real cProcess::Zero() {
+  // Whatever goes wrong with the zero runs, the analysis goes on without
+  // a yaw offset.
+  try {
+    const std::string name = Run().FileLocation + "/ZERO";
+    // Its own calibrator, never calibrated: the zero runs are taken as read.
+    CDataCol zeroData;
+    CVelkCal zeroCalibrator;
+    zeroData.Load(name, zeroCalibrator, 0.0);
+    AppendLog("Zero files loaded");
+    return zeroData.Average()->dAngle;
+  } catch (const RuntimeError&) {
+    return 0.0;
+  }
+}
+
+void cProcess::Wind() {
+  Int16 count = 0;
+  for (const CMeasurement& sample : runData) {
+    if (sample.nRun <= 0) continue;
+    const Real north = sample.North();
+    const Real east = sample.East();
+    if (Abs(MaxHead) < Abs(north)) MaxHead = Abs(north);
+    MeanHead = MeanHead + north;
+    if (Abs(MaxCross) < Abs(east)) MaxCross = Abs(east);
+    MeanCross = MeanCross + east;
+    ++count;
+  }
+  MeanHead = MeanHead / Real(count);
+  MeanCross = MeanCross / Real(count);
+}
+
+void cProcess::AppendLog(const std::string& message) { MessageLog += "\r\n" + message; }
+
+void cProcess::LoadCalibrationSet() {
+  calData = CDataCol();
+  std::string name;
+  try {
+    name = Run().FileLocation + "/CAL";
+  } catch (const RuntimeError&) {
+    return;
+  }
+  // From here on an error ends the run: a calibration that cannot be
+  // loaded or fitted must not pass for one.
+  calData.Load(name, *calibrator, YawOffset);
+  AppendLog("Calibration files loaded");
+  calibrator->Calabrate(calData);
+  AppendLog("Calibration complete");
+}
+
+void cProcess::LoadDataSet() {
+  runData = CDataCol();
+  // An error ends the load silently; the runs read before it stay and the
+  // fit decides whether they are enough.
+  try {
+    const std::string name = Run().FileLocation + "/DATA";
+    runData.Load(name, *calibrator, YawOffset);
+    AppendLog("Data files loaded");
+  } catch (const RuntimeError&) {
+    return;
+  }
+}
+
+Real cProcess::ToCelsius(Real temperature) {
+  const std::string& code = UnitFactors().TemperatureCode;
+  if (code == "C") return temperature;
+  if (code == "F") return (temperature - 32.0) * 5.0 / 9.0;
+  if (code == "K") return temperature - 273.15;
+  if (code == "R") return ((temperature - 459.67) - 32.0) * 5.0 / 9.0;
+  AppendLog("Incorrect temp letter code");
+  return 0.0;
+}
+
+std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho) {
+  try {
+    const SAEAppWrapper& run = Run();
+    const std::string path = run.FileLocation + kReportName;
+    TextFile report(path, TextFile::Mode::Replace);
+
+    report.WriteLine("SAE 2263 Data Analysis");
+    // Both texts end with a line end of their own, so each block is
+    // followed by an empty line.
+    report.WriteLine(MechDragCo(results, 2, 4));
+    report.WriteLine(AeroResults(results, 2, 4, A, rho));
+    const std::tm now = CurrentLocalTime();
+    report.WriteLine("Report Generated on " + FormatReportDate(now) + " at " + FormatReportTime(now));
+    report.WriteLine("Program Version " + std::to_string(kProgramVersion.major) + "." +
+                     std::to_string(kProgramVersion.minor) + "." + std::to_string(kProgramVersion.revision));
+    report.WriteLine();
+
+    // The test conditions as they were typed, not as converted.
+    report.WriteLine(AtColumn25("Area:") + run.FrontalArea + " ");
+    report.WriteLine(AtColumn25("Inertia Weight:") + run.RollingWeight + " ");
+    report.WriteLine();
+    report.WriteLine(AtColumn25("Pressure:") + run.Barometer + " ");
+    report.WriteLine(AtColumn25("Temperature:") + run.Temperature + " ");
+    report.WriteLine();
+    report.WriteLine("Test Range");
+    report.WriteLine("From " + run.MinSpeed + " to " + run.MaxSpeed);
+    report.WriteLine();
+
+    if (run.CalculateWindSpeed) {
+      // Wind in the speed unit of the input.
+      const Real speedFactor = UnitFactors().SpeedFactor;
+      report.WriteLine("Average Wind");
+      report.WriteLine("Head: " + FormatFixed(MeanHead / speedFactor, "0.00") + " Cross: " +
+                       FormatFixed(MeanCross / speedFactor, "0.00"));
+      report.WriteLine("Max Wind");
+      report.WriteLine("Head: " + FormatFixed(MaxHead / speedFactor, "0.00") + " Cross: " +
+                       FormatFixed(MaxCross / speedFactor, "0.00"));
+      report.WriteLine();
+    }
+    if (run.CorrectTemperature) {
+      report.WriteLine("Mechanical terms corrected to standard temperature of " + ValueItem(20.0) + "C");
+    }
+    if (run.CorrectPressure) {
+      report.WriteLine("Aero terms corrected to standard pressure of " + ValueItem(98.21) + "kPa");
+    }
+    if (run.CorrectMass) report.WriteLine("Mechanical terms corrected to weight of " + run.RollingWeight + " ");
+    report.WriteLine();
+    report.WriteLine();
+    report.Close();
+
+    calibrator->PrintResults(path);
+    solver->PrintResults(path);
+    return path;
+  } catch (const RuntimeError&) {
+    // The file keeps what was written before the error.
+    ShowMessageBox("coastdown", "Unable to save results.");
+    reportSaveFailed_ = true;
+    return {};
+  }
+}
+
+SAEAppWrapper& cProcess::Run() const {
+  if (wrapper == nullptr) Raise(ErrorNumber::InvalidProcedureCall, "no run in progress");
+  return *wrapper;
+}
+
+std::unique_ptr<CSolver> cProcess::NewSolver(Real A, Real Cd, Real rho) const {
+  if (!Run().Constrained) return std::make_unique<CMLRSolve>();
+  std::unique_ptr<CSolver> constrained = std::make_unique<CConstrainedSolver>();
+  const Real CdAp = A * Cd * rho * 0.5;
+  constrained->ExtraInfo(0, 0, CdAp, 0.0);
+  return constrained;
 }
