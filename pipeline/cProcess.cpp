@@ -228,7 +228,7 @@ Real cProcess::ToCelsius(Real temperature) {
 std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho) {
   try {
     const SAEAppWrapper& run = Run();
-    const std::string path = run.FileLocation + kReportName;
+    std::string path = run.FileLocation + kReportName;
     TextFile report(path, TextFile::Mode::Replace);
 
     report.WriteLine("SAE 2263 Data Analysis");

@@ -1,0 +1,191 @@
+// The whole analysis, from the command line to the report, on test folders
+// the benchmark writes itself from a simple vehicle and wind model: a
+// realistic test day (2 ZERO, 10 CAL and 20 DATA runs of 60 to 90 s) and
+// data sets growing up to the largest that the 16-bit record and sample
+// counts allow. Reading the same files alone is measured beside it, so the
+// analysis can be compared with the cost of its input.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "app/SAEAppWrapper.h"
+#include "calibration/CCalibrator.h"
+#include "common/Platform.h"
+#include "common/UnitFactors.h"
+#include "data/CDataCol.h"
+
+namespace {
+
+constexpr double kMph = 0.44704;      // m/s per mph
+constexpr double kDegree = 3.14159265358979 / 180.0;
+
+// A 3500 lb car of 22.5 ft², Cd 0.32, with 30 lbf + 0.25 lbf/mph + 0.002
+// lbf/mph² of mechanical drag, on a straight track in a 5 mph wind from 30°
+// off the heading of the odd runs, seen through an anemometer with a gain
+// of 0.98, an offset of -0.3 mph, 1.5° of misalignment and a little noise.
+struct TestDay {
+  double massKg = 3500.0 * 4.448 / 9.80665;
+  double rho = 1.204;
+  double cdArea = 0.32 * 22.5 * 0.0929;
+  double windMph = 5.0;
+  double windFromDeg = 30.0;
+  std::uint64_t noise = 0x9E3779B97F4A7C15ULL;
+
+  // Uniform noise in [-1, 1).
+  double Noise() {
+    noise ^= noise << 13;
+    noise ^= noise >> 7;
+    noise ^= noise << 17;
+    return static_cast<double>(noise >> 11) / 4503599627370496.0 - 1.0;
+  }
+
+  // Relative air speed (mph) and yaw (degrees, + from the right) at vehicle
+  // speed v on a run of direction dir, with a slow gust on the wind.
+  void RelativeAir(double vMph, int dir, double t, double& airMph, double& yawDeg) const {
+    const double wind = windMph * (1.0 + 0.15 * std::sin(t / 7.0));
+    const double from = (windFromDeg + (dir > 0 ? 0.0 : 180.0)) * kDegree;
+    const double head = vMph + wind * std::cos(from);
+    const double cross = wind * std::sin(from);
+    airMph = std::sqrt(head * head + cross * cross);
+    yawDeg = std::atan2(cross, head) / kDegree;
+  }
+
+  // Deceleration in mph per second.
+  double Deceleration(double vMph, double airMph, double yawDeg, double stretch) const {
+    const double mech = (30.0 + 0.25 * vMph + 0.002 * vMph * vMph) * 4.448;
+    const double air = airMph * kMph;
+    const double aero = 0.5 * rho * cdArea * (1.0 + 0.0008 * yawDeg * yawDeg) * air * air;
+    return (mech + aero) / massKg / kMph / stretch;
+  }
+
+  // A run file of `records` records: steady at v0 when steady, otherwise a
+  // coastdown from v0 slowed `stretch` times (to fill the longest files).
+  void WriteRun(const std::string& path, int run, int records, double v0, bool steady, double stretch = 1.0) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    const int dir = run % 2 == 1 ? 1 : -1;
+    double v = v0;
+    for (int p = 0; p < records; ++p) {
+      const double t = p / 5.0;
+      double air = 0.0;
+      double yaw = 0.0;
+      RelativeAir(v, dir, t + 100.0 * run, air, yaw);
+      const double readSpeed = v + 0.02 * Noise();
+      const double readAir = 0.98 * air - 0.3 + 0.1 * Noise();
+      const double readYaw = yaw + 1.5 + 0.2 * Noise();
+      std::fprintf(file, "%.6f,%.6f,%.6f\r\n", readSpeed, readAir, readYaw);
+      if (!steady) {
+        for (int k = 0; k < 4; ++k) {
+          RelativeAir(v, dir, t + 100.0 * run, air, yaw);
+          v -= Deceleration(v, air, yaw, stretch) * 0.05;
+        }
+      }
+    }
+    std::fclose(file);
+  }
+};
+
+struct Folder {
+  std::string path;
+  std::string command;
+  std::int64_t bytes = 0;
+};
+
+Folder MakeFolder(const std::string& name, int zeroRuns, int calRuns, int dataRuns, int dataRecords, double stretch) {
+  Folder folder;
+  folder.path = (std::filesystem::temp_directory_path() / ("coastdown_bench_" + name)).string();
+  std::filesystem::remove_all(folder.path);
+  std::filesystem::create_directories(folder.path);
+  TestDay day;
+  const double calSpeeds[] = {30.0, 45.0, 60.0, 40.0, 55.0};
+  for (int r = 1; r <= zeroRuns; ++r) day.WriteRun(folder.path + "/ZERO." + std::to_string(r), r, 301, 50.0, true);
+  for (int r = 1; r <= calRuns; ++r) {
+    day.WriteRun(folder.path + "/CAL." + std::to_string(r), r, 301, calSpeeds[((r - 1) / 2) % 5], true);
+  }
+  for (int r = 1; r <= dataRuns; ++r) {
+    // 60 to 90 s coastdowns unless a record count is asked for.
+    const int records = dataRecords > 0 ? dataRecords : 5 * (60 + 10 * (r % 4)) + 1;
+    day.WriteRun(folder.path + "/DATA." + std::to_string(r), r, records, 70.0, false, stretch);
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path)) {
+    folder.bytes += static_cast<std::int64_t>(entry.file_size());
+  }
+  folder.command = folder.path + (calRuns > 0 ? ",True" : ",False") + (zeroRuns > 0 ? ",True" : ",False") +
+                   ",15,70,3500,68,29.92,22.5,";
+  return folder;
+}
+
+void AnalyseFolder(benchmark::State& state, const Folder& folder) {
+  KeepFreedMemoryForReuse();  // as the program does at its start
+  for (auto _ : state) {
+    SAEAppWrapper app;
+    app.SetParams(SplitCommandLine(folder.command));
+    app.Process();
+    if (app.ReportSaveFailed()) state.SkipWithError("the report could not be written");
+    benchmark::DoNotOptimize(app.CD);
+  }
+  state.SetBytesProcessed(state.iterations() * folder.bytes);
+}
+
+class PassThrough : public CCalibrator {
+  std::string CCalibrator_sName() const override { return "pass-through"; }
+  void CCalibrator_sName(const std::string&) override {}
+  void CCalibrator_Calabrate(CDataCol&) override {}
+  void CCalibrator_Adjust(CDataCol&) override {}
+  void CCalibrator_PrintResults(const std::string&) override {}
+};
+
+const Folder& RealisticFolder() {
+  static const Folder folder = MakeFolder("realistic", 2, 10, 20, 0, 1.0);
+  return folder;
+}
+
+// 2 ZERO, 10 CAL and 20 DATA runs: the analysis as a user runs it.
+void BM_RealisticTest(benchmark::State& state) { AnalyseFolder(state, RealisticFolder()); }
+BENCHMARK(BM_RealisticTest)->Unit(benchmark::kMillisecond);
+
+// Only reading the three sets of the same folder.
+void BM_RealisticTestReadOnly(benchmark::State& state) {
+  KeepFreedMemoryForReuse();
+  UnitFactors().SpeedFactor = kMph;
+  const Folder& folder = RealisticFolder();
+  PassThrough calibrator;
+  for (auto _ : state) {
+    CDataCol zero;
+    zero.Load(folder.path + "/ZERO", calibrator, 0.0);
+    CDataCol cal;
+    cal.Load(folder.path + "/CAL", calibrator, 0.0);
+    CDataCol data;
+    data.Load(folder.path + "/DATA", calibrator, 0.0);
+    benchmark::DoNotOptimize(data.Count());
+  }
+  state.SetBytesProcessed(state.iterations() * folder.bytes);
+}
+BENCHMARK(BM_RealisticTestReadOnly)->Unit(benchmark::kMillisecond);
+
+// Five DATA runs of the given number of records each, no ZERO or CAL runs.
+// 32767 records a file is the most a file may hold, and five such files
+// give 32760 samples, just below the 32767 that a data set may count.
+void BM_DataRecords(benchmark::State& state) {
+  const auto records = static_cast<int>(state.range(0));
+  // A coastdown from 70 mph lasts about 140 s; slower ones fill longer files.
+  const double stretch = std::max(1.0, records / 5.0 / 120.0);
+  const Folder folder = MakeFolder("records_" + std::to_string(records), 0, 0, 5, records, stretch);
+  AnalyseFolder(state, folder);
+  state.SetComplexityN(5 * static_cast<std::int64_t>(records));
+  std::filesystem::remove_all(folder.path);
+}
+BENCHMARK(BM_DataRecords)
+    ->Arg(2048)
+    ->Arg(4096)
+    ->Arg(8192)
+    ->Arg(16384)
+    ->Arg(32767)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+}  // namespace
