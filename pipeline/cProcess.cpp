@@ -55,36 +55,36 @@ cProcess::~cProcess() = default;
 void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
   const UnitFactorSet& factors = UnitFactors();
 
-  // 1.
+  // 1. The run whose parameters are read and whose results are written.
   wrapper = &wrapperIn;
   // 2. to 5.: the test conditions in °C, kPa, kg/m³ and m².
   const Real TC = ToCelsius(TextToNumber(Run().Temperature, "Temperature"));
   const Real P = TextToNumber(Run().Barometer, "Barometer") * factors.PressureFactor;
   Real rho = GasLaw(TC, P);
   const Real A = TextToNumber(Run().FrontalArea, "FrontalArea") * factors.AreaFactor;
-  // 6.
+  // 6. No correction and no yaw offset yet.
   MechFactor = 1.0;
   AeroFactor = 1.0;
   YawOffset = 0.0;
-  // 7.
+  // 7. The yaw offset from the zero runs.
   if (Run().ZeroFiles) YawOffset = Zero();
   // 8. The calibrator exists in every run; uncalibrated it leaves the data
   // runs as they were read.
   calibrator = std::make_unique<CVelkCal>();
   if (Run().Calibration) LoadCalibrationSet();
-  // 9.
+  // 9. The coastdown runs, through the calibrator.
   LoadDataSet();
   // 10. The drag coefficient is converted only once all three sets are in.
   Real Cd;
   if (Run().Constrained) Cd = TextToNumber(Run().ConstrainedCD, "ConstrainedCD");
   solver = NewSolver(A, Cd, rho);
-  // 11.
+  // 11. The first fit, on every sample of the data set.
   BoundedArray<Real> results;
   Real W = TextToNumber(Run().RollingWeight, "RollingWeight") * factors.WeightFactor;
   solver->Solve(runData, W, results);
-  // 12.
+  // 12. Outliers of the first fit leave the data set.
   if (Run().FilterData) solver->Filter(runData, results);
-  // 13.
+  // 13. The speed, relative wind and yaw window.
   if (Run().LimitData) {
     const Real minV = TextToNumber(Run().MinSpeed, "MinSpeed") * factors.SpeedFactor;
     const Real maxV = TextToNumber(Run().MaxSpeed, "MaxSpeed") * factors.SpeedFactor;
@@ -105,11 +105,11 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
     rho = GasLaw(20.0, 98.21);
   }
   // 17. CorrectMass only adds a line to the report.
-  // 18.
+  // 18. Wind statistics over the samples of the final fit.
   if (Run().CalculateWindSpeed) Wind();
-  // 19.
+  // 19. The report; a failure is shown and ends nothing.
   if (Run().SaveSAEOutput) WriteReport(results, A, rho);
-  // 20.
+  // 20. The run is over.
   wrapper = nullptr;
 }
 
