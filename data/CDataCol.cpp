@@ -114,13 +114,11 @@ void CDataCol::Load(const std::string& sFile, CCalibrator& cal, Real offset) {
 }
 
 Int16 CDataCol::ReadRunFile(const std::string& fileName, Int16 run, CDataCol& temp, Real offset) {
-  RunFileText text;
-  if (!ReadRunFileText(fileName, text)) return 0;
   const Real speedFactor = UnitFactors().SpeedFactor;
-  ForEachRunFileRecord(text.view(), fileName, [&](double a, double b, double c) {
+  const bool read = ReadRunFileRecords(fileName, [&](double a, double b, double c) {
     temp.Add(Real(a) * speedFactor, Real(b) * speedFactor, Real(c) - offset, run);
   });
-  return 1;
+  return read ? 1 : 0;
 }
 
 CDataCol::SampleRef CDataCol::Average() const {

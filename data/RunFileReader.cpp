@@ -1,4 +1,4 @@
-// The run-file probe and the conversion of one field.
+// The run-file probe, the block reads and the conversion of one field.
 #include "data/RunFileReader.h"
 
 #include <fcntl.h>
@@ -6,35 +6,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <memory>
 
 #include "common/TextFile.h"
 
-namespace {
+RunFileStream::~RunFileStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
 
-// Closes the descriptor on every way out of the probe.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
-
-}  // namespace
-
-bool ReadRunFileText(const std::string& fileName, RunFileText& text) {
+bool RunFileStream::Open(const std::string& fileName) {
+  fileName_ = fileName;
   // The probe opens the file for reading and writing, which creates it when
   // it does not exist; a file we may only read is opened for reading.
   int fd = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
@@ -46,39 +26,26 @@ bool ReadRunFileText(const std::string& fileName, RunFileText& text) {
     if (fd < 0) RaiseFileError(denied, fileName);
   }
   if (fd < 0) RaiseFileError(errno, fileName);
-  FileDescriptor file(fd);
+  fd_ = fd;
 
   struct stat info {};
-  if (::fstat(file.get(), &info) != 0) RaiseFileError(errno, fileName);
+  if (::fstat(fd_, &info) != 0) RaiseFileError(errno, fileName);
   if (S_ISDIR(info.st_mode)) Raise(ErrorNumber::PathFileAccessError, fileName + " is a folder");
   if (info.st_size < 1) {
-    file.Close();
+    ::close(fd_);
+    fd_ = -1;
     if (::unlink(fileName.c_str()) != 0) RaiseFileError(errno, fileName);
     return false;
   }
-
-  // The buffer is not zero-filled first: the file fills it. One byte more
-  // than the file's length tells a file that grew since fstat.
-  std::size_t capacity = static_cast<std::size_t>(info.st_size) + 1;
-  auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
-  std::size_t used = 0;
-  for (;;) {
-    if (used == capacity) {
-      auto larger = std::make_unique_for_overwrite<char[]>(capacity * 2);
-      std::memcpy(larger.get(), buffer.get(), used);
-      buffer = std::move(larger);
-      capacity *= 2;
-    }
-    const ssize_t got = ::read(file.get(), buffer.get() + used, capacity - used);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      RaiseFileError(errno, fileName);
-    }
-    if (got == 0) break;
-    used += static_cast<std::size_t>(got);
-  }
-  text.Assign(std::move(buffer), used);
   return true;
+}
+
+std::size_t RunFileStream::Read(char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(fd_, buffer, size);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) RaiseFileError(errno, fileName_);
+  }
 }
 
 double RunFileFieldValue(std::string_view field, const std::string& fileName, long line) {
@@ -87,8 +54,10 @@ double RunFileFieldValue(std::string_view field, const std::string& fileName, lo
     case NumberParse::Ok:
       return value;
     case NumberParse::TooLarge:
+      // A number can be a megabyte of digits; its start tells the user enough.
       Raise(ErrorNumber::Overflow, fileName + ", line " + std::to_string(line) + ": the number " +
-                                       std::string(field) + " is too large for a double");
+                                       std::string(field.substr(0, 24)) + (field.size() > 24 ? "..." : "") +
+                                       " is too large for a double");
     case NumberParse::NotANumber:
       break;
   }

@@ -80,15 +80,34 @@ TEST(RunFileReaderTest, AFieldTooLargeForADoubleIsOverflow) {
 
 TEST(RunFileReaderTest, ProbeOfMissingAndEmptyFiles) {
   testsupport::ScratchDir dir;
-  RunFileText text;
-  EXPECT_FALSE(ReadRunFileText(dir / "NONE.1", text));
+  auto none = [](double, double, double) { ADD_FAILURE(); };
+  EXPECT_FALSE(ReadRunFileRecords(dir / "NONE.1", none));
   EXPECT_FALSE(testsupport::Exists(dir / "NONE.1"));
   testsupport::WriteFile(dir / "EMPTY.1", "");
-  EXPECT_FALSE(ReadRunFileText(dir / "EMPTY.1", text));
+  EXPECT_FALSE(ReadRunFileRecords(dir / "EMPTY.1", none));
   EXPECT_FALSE(testsupport::Exists(dir / "EMPTY.1"));
-  testsupport::WriteFile(dir / "FULL.1", "1,2,3\n");
-  ASSERT_TRUE(ReadRunFileText(dir / "FULL.1", text));
-  EXPECT_EQ(text.view(), "1,2,3\n");
+}
+
+// Fed in parts of every size, the text gives the same fields as whole: a CR
+// LF, an item or a skipped long item cut by the end of a part changes nothing.
+TEST(RunFileReaderTest, PartsGiveWhatTheWholeGives) {
+  const std::string longGarbage(5000, 'x');
+  const std::string text = "42.5, 44.1 ,-2.3\r\n1e2\t2\r3\n\n," + longGarbage + ",7\r\n" + std::string(5000, '0') + "1,\r\n";
+  const std::vector<double> whole = Fields(text);
+  ASSERT_EQ(whole.size(), 12u);
+  for (std::size_t part : {1, 2, 3, 7, 4096, 4097}) {
+    std::vector<double> out;
+    auto onRecord = [&](double a, double b, double c) { out.insert(out.end(), {a, b, c}); };
+    RunFileTokenizer<decltype(onRecord)> tokenizer("RUN.1", onRecord);
+    std::string pending;
+    for (std::size_t at = 0; at < text.size(); at += part) {
+      pending += text.substr(at, part);
+      pending.erase(0, tokenizer.Feed(pending, false));
+    }
+    tokenizer.Feed(pending, true);
+    tokenizer.Finish();
+    EXPECT_EQ(out, whole) << part;
+  }
 }
 
 }  // namespace
