@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,6 +70,7 @@ struct ProcessResult {
   int status = -1;
   std::string out;
   std::string err;
+  long maxResidentKb = 0;  // peak resident memory of the process
 };
 
 // Runs `program` with the arguments, capturing both streams.
@@ -87,9 +89,11 @@ inline ProcessResult Run(const std::string& program, const std::vector<std::stri
     _exit(127);
   }
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
   ProcessResult result;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.maxResidentKb = usage.ru_maxrss;
   result.out = ReadFile(outPath);
   result.err = ReadFile(errPath);
   return result;
