@@ -21,14 +21,16 @@ std::string CoastdownArguments(const SimConfig& c) {
   return text;
 }
 
-std::string CoastdownCommandLine(const std::string& arguments) {
-  const bool plain = arguments.find_first_not_of(
-                         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789,._-/+:@%") ==
-                     std::string::npos;
-  if (plain) return "coastdown " + arguments;
+std::string CoastdownCommandLine(const std::string& arguments) { return "coastdown " + ShellWord(arguments); }
+
+std::string ShellWord(const std::string& word) {
+  const bool plain = !word.empty() && word.find_first_not_of(
+                                          "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789,._-/+:@%") ==
+                                          std::string::npos;
+  if (plain) return word;
   std::string quoted = "'";
-  for (char ch : arguments) quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-  return "coastdown " + quoted + "'";
+  for (char ch : word) quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+  return quoted + "'";
 }
 
 }  // namespace sim

@@ -18,4 +18,8 @@ std::string CoastdownArguments(const SimConfig& config);
 // anything a shell would split or expand.
 std::string CoastdownCommandLine(const std::string& arguments);
 
+// `word` as a POSIX shell reads it back as one word: unchanged when it is
+// plain, in single quotes otherwise.
+std::string ShellWord(const std::string& word);
+
 }  // namespace sim

@@ -82,6 +82,9 @@ struct SimConfig {
   double speedNoiseMph = 0.02;  // noise of the vehicle speed reading
   RunPlan runs;
   std::optional<double> knownCd;  // written into the command's CD field
+  // The options that made this test, --out left out, as a shell would take
+  // them back; truth.txt records them.
+  std::string optionText;
 };
 
 }  // namespace sim

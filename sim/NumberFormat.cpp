@@ -22,7 +22,7 @@ std::string FormatFixed(double value, int decimals) {
     digits.insert(0, static_cast<std::size_t>(1 - point), '0');
     point = 1;
   }
-  const std::size_t keep = static_cast<std::size_t>(point + decimals);
+  const std::size_t keep = static_cast<std::size_t>(point) + static_cast<std::size_t>(decimals);
   if (digits.size() < keep + 1) digits.append(keep + 1 - digits.size(), '0');
   const bool roundUp = digits[keep] >= '5';
   digits.resize(keep);
@@ -47,6 +47,22 @@ std::string FormatFixed(double value, int decimals) {
   // like a sign error to a person scanning the file.
   if (value < 0.0 && out.find_first_not_of("0.") != std::string::npos) out.insert(0, 1, '-');
   return out;
+}
+
+std::string FormatReportFixed(double value, int decimals) {
+  const std::string text = FormatFixed(value, decimals);
+  return value < 0.0 && text.front() != '-' ? "-" + text : text;
+}
+
+std::string FormatReportNumber(double value) {
+  if (value == 0.0) return " 0";  // negative zero too
+  std::string text = FormatSignificant(value, 15);
+  const std::size_t e = text.find('e');
+  if (e != std::string::npos) text[e] = 'E';
+  const bool negative = text.front() == '-';
+  const std::size_t digits = negative ? 1 : 0;
+  if (text.compare(digits, 2, "0.") == 0) text.erase(digits, 1);
+  return negative ? text : " " + text;
 }
 
 std::string FormatShortest(double value) {

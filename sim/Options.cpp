@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "Command.h"
 #include "NumberFormat.h"
 #include "Runs.h"
 #include "Scenario.h"
@@ -129,7 +130,9 @@ const std::vector<OptionRow>& Table() {
       SIM_NUMBER("Wind", "gust-time", "S", "shortest gust period (the longest is 20 times it)", wind.gustTimeS),
 
       SIM_NUMBER("Anemometer", "anemo-gain", "G", "speed gain: reads G times the true air speed", anemometer.gain),
-      SIM_NUMBER("Anemometer", "anemo-offset", "MPH", "speed offset added to the reading", anemometer.offsetMph),
+      SIM_NUMBER("Anemometer", "anemo-offset", "MPH",
+                 "speed offset added to the reading (coastdown's calibration removes -0.3 only)",
+                 anemometer.offsetMph),
       SIM_NUMBER("Anemometer", "anemo-misalign", "DEG", "yaw read with the wind on the nose",
                  anemometer.misalignDeg),
       SIM_OPTIONAL("Anemometer", "anemo-yaw-gain", "G", "yaw gain", anemometer.yawGain, "anemo-gain^-1.5"),
@@ -238,8 +241,12 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     for (const ScenarioInfo& s : Scenarios()) names += (names.empty() ? "" : ", ") + std::string(s.name);
     throw UsageError("--scenario: unknown scenario '" + scenario + "' (one of " + names + ")");
   }
+  std::string& recorded = parsed.config.optionText;
   ForEachOption(args, [&](const OptionRow& row, const std::string& value) {
     row.set(parsed.config, row.name, value);
+    if (std::string(row.name) != "out") {
+      recorded += (recorded.empty() ? "--" : " --") + std::string(row.name) + " " + ShellWord(value);
+    }
   });
   Validate(parsed.config);
   return parsed;

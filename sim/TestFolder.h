@@ -7,12 +7,16 @@
 
 #include "Config.h"
 #include "Runs.h"
+#include "Truth.h"
 
 namespace sim {
 
 // Mean yaw reading of the ZERO runs as the analysis forms it: the mean of
 // their one-second samples. This is the yaw offset it subtracts.
 double ZeroRunMeanYaw(const std::vector<Run>& runs);
+
+// The true wind of the DATA runs and the ZERO runs' mean yaw reading.
+TestFacts FactsOf(const std::vector<Run>& runs);
 
 // The one-second means the analysis reduces a run file to, with the
 // deceleration it derives from the speed trace.

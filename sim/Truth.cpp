@@ -65,31 +65,68 @@ Truth ComputeTruth(const SimConfig& config) {
   t.caero = t.a0 * t.aeroFactor / kNewtonPerPound * speed2;
   t.ctotl = (t.m2 * t.mechFactor + t.a0 * t.aeroFactor) / kNewtonPerPound * speed2;
   t.cd = t.a0 / (t.standardDensity * 0.5 * area) * t.aeroFactor;
+  t.areaFt2 = area / kSquareMetresPerSquareFoot;
   return t;
 }
 
 std::string TruthResultLines(const Truth& t) {
   Lines out;
-  out.Add("Amech: " + FormatFixed(t.amech, 2));
-  out.Add("Bmech: " + FormatFixed(t.bmech, 4));
-  out.Add("Cmech: " + FormatFixed(t.cmech, 6) + " ^ 2");
+  out.Add("Amech: " + FormatReportFixed(t.amech, 2));
+  out.Add("Bmech: " + FormatReportFixed(t.bmech, 4));
+  out.Add("Cmech: " + FormatReportFixed(t.cmech, 6) + " ^ 2");
   out.Add("");
-  out.Add("Caero: " + FormatFixed(t.caero, 6) + " N/MPH ^ 2");
-  out.Add("Ctotl: " + FormatFixed(t.ctotl, 6) + " N/MPH ^ 2");
+  out.Add("Caero: " + FormatReportFixed(t.caero, 6) + " N/MPH ^ 2");
+  out.Add("Ctotl: " + FormatReportFixed(t.ctotl, 6) + " N/MPH ^ 2");
   out.Add("");
-  out.Add("Cd:    " + FormatFixed(t.cd, 3));
+  out.Add("Area: " + FormatReportNumber(t.areaFt2) + "ft ^2 ");
+  out.Add("Cd:    " + FormatReportFixed(t.cd, 3));
   return out.Text();
 }
 
-std::string TruthFileText(const SimConfig& c, const Truth& t) {
+std::string TruthFileText(const SimConfig& c, const Truth& t, const TestFacts& facts) {
+  const AnemometerConfig& a = c.anemometer;
+  // The yaw offset the calibration should find is what the ZERO runs'
+  // offset, already subtracted, left of the misalignment.
+  const double yawOffset = a.misalignDeg - facts.zeroMeanYawDeg.value_or(0.0);
+
   Lines out;
-  out.Add("# True road load of this simulated test, corrected to 20 C and 98.21 kPa");
-  out.Add("# as the coastdown report is (Caero and Ctotl in lbf/mph^2 despite the label).");
-  out.Add("");
+  out.Add("# Truth of this simulated test: lines 2 to 10 are laid out as lines 2 to 10 of the report");
   std::string text = out.Text() + TruthResultLines(t);
 
+  Lines r;
+  r.Add("");
+  r.Add("Average Wind");
+  r.Add("Head: " + FormatReportFixed(facts.meanHeadMph, 2) + " Cross: " + FormatReportFixed(facts.meanCrossMph, 2));
+  r.Add("Max Wind");
+  r.Add("Head: " + FormatReportFixed(facts.maxHeadMph, 2) + " Cross: " + FormatReportFixed(facts.maxCrossMph, 2));
+  r.Add("");
+  r.Add("CALIBRATION COEFFICIENTS");
+  r.Add("True anemometer");
+  r.Add("");
+  r.Add("Ka = " + FormatReportNumber(1.0 / a.gain) + " ");
+  r.Add("k3 = " + FormatReportFixed(a.EffectiveLoss(), 6));
+  r.Add("K4 = " + FormatReportNumber(-a.offsetMph * kMetresPerSecondPerMph) + " ");
+  r.Add("");
+  r.Add("Ky = " + FormatReportFixed(1.0 / a.EffectiveYawGain(), 6));
+  r.Add("Yaw Offset = " + FormatReportFixed(yawOffset, 6));
+  r.Add("");
+  r.Add("# Caero and Ctotl are in lbf/mph^2 whatever their label says; all results are corrected");
+  r.Add("# to 20 C and 98.21 kPa as the report's are. The wind is the true wind over the one-second");
+  r.Add("# samples of all DATA runs in mph, head positive against the odd runs and cross positive");
+  r.Add("# from their right. Ka = 1/anemo-gain, k3 = anemo-loss, K4 = -anemo-offset in m/s,");
+  if (facts.zeroMeanYawDeg) {
+    r.Add("# Ky = 1/anemo-yaw-gain, Yaw Offset = anemo-misalign minus the ZERO runs' mean yaw");
+    r.Add("# reading (" + FormatFixed(*facts.zeroMeanYawDeg, 6) + " deg), which coastdown subtracts first.");
+  } else {
+    r.Add("# Ky = 1/anemo-yaw-gain, Yaw Offset = anemo-misalign.");
+  }
+  r.Add("# coastdown holds K4 at .134112 and ties Ky and k3 to Ka: only the default offset of");
+  r.Add("# -0.3 mph with the coupled yaw gain and loss can be calibrated out completely. Without");
+  r.Add("# CAL runs it does not calibrate and its report shows Ka = 1.");
+  text += r.Text();
+
   Lines p;
-  p.Add("");
+  p.Add("#");
   p.Add("# Model at test conditions (SI):");
   p.Derived("m0", t.m0, "N");
   p.Derived("m1", t.m1, "N/(m/s)");
@@ -104,13 +141,9 @@ std::string TruthFileText(const SimConfig& c, const Truth& t) {
   p.Derived("MechFactor", t.mechFactor, "");
   p.Derived("AeroFactor", t.aeroFactor, "");
   p.Add("#");
-  p.Add("# Anemometer coefficients a calibrated analysis should find:");
-  const AnemometerConfig& a = c.anemometer;
-  p.Derived("Ka = 1/gain", 1.0 / a.gain, "");
-  p.Derived("Ky = 1/yaw-gain", 1.0 / a.EffectiveYawGain(), "");
-  p.Derived("k3 = loss", a.EffectiveLoss(), "per deg^2");
-  p.Derived("K4 = -offset", -a.offsetMph * kMetresPerSecondPerMph, "m/s");
-  p.Param("yaw offset (before any ZERO offset)", a.misalignDeg, "deg");
+  // The folder changes nothing but COMMAND, so these options remake every
+  // other byte of the folder anywhere.
+  p.Add("# Made by: coastdown-sim --out FOLDER" + (c.optionText.empty() ? "" : " " + c.optionText));
   p.Add("#");
   p.Add("# Parameters:");
   p.Param("scenario", c.scenario);

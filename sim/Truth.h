@@ -3,6 +3,7 @@
 // truth.txt and the report can be read side by side.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "Config.h"
@@ -17,6 +18,7 @@ struct Truth {
   double caero;
   double ctotl;
   double cd;
+  double areaFt2;  // as the report echoes it, through m² and back
   // The model behind them, SI, at test conditions.
   double m0;  // N
   double m1;  // N per m/s
@@ -33,12 +35,29 @@ struct Truth {
 
 Truth ComputeTruth(const SimConfig& config);
 
-// The six result lines with the report's labels, number formats and blank
-// lines, each ended by CR LF.
+// What the simulated runs themselves saw, for the truth of the report's wind
+// statistics and of its calibration's yaw offset.
+struct TestFacts {
+  // The true wind over the one-second samples of all DATA runs, in mph:
+  // head positive against the odd runs, cross positive from their right,
+  // the maxima as magnitudes.
+  double meanHeadMph = 0.0;
+  double meanCrossMph = 0.0;
+  double maxHeadMph = 0.0;
+  double maxCrossMph = 0.0;
+  // Mean yaw reading of the ZERO runs, which the analysis subtracts; empty
+  // when the test has none.
+  std::optional<double> zeroMeanYawDeg;
+};
+
+// The result lines as lines 2 to 10 of the report: Amech, Bmech, Cmech, an
+// empty line, Caero, Ctotl, an empty line, Area and Cd, each ended by CR LF.
 std::string TruthResultLines(const Truth& truth);
 
-// The whole truth.txt: the result lines, then a commented block with every
-// parameter of the test and what a calibrated analysis should find.
-std::string TruthFileText(const SimConfig& config, const Truth& truth);
+// The whole truth.txt: a title line, the result lines, the wind statistics
+// and the calibration section in the report's layout, then a commented
+// block with the model, the options that made the folder and every
+// parameter.
+std::string TruthFileText(const SimConfig& config, const Truth& truth, const TestFacts& facts);
 
 }  // namespace sim

@@ -30,6 +30,30 @@ TEST(NumberFormatTest, FixedRoundsTheFifteenDigitFormHalfAwayFromZero) {
   for (const auto& c : cases) EXPECT_EQ(sim::FormatFixed(c.value, c.decimals), c.text) << c.value;
 }
 
+TEST(NumberFormatTest, ReportFormsKeepTheReportsSignsAndPlainNumbers) {
+  EXPECT_EQ(sim::FormatReportFixed(-0.0000004, 6), "-0.000000");
+  EXPECT_EQ(sim::FormatReportFixed(-0.0, 2), "0.00");
+  EXPECT_EQ(sim::FormatReportFixed(-2.675, 2), "-2.68");
+  EXPECT_EQ(sim::FormatReportFixed(0.0000005, 6), "0.000001");
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {
+      {22.5, " 22.5"},
+      {22.5 * 0.0929 / 0.0929, " 22.5"},  // 15 digits hide the round trip
+      {1.0 / 0.98, " 1.02040816326531"},
+      {0.134112, " .134112"},
+      {-0.25, "-.25"},
+      {0.0, " 0"},
+      {-0.0, " 0"},
+      {1.0, " 1"},
+      {0.0001, " .0001"},
+      {0.00001, " 1E-05"},
+      {1234567890123456.0, " 1.23456789012346E+15"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(sim::FormatReportNumber(c.value), c.text) << c.value;
+}
+
 TEST(NumberFormatTest, ShortestIsExactAndFixed) {
   EXPECT_EQ(sim::FormatShortest(3500.0), "3500");
   EXPECT_EQ(sim::FormatShortest(200000.0), "200000");

@@ -93,6 +93,11 @@ TEST(OptionsTest, ScenarioFirstThenOptionsInOrderLastOneCounting) {
   EXPECT_EQ(c.runs.calSpeedsMph, (std::vector<double>{25.0, 50.0}));
   EXPECT_EQ(c.seed, 9u);
   EXPECT_EQ(c.outDir, "d");
+  // truth.txt records the options as given, --out left out and --name=value
+  // written as two words, so that they remake the folder anywhere.
+  EXPECT_EQ(c.optionText,
+            "--weight 4000 --scenario hot-day --weight 4200 --wind-speed 2 --wind-direction -45 --cal-speeds 25,50 "
+            "--seed 9");
 }
 
 TEST(OptionsTest, EveryScenarioIsValidAsItStands) {

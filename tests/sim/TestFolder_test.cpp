@@ -245,6 +245,31 @@ TEST(TestFolderTest, FittingTheWrittenCoastdownsRecoversTheTruth) {
   EXPECT_NEAR(fit[4], t.a2, 0.01 * t.a2);
 }
 
+TEST(TestFolderTest, FactsGiveTheTrueWindOfTheCoastdownsAndTheZeroRunsMeanYaw) {
+  // A steady wind from 120 degrees: a tail wind of 3 mph on the odd runs
+  // and 5.196 mph from their right, whatever the direction of the run.
+  sim::SimConfig c = sim::ParseOptions({"--out", "unused", "--wind-speed", "6", "--wind-direction", "120",
+                                        "--wind-drift", "0", "--wind-veer", "0", "--gust", "0", "--data-runs", "2",
+                                        "--zero-runs", "0"})
+                         .config;
+  simtest::MakeInstrumentsPerfect(c);
+  sim::TestFacts facts = sim::FactsOf(sim::TestDrive(c).DriveAll());
+  EXPECT_NEAR(facts.meanHeadMph, -3.0, 1e-9);
+  EXPECT_NEAR(facts.meanCrossMph, 6.0 * std::sin(120.0 * 3.141592653589793 / 180.0), 1e-9);
+  EXPECT_NEAR(facts.maxHeadMph, 3.0, 1e-9);
+  EXPECT_FALSE(facts.zeroMeanYawDeg.has_value());
+  // Wind on the track's axis gives no yaw in either direction, so the ZERO
+  // runs read just the misalignment.
+  c.wind.directionDeg = 0.0;
+  c.runs.zeroRuns = 2;
+  c.anemometer.misalignDeg = 2.0;
+  facts = sim::FactsOf(sim::TestDrive(c).DriveAll());
+  ASSERT_TRUE(facts.zeroMeanYawDeg.has_value());
+  EXPECT_NEAR(*facts.zeroMeanYawDeg, 2.0, 1e-9);
+  EXPECT_NEAR(facts.meanHeadMph, 6.0, 1e-9);
+  EXPECT_NEAR(facts.meanCrossMph, 0.0, 1e-9);
+}
+
 TEST(TestFolderTest, RewritingAFolderRemovesRunFilesOfTheLargerOldTest) {
   ScratchDir dir;
   const std::string out = dir / "again";
