@@ -12,33 +12,54 @@ name=${1:-light-wind}
 example=$top/examples/$name
 [ -f "$example/COMMAND" ] || { echo "run-example: no example '$name' in $top/examples" >&2; exit 2; }
 
-if [ ! -f "$top/build/CMakeCache.txt" ]; then
-  cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+build=$top/build
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  echo "run-example: configuring $build" >&2
+  if ! cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null; then
+    # Most often GoogleTest is missing; the programs themselves need nothing.
+    echo "run-example: configuring again without the tests; once GoogleTest is installed," \
+      "configure with -DCOASTDOWN_TESTS=ON to build them" >&2
+    rm -f "$build/CMakeCache.txt"
+    cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCOASTDOWN_TESTS=OFF >/dev/null
+  fi
 fi
-cmake --build "$top/build" -j2 --target coastdown >/dev/null
+echo "run-example: building coastdown and coastdown-sim (the first build takes a minute)" >&2
+cmake --build "$build" -j2 --target coastdown coastdown-sim >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/coastdown-$name.XXXXXX")
-cp "$example"/ZERO.* "$example"/CAL.* "$example"/DATA.* "$example/truth.txt" "$work"/ 2>/dev/null || true
+cp -R "$example"/. "$work"/
 # The example's command line names its shipped folder; the copy takes its place.
 command=$(head -n 1 "$example/COMMAND" | tr -d '\r')
 arguments="$work,${command#*,}"
 echo "coastdown $arguments"
 status=0
-"$top/build/coastdown" "$arguments" || status=$?
-if [ ! -f "$work/VB6Output.txt" ]; then
+"$build/coastdown" "$arguments" || status=$?
+report=$work/VB6Output.txt
+if [ ! -f "$report" ]; then
   echo "run-example: coastdown wrote no report (exit status $status); the copy is in $work" >&2
   exit 1
 fi
 
+# The value after LABEL on the first line that starts with it.
+value() { tr -d '\r' <"$2" | awk -v l="$1" 'index($0, l) == 1 { $0 = substr($0, length(l) + 1); print $1; exit }'; }
+
 echo
-printf '%-7s %-16s %-16s %s\n' "" "report" "truth" "difference"
-for label in Amech Bmech Cmech Caero Ctotl Cd; do
-  got=$(tr -d '\r' <"$work/VB6Output.txt" | awk -v l="$label:" '$1 == l { print $2; exit }')
-  want=$(awk -v l="$label:" '$1 == l { print $2; exit }' "$work/truth.txt")
-  diff=$(awk -v a="$got" -v b="$want" 'BEGIN { if (b + 0 != 0) printf "%+.2f %%", (a - b) / b * 100; else print "-" }')
-  printf '%-7s %-16s %-16s %s\n' "$label" "$got" "$want" "$diff"
+printf '%-12s %-18s %-18s %s\n' "" "report" "truth" "difference"
+for label in "Amech:" "Bmech:" "Cmech:" "Caero:" "Ctotl:" "Cd:" "Ka =" "Yaw Offset ="; do
+  got=$(value "$label" "$report")
+  want=$(value "$label" "$work/truth.txt")
+  if [ "$label" = "Yaw Offset =" ]; then
+    diff=$(awk -v a="$got" -v b="$want" 'BEGIN { printf "%+.3f deg", a - b }')
+  else
+    diff=$(awk -v a="$got" -v b="$want" 'BEGIN { if (b + 0 != 0) printf "%+.2f %%", (a - b) / b * 100; else print "-" }')
+  fi
+  shown=${label%:}
+  printf '%-12s %-18s %-18s %s\n' "${shown% =}" "$got" "$want" "$diff"
 done
 echo
-echo "== $work/VB6Output.txt"
-tr -d '\r' <"$work/VB6Output.txt"
+echo "Cmech and Caero trade a little of their sum between them (the wind tells them apart"
+echo "only as far as it changes); Ctotl is their sum. truth.txt explains every value."
+echo
+echo "== $report"
+tr -d '\r' <"$report"
 exit "$status"
