@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "app/CommandLine.h"
 #include "common/UnitFactors.h"
 #include "tests/TestSupport.h"
@@ -12,103 +15,55 @@
 namespace {
 
 using testsupport::ErrorOf;
+using V = std::vector<std::string>;
 
 TEST(CommandLineTest, Splitting) {
-  using V = std::vector<std::string>;
-  const struct {
-    const char* text;
-    V fields;
-  } cases[] = {
-      {"", {}},
-      {"abc", {"abc"}},
-      {"a,,b", {"a", "", "b"}},
-      {"a,", {"a", ""}},
-      {"\"C:\\My Tests\\Run 1\",1,0", {"C:\\My Tests\\Run 1", "1", "0"}},
-      {"\"a,b\",c", {"a", "b", "c"}},
-      {"x, 15", {"x", " 15"}},
+  const std::pair<const char*, V> cases[] = {
+      {"", {}}, {"a,,b", {"a", "", "b"}}, {"a,", {"a", ""}}, {"x, 15", {"x", " 15"}},
+      {"\"C:\\My Tests\\Run 1\",1,0", {"C:\\My Tests\\Run 1", "1", "0"}}, {"\"a,b\",c", {"a", "b", "c"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.text), c.fields) << c.text;
+  for (const auto& [text, fields] : cases) EXPECT_EQ(SplitCommandLine(text), fields) << text;
   const char* argv[] = {"coastdown", "/data/My", "Tests,1,0"};
   EXPECT_EQ(JoinArguments(3, argv), "/data/My Tests,1,0");
 }
 
-TEST(SAEAppWrapperTest, SetParamsStoresFieldsAndFixesSwitches) {
+TEST(SAEAppWrapperTest, SetParams) {
   SAEAppWrapper app;
-  app.CorrectMass = false;
-  app.SetParams(SplitCommandLine("C:\\TEST,True,False,15,70,3500,68,29.92,22.5,"));
-  EXPECT_EQ(app.FileLocation, "C:\\TEST");
-  EXPECT_TRUE(app.Calibration);
-  EXPECT_FALSE(app.ZeroFiles);
-  EXPECT_EQ(app.MinSpeed, "15");
-  EXPECT_EQ(app.MaxSpeed, "70");
-  EXPECT_EQ(app.RollingWeight, "3500");
-  EXPECT_EQ(app.Temperature, "68");
-  EXPECT_EQ(app.Barometer, "29.92");
-  EXPECT_EQ(app.FrontalArea, "22.5");
-  EXPECT_EQ(app.ConstrainedCD, "");
-  EXPECT_FALSE(app.Constrained);
-  EXPECT_TRUE(app.FilterData && app.FinalSolver && app.CorrectTemperature && app.CorrectPressure &&
-              app.CalculateWindSpeed && app.SaveSAEOutput);
-  EXPECT_FALSE(app.LimitData);
-  EXPECT_FALSE(app.CorrectMass);
-  EXPECT_EQ(UnitFactors().SpeedFactor.value(), 0.44704);
-  EXPECT_EQ(UnitFactors().AreaFactor.value(), 0.0929);
-  EXPECT_EQ(UnitFactors().TemperatureCode, "F");
-  EXPECT_EQ(UnitFactors().PressureFactor.value(), 3.3865);
-  EXPECT_EQ(UnitFactors().WeightFactor.value(), 4.448);
-  EXPECT_EQ(UnitFactors().ForceFactor.value(), 4.448);
+  app.SetParams(SplitCommandLine("C:\\TEST,True,0,15,70,3500,68,29.92,22.5,"));
+  EXPECT_EQ(V({app.FileLocation, app.MinSpeed, app.MaxSpeed, app.RollingWeight, app.Temperature, app.Barometer,
+               app.FrontalArea, app.ConstrainedCD}),
+            V({"C:\\TEST", "15", "70", "3500", "68", "29.92", "22.5", ""}));
+  EXPECT_EQ(std::vector<bool>({app.Calibration, app.ZeroFiles, app.CorrectTemperature, app.CorrectPressure,
+                               app.CalculateWindSpeed, app.FilterData, app.FinalSolver, app.LimitData,
+                               app.SaveSAEOutput, app.Constrained, app.CorrectMass}),
+            std::vector<bool>({true, false, true, true, true, true, true, false, true, false, false}));
+  const UnitFactorSet& f = UnitFactors();
+  EXPECT_EQ(std::vector<double>({f.AreaFactor.value(), f.PressureFactor.value(), f.WeightFactor.value(),
+                                 f.SpeedFactor.value(), f.ForceFactor.value()}),
+            std::vector<double>({0.0929, 3.3865, 4.448, 0.44704, 4.448}));
+  EXPECT_EQ(f.TemperatureCode, "F");
+  app.SetParams(SplitCommandLine("/t,1,0,15,70,3500,68,29.92,22.5,0"));
+  EXPECT_TRUE(app.Constrained);  // any text in the last field, 0 too
+  EXPECT_EQ(ErrorOf([&] { app.SetParams(SplitCommandLine("/t,1,0,15,70,3500,68,29.92,22.5")); }), 9);
 }
 
-TEST(SAEAppWrapperTest, ConstrainedFollowsAnyNonEmptyField9) {
-  const struct {
-    const char* line;
-    bool constrained;
-  } cases[] = {
-      {"/t,1,0,15,70,3500,68,29.92,22.5,0.35", true},
-      {"/t,1,0,15,70,3500,68,29.92,22.5,0", true},
-      {"/t,1,0,15,70,3500,68,29.92,22.5,,extra", false},
-      {"/t,1,0, 15,70,3500,68,29.92,22.5,x", true},
-  };
-  for (const auto& c : cases) {
-    SAEAppWrapper app;
-    app.SetParams(SplitCommandLine(c.line));
-    EXPECT_EQ(app.Constrained, c.constrained) << c.line;
-  }
-}
-
-TEST(SAEAppWrapperTest, SetParamsFaultsKeepWhatWasStored) {
-  SAEAppWrapper short9;
-  EXPECT_EQ(ErrorOf([&] { short9.SetParams(SplitCommandLine("/t,1,0,15,70,3500,68,29.92,22.5")); }), 9);
-  EXPECT_EQ(short9.FrontalArea, "22.5");
-  EXPECT_FALSE(short9.SaveSAEOutput);
-  SAEAppWrapper badSwitch;
-  EXPECT_EQ(ErrorOf([&] { badSwitch.SetParams(SplitCommandLine("/t,1,yes,15,70,3500,68,29.92,22.5,")); }), 13);
-  EXPECT_TRUE(badSwitch.Calibration);
-  EXPECT_EQ(badSwitch.MinSpeed, "");
-  EXPECT_EQ(ErrorOf([] { SAEAppWrapper().SetParams({}); }), 9);
-}
-
+// Arguments, exit status, and the start of standard output and error.
 TEST(ProgramTest, AnswersOnTheCommandLine) {
-  const struct {
-    std::vector<std::string> args;
-    int status;
-    const char* out;
-    const char* err;
-  } cases[] = {
+  const std::tuple<V, int, const char*, const char*> cases[] = {
       {{"--version"}, 0, "coastdown 1.0.2\n", ""},
-      {{"--help"}, 0, "usage: coastdown FOLDER,", ""},
-      {{"-h"}, 0, "usage: coastdown FOLDER,", ""},
+      {{"--help"}, 0, "usage: coastdown FOLDER,", ""}, {{"-h"}, 0, "usage: coastdown FOLDER,", ""},
       {{}, 1, "",
        "coastdown: run-time error 9: Subscript out of range (command-line field 1 of 10 is missing)\n"
        "usage: coastdown FOLDER,CALIBRATE,ZERO,MIN_SPEED,MAX_SPEED,WEIGHT,TEMPERATURE,PRESSURE,AREA,[CD]\n"},
-      {{"/t,maybe,0,15,70,3500,68,29.92,22.5,"}, 1, "", "coastdown: run-time error 13: Type mismatch ("},
+      {{"/t,maybe,0,15,70,3500,68,29.92,22.5,"}, 1, "",
+       "coastdown: run-time error 13: Type mismatch (field 2 (CALIBRATE) \"maybe\" is not True, False or a number)\n"},
       {{"--version", "x"}, 1, "", "coastdown: run-time error 9: Subscript out of range ("},
   };
-  for (const auto& c : cases) {
-    const auto result = testsupport::Run(COASTDOWN_EXE, c.args);
-    EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.out.rfind(c.out, 0), 0u) << result.out;
-    EXPECT_EQ(result.err.rfind(c.err, 0), 0u) << result.err;
+  for (const auto& [args, status, out, err] : cases) {
+    const auto result = testsupport::Run(COASTDOWN_EXE, args);
+    EXPECT_EQ(result.status, status);
+    EXPECT_EQ(result.out.rfind(out, 0), 0u) << result.out;
+    EXPECT_EQ(result.err.rfind(err, 0), 0u) << result.err;
   }
 }
 
