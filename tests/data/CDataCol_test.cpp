@@ -1,230 +1,167 @@
-// The sample collection: Add's numbering and direction rule, positions,
-// the reduction to one-second samples, and loading numbered run-file sets.
+// The sample collection: Add's numbering and direction rule, positions, the
+// reduction to one-second samples, loading numbered run-file sets, and the
+// statistics and window filter that condition a loaded collection.
 #include "data/CDataCol.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "calibration/CCalibrator.h"
+#include "common/NumberText.h"
 #include "common/UnitFactors.h"
 #include "tests/TestSupport.h"
 
 namespace {
 
 using testsupport::ErrorOf;
-using testsupport::Exists;
-using testsupport::ScratchDir;
-using testsupport::WriteFile;
 
-// Counts the files it is handed and can shift every included yaw, so a test
-// sees that Load adjusts each file before reducing it.
-class RecordingCalibrator : public CCalibrator {
- public:
-  int adjusted = 0;
-  double yawShift = 0.0;
-
- private:
-  std::string CCalibrator_sName() const override { return "Recording"; }
+// Turns every yaw by 2 degrees, so a test sees that Load adjusts each file,
+// once, before reducing it.
+class TurningCalibrator : public CCalibrator {
+  std::string CCalibrator_sName() const override { return "Turning"; }
   void CCalibrator_sName(const std::string&) override {}
   void CCalibrator_Calabrate(CDataCol&) override {}
   void CCalibrator_Adjust(CDataCol& data) override {
-    ++adjusted;
-    for (CMeasurement& m : data) {
-      if (m.nRun > 0) m.dAngle += yawShift;
-    }
+    for (CMeasurement& m : data) m.dAngle += 2.0;
   }
   void CCalibrator_PrintResults(const std::string&) override {}
 };
 
-class CDataColTest : public ::testing::Test {
- protected:
-  void SetUp() override { UnitFactors().SpeedFactor = 0.44704; }
-};
-
-TEST_F(CDataColTest, AddNumbersSamplesAndSetsTheirDirection) {
-  CDataCol col;
-  const struct {
-    int run;
-    int dir;
-  } cases[] = {{1, 1}, {2, -1}, {3, 1}, {4, -1}, {0, -1}, {-1, -1}, {-3, -1}};
-  int id = 0;
-  for (const auto& c : cases) {
-    auto s = col.Add(1, 2, 3, c.run, 0.5, 2.5);
-    EXPECT_EQ(s->nID.value(), ++id);
-    EXPECT_EQ(s->nRunDir.value(), c.dir) << c.run;
-    EXPECT_EQ(s->nTime.value(), 2);  // 2.5 rounds to the even neighbour
-    EXPECT_EQ(col.Item(static_cast<long>(id)).get(), s.get());
-  }
-  EXPECT_EQ(col.Count(), 7);
+// "nID nRun nRunDir nTime V Vr yaw delta;" for a sample, and for every
+// sample of a collection.
+std::string Text(const CMeasurement& m) {
+  std::string text = std::to_string(m.nID.value()) + " " + std::to_string(m.nRun.value()) + " " +
+                     std::to_string(m.nRunDir.value()) + " " + std::to_string(m.nTime.value());
+  for (Real x : {m.dVehicleSpeed, m.dWindSpeed, m.dAngle, m.dDelta}) text += " " + NumberText(x).substr(x >= 0.0);
+  return text + ";";
 }
 
-TEST_F(CDataColTest, SamplesAreSharedAndPositionsAreChecked) {
+std::string Records(const CDataCol& col) {
+  std::string text;
+  for (const CMeasurement& m : col) text += Text(m);
+  return text;
+}
+
+TEST(CDataColTest, AddNumbersSamplesAndSetsTheirDirection) {
   CDataCol col;
-  auto first = col.Add(1, 1, 1, 1);
-  col.Add(2, 2, 2, 1);
-  col.Add(3, 3, 3, 1);
+  const CDataCol::SampleRef first = col.Add(1, 2, 3, 1, 0.5, 2.5);
+  for (int run : {2, 3, 0, -1}) col.Add(1, 2, 3, run, 0.5, 2.5);
+  EXPECT_EQ(Records(col), "1 1 1 2 1 2 3 .5;2 2 -1 2 1 2 3 .5;3 3 1 2 1 2 3 .5;4 0 -1 2 1 2 3 .5;5 -1 -1 2 1 2 3 .5;");
   first->dVehicleSpeed = 9;
-  EXPECT_EQ(col[1].dVehicleSpeed.value(), 9.0);
+  EXPECT_EQ(col[1].dVehicleSpeed.value(), 9.0);  // Add hands out the sample the collection holds
   col.Delete(2);
-  EXPECT_EQ(col.Count(), 2);
-  EXPECT_EQ(col[2].dVehicleSpeed.value(), 3.0);
-  EXPECT_EQ(ErrorOf([&] { col.Item(0L); }), 9);
-  EXPECT_EQ(ErrorOf([&] { col.Item(3L); }), 9);
+  EXPECT_EQ(col[2].nID.value(), 3);
+  EXPECT_EQ(col.Add(4, 4, 4, 1)->nID.value(), 6);  // Delete does not lower the counter
+  for (long bad : {0L, 6L}) EXPECT_EQ(ErrorOf([&] { col.Item(bad); }), 9) << bad;
   EXPECT_EQ(ErrorOf([&] { col.Item(Real(1.5)); }), 9);
-  EXPECT_EQ(ErrorOf([&] { col.Delete(5); }), 9);
-  // The add counter is not lowered by Delete.
-  EXPECT_EQ(col.Add(4, 4, 4, 1)->nID.value(), 4);
+  EXPECT_EQ(ErrorOf([&] { col.Delete(6); }), 9);
+  CDataCol full;
+  for (int i = 0; i < 32767; ++i) full.Add(0, 0, 0, 1);
+  EXPECT_EQ(ErrorOf([&] { full.Add(0, 0, 0, 1); }), 6);
 }
 
-TEST_F(CDataColTest, AddCounterOverflowsAtThe32768thAdd) {
-  CDataCol col;
-  for (int i = 0; i < 32767; ++i) col.Add(0, 0, 0, 1);
-  EXPECT_EQ(ErrorOf([&] { col.Add(0, 0, 0, 1); }), 6);
-  EXPECT_EQ(ErrorOf([&] { CDataCol().Add(0, 0, 0, 1, 0, 32767.5); }), 6);
-}
-
-CDataCol RawRun(int n, double start, double step) {
+// Raw samples whose speed falls by 0.125 a sample, 0.625 a second at 5
+// samples a second; wind and yaw rise with the position.
+CDataCol RawRun(int n) {
   CDataCol raw;
-  for (int i = 0; i < n; ++i) raw.Add(start - step * i, 20 + i, 0.1 * i, 1);
+  for (int i = 0; i < n; ++i) raw.Add(30 - 0.125 * i, 20 + i, 0.25 * i, 1);
   return raw;
 }
 
-TEST_F(CDataColTest, ReduceCountsAndWindows) {
-  const struct {
-    int raw;
-    long reduced;
-  } cases[] = {{0, 0}, {1, 0}, {10, 0}, {11, 1}, {15, 1}, {16, 2}, {100, 18}, {101, 19}};
-  for (const auto& c : cases) {
+TEST(CDataColTest, ReduceToOneSamplePerWholeSecond) {
+  const std::pair<int, long> counts[] = {{0, 0}, {10, 0}, {11, 1}, {15, 1}, {16, 2}, {101, 19}};
+  for (const auto& [raw, reduced] : counts) {
     CDataCol out;
-    out.Reduce(3, RawRun(c.raw, 30, 0.1), true);
-    EXPECT_EQ(out.Count(), c.reduced) << c.raw;
+    out.Reduce(3, RawRun(raw), true);
+    EXPECT_EQ(out.Count(), reduced) << raw;
   }
   CDataCol out;
-  out.Reduce(2, RawRun(100, 30, 0.1), true);
-  const CMeasurement& last = out[18];
-  EXPECT_EQ(last.nTime.value(), 18);
-  EXPECT_EQ(last.nRun.value(), 2);
-  EXPECT_EQ(last.nRunDir.value(), -1);
-  // Positions 89 to 93 hold wind speeds 108 to 112.
-  EXPECT_DOUBLE_EQ(last.dWindSpeed.value(), 110.0);
+  out.Reduce(2, RawRun(21), true);
+  out.Reduce(2, RawRun(21), false);
+  EXPECT_EQ(Records(out), "1 2 -1 1 29.375 25 1.25 .625;2 2 -1 2 28.75 30 2.5 .625;3 2 -1 3 28.125 35 3.75 .625;"
+                          "4 2 -1 1 29.375 25 1.25 0;5 2 -1 2 28.75 30 2.5 0;6 2 -1 3 28.125 35 3.75 0;");
 }
 
-// Every length of run file, up to the largest one a 16-bit count allows:
-// floor((N - 1) / 5) - 1 one-second samples, or none, numbered 1, 2, ...
-TEST_F(CDataColTest, ReduceYieldsOneSamplePerWholeSecondForEveryLength) {
-  CDataCol longest;
-  for (int n = 0; n < 32767; ++n) longest.Add(20.0, 22.0, 1.0, 1);
-  for (int n = 0; n <= 32767; n += (n < 400 ? 1 : 997)) {
-    CDataCol raw;
-    for (int k = 1; k <= n; ++k) raw.Add(20.0, 22.0, 1.0, 1);
-    CDataCol out;
-    out.Reduce(1, raw, true);
-    const long expected = n >= 11 ? (n - 1) / 5 - 1 : 0;
-    ASSERT_EQ(out.Count(), expected) << n;
-    if (expected > 0) {
-      EXPECT_EQ(out[expected].nTime.value(), expected) << n;
-    }
-  }
-  CDataCol out;
-  out.Reduce(1, longest, true);
-  EXPECT_EQ(out.Count(), 32766 / 5 - 1);
-}
-
-TEST_F(CDataColTest, ReduceDeceleration) {
-  CDataCol out;
-  out.Reduce(1, RawRun(40, 30, 0.1), true);
-  ASSERT_EQ(out.Count(), 6);
-  for (const CMeasurement& m : out) EXPECT_NEAR(m.dDelta.value(), 0.5, 1e-12);
-  CDataCol plain;
-  plain.Reduce(1, RawRun(40, 30, 0.1), false);
-  for (long i = 1; i <= 6; ++i) {
-    EXPECT_EQ(plain[i].dDelta.value(), 0.0);
-    EXPECT_EQ(plain[i].dVehicleSpeed.value(), out[i].dVehicleSpeed.value());
-  }
-}
-
-TEST_F(CDataColTest, LoadReadsTheSetUntilTheFirstMissingFile) {
-  ScratchDir dir;
-  std::string record;
-  for (int i = 0; i < 20; ++i) record += "50,44.1,1.5\r\n";
-  WriteFile(dir / "DATA.1", record);
-  WriteFile(dir / "DATA.2", record);
-  WriteFile(dir / "DATA.4", record);
+// DATA.3 is empty and ends the set; a second set appends; a third, cut
+// short in its second file, raises 62 after its first file was appended.
+TEST(CDataColTest, LoadReadsEachSetUntilItsFirstMissingOrEmptyFile) {
+  UnitFactors().SpeedFactor = 0.44704;
+  testsupport::ScratchDir dir;
+  std::string records;
+  for (int i = 0; i < 11; ++i) records += "50,44.1,1.5\r\n";
+  const std::pair<const char*, std::string> files[] = {
+      {"DATA.1", records + records}, {"DATA.2", records},  {"DATA.3", ""},
+      {"DATA.4", records},           {"CAL.1", records},   {"ZERO.1", records},
+      {"ZERO.2", records + "\r\n"},  // an empty last line begins a record
+  };
+  for (const auto& [name, text] : files) testsupport::WriteFile(dir / name, text);
   CDataCol col;
-  RecordingCalibrator cal;
+  TurningCalibrator cal;
   col.Load(dir / "DATA", cal, 0.5);
   EXPECT_EQ(col.totalRun.value(), 2);
-  EXPECT_EQ(cal.adjusted, 2);
-  ASSERT_EQ(col.Count(), 4);  // 20 raw samples give 2 per file
-  EXPECT_DOUBLE_EQ(col[1].dVehicleSpeed.value(), 50 * 0.44704);
-  EXPECT_DOUBLE_EQ(col[1].dAngle.value(), 1.0);
-  EXPECT_EQ(col[3].nRun.value(), 2);
-  EXPECT_EQ(col[4].nID.value(), 4);
-  EXPECT_FALSE(Exists(dir / "DATA.3"));  // the probe leaves nothing behind
-}
-
-TEST_F(CDataColTest, AnEmptyFileEndsTheSetAndIsDeleted) {
-  ScratchDir dir;
-  std::string record;
-  for (int i = 0; i < 11; ++i) record += "50,44.1,1.5\n";
-  WriteFile(dir / "CAL.1", record);
-  WriteFile(dir / "CAL.2", record);
-  WriteFile(dir / "CAL.3", "");
-  WriteFile(dir / "CAL.4", record);
-  CDataCol col;
-  RecordingCalibrator cal;
-  cal.yawShift = 2.0;
   col.Load(dir / "CAL", cal, 0.0);
-  EXPECT_EQ(col.totalRun.value(), 2);
-  EXPECT_EQ(col.Count(), 2);
-  EXPECT_DOUBLE_EQ(col[1].dAngle.value(), 3.5);  // adjusted before the reduction
-  EXPECT_FALSE(Exists(dir / "CAL.3"));
-  EXPECT_TRUE(Exists(dir / "CAL.4"));
-  // A second Load appends and overwrites totalRun.
-  WriteFile(dir / "DATA.1", record);
-  col.Load(dir / "DATA", cal, 0.0);
   EXPECT_EQ(col.totalRun.value(), 1);
-  EXPECT_EQ(col.Count(), 3);
-  EXPECT_EQ(col[3].nID.value(), 3);
+  const std::string sample = " 22.352 19.714464 3 0;";
+  EXPECT_EQ(Records(col), "1 1 1 1" + sample + "2 1 1 2" + sample + "3 1 1 3" + sample + "4 2 -1 1" + sample +
+                              "5 1 1 1 22.352 19.714464 3.5 0;");
+  EXPECT_EQ(ErrorOf([&] { col.Load(dir / "ZERO", cal, 0.0); }), 62);
+  EXPECT_EQ(col.Count(), 6);
 }
 
-TEST_F(CDataColTest, AFileCutShortReachesNothingOfItsSamples) {
-  ScratchDir dir;
-  std::string record;
-  for (int i = 0; i < 11; ++i) record += "50,44.1,1.5\n";
-  WriteFile(dir / "DATA.1", record);
-  WriteFile(dir / "DATA.2", record + "\n");  // an empty last line begins a record
+TEST(CDataColTest, LimitDataBoundsAreInclusive) {
   CDataCol col;
-  RecordingCalibrator cal;
-  try {
-    col.Load(dir / "DATA", cal, 0.0);
-    FAIL();
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.Code(), 62);
-    EXPECT_NE(e.Detail().find("DATA.2, line 12"), std::string::npos) << e.Detail();
-  }
-  EXPECT_EQ(col.Count(), 1);
-  EXPECT_EQ(cal.adjusted, 1);
+  const double samples[][3] = {{10, 50, 0},  {30, 50, 0},   {9.99, 50, 0},  {30.01, 50, 0},   {20, 0, 0},
+                               {20, 100, 0}, {20, -.01, 0}, {20, 100.01, 0}, {20, 50, -5},    {20, 50, 5},
+                               {20, 50, -5.01}, {20, 50, 5.01}, {0, 0, 0}};
+  for (const auto& s : samples) col.Add(s[0], s[1], s[2], 1);
+  col[13].nRun = 0;  // already excluded: left alone
+  col.LimitData(10, 30, 0, 100, -5, 5);
+  std::vector<int> runs;
+  for (const CMeasurement& m : col) runs.push_back(m.nRun.value());
+  EXPECT_EQ(runs, std::vector<int>({1, 1, -1, -1, 1, 1, -1, -1, 1, 1, -1, -1, 0}));
 }
 
-TEST_F(CDataColTest, FileErrors) {
-  ScratchDir dir;
-  WriteFile(dir / "plain", "x");
-  std::filesystem::create_directory(dir / "DATA.1");
-  const struct {
-    std::string base;
-    int error;
-  } cases[] = {
-      {dir / "missing_folder/DATA", 76},
-      {dir / "plain/DATA", 76},  // a path through a regular file
-      {dir / "DATA", 75},        // DATA.1 is a folder
-  };
-  for (const auto& c : cases) {
-    CDataCol col;
-    RecordingCalibrator cal;
-    EXPECT_EQ(ErrorOf([&] { col.Load(c.base, cal, 0.0); }), c.error) << c.base;
+// Run 2 comes first, so positions and run numbers differ; runs 1 and 3 have
+// two samples, run 2 three; one more sample is excluded.
+CDataCol ThreeRuns() {
+  CDataCol col;
+  col.totalRun = 3;
+  for (double yaw : {1, 2, 3}) col.Add(30, 31, yaw, 2, 0.5);
+  col.Add(10, 11, 5, 1, 0.25);
+  col.Add(12, 13, 7, 1, 0.75);
+  col.Add(99, 99, 99, -1, 9);
+  col.Add(20, 21, -1, 3, 0.5);
+  col.Add(22, 23, -3, 3, 0.5);
+  return col;
+}
+
+TEST(CDataColTest, AverageRunAverageAndStdDiv) {
+  const CDataCol col = ThreeRuns();
+  EXPECT_EQ(Text(*col.Average()), "0 7 0 0 22 23 2 .5;");
+  CDataCol runAvg;
+  col.RunAverage(runAvg);
+  EXPECT_EQ(Records(runAvg), "1 2 1 0 11 12 6 .5;2 3 -1 0 30 31 2 .5;3 2 1 0 21 22 -2 .5;");
+  CDataCol deviation;
+  col.StdDiv(runAvg, deviation);
+  EXPECT_EQ(Records(deviation), "1 1 -1 0 1.4142135623731 1.4142135623731 1.4142135623731 .353553390593274;"
+                                "2 1 -1 0 0 0 1 0;3 1 -1 0 1.4142135623731 1.4142135623731 1.4142135623731 0;");
+  // No included sample, a run without samples, a run beyond totalRun, a run
+  // of one sample (0 / 0 in its deviation).
+  EXPECT_EQ(ErrorOf([] { CDataCol().Average(); }), 11);
+  for (const auto& [total, error] : {std::pair{4, 11}, std::pair{2, 9}}) {
+    CDataCol runs = ThreeRuns();
+    runs.totalRun = total;
+    EXPECT_EQ(ErrorOf([&] { CDataCol out; runs.RunAverage(out); }), error) << total;
   }
+  CDataCol single;
+  single.totalRun = 1;
+  single.Add(1, 1, 1, 1);
+  CDataCol singleAvg;
+  single.RunAverage(singleAvg);
+  EXPECT_EQ(ErrorOf([&] { CDataCol out; single.StdDiv(singleAvg, out); }), 11);
 }
 
 }  // namespace

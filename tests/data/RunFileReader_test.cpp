@@ -1,103 +1,91 @@
-// The run-file tokenizer: separators, line ends, fields that are not numbers,
-// and records cut short.
+// The run-file reader: separators, line ends, fields that are not numbers,
+// records cut short, the probe, and files read in blocks.
 #include "data/RunFileReader.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
-#include <vector>
+#include <utility>
 
+#include "common/NumberText.h"
 #include "tests/TestSupport.h"
 
 namespace {
 
-std::vector<double> Fields(const std::string& text) {
-  std::vector<double> out;
-  ForEachRunFileRecord(text, "RUN.1", [&](double a, double b, double c) {
-    out.push_back(a);
-    out.push_back(b);
-    out.push_back(c);
-  });
+using testsupport::ErrorOf;
+
+std::string Record(double a, double b, double c) { return NumberText(a) + NumberText(b) + NumberText(c) + ";"; }
+
+// The records of a text, then "error N: detail" when it raises one.
+std::string Outcome(const std::string& text) {
+  std::string out;
+  try {
+    ForEachRunFileRecord(text, "RUN.1", [&](double a, double b, double c) { out += Record(a, b, c); });
+  } catch (const RuntimeError& e) {
+    out += "error " + std::to_string(e.Code()) + ": " + e.Detail();
+  }
   return out;
 }
 
-TEST(RunFileReaderTest, Layouts) {
-  using V = std::vector<double>;
-  const struct {
-    const char* name;
-    std::string text;
-    V fields;
-  } cases[] = {
-      {"commas", "42.5,44.1,-2.3", {42.5, 44.1, -2.3}},
-      {"blanks after commas", "42.5, 44.1, -2.3\r\n", {42.5, 44.1, -2.3}},
-      {"blanks only", "42.5 44.1\t-2.3\n", {42.5, 44.1, -2.3}},
-      {"blanks around commas", "  42.5 ,  44.1 ,-2.3  \r\n", {42.5, 44.1, -2.3}},
-      {"CR alone", "1,2,3\r4,5,6\r", {1, 2, 3, 4, 5, 6}},
-      {"LF", "1,2,3\n4,5,6", {1, 2, 3, 4, 5, 6}},
-      {"record across lines", "1,2\n3\n", {1, 2, 3}},
-      {"empty line is one zero", "1,2\n\n", {1, 2, 0}},
-      {"empty fields", ",,\n", {0, 0, 0}},
-      {"not a number", "abc,2,1e\n", {0, 2, 0}},
-      {"byte-order mark", "\xEF\xBB\xBF" "1,2,3\n", {0, 2, 3}},
-      {"NUL byte", std::string("1,\0,3\n", 6), {1, 0, 3}},
-      {"exponent and plus", "+1e1,.5,5.\n", {10, 0.5, 5}},
-      {"underflow reads zero", "1e-999,1,1\n", {0, 1, 1}},
+TEST(RunFileReaderTest, LayoutsAndFaults) {
+  const std::string cut = ": the file ends inside a record";
+  const std::pair<std::string, std::string> cases[] = {
+      {"42.5,44.1,-2.3", " 42.5 44.1-2.3;"},
+      {"  42.5 ,  44.1 ,-2.3  \r\n", " 42.5 44.1-2.3;"},
+      {"42.5 44.1\t-2.3\n", " 42.5 44.1-2.3;"},
+      {"1,2,3\r4,5,6\r", " 1 2 3; 4 5 6;"},
+      {"1,2\n3\n", " 1 2 3;"},  // a record across lines
+      {"1,2\n\n", " 1 2 0;"},   // an empty line is one field of 0
+      {",,\n", " 0 0 0;"},
+      {"abc,2,1e\n", " 0 2 0;"},
+      {"\xEF\xBB\xBF" "1,2,3\n", " 0 2 3;"},
+      {std::string("1,\0,3\n", 6), " 1 0 3;"},
+      {"1,2,3\n\n", " 1 2 3;error 62: RUN.1, line 2" + cut},
+      {"1,2,3\n4,5,6\n7", " 1 2 3; 4 5 6;error 62: RUN.1, line 3" + cut},
+      {"1,2,3,4\n", " 1 2 3;error 62: RUN.1, line 1" + cut},
+      {"1,2,3\r\n1e400,1,1\n", " 1 2 3;error 6: RUN.1, line 2: the number 1e400 is too large for a double"},
+      {std::string(400, '9'), "error 6: RUN.1, line 1: the number " + std::string(24, '9') + "... is too large for a double"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Fields(c.text), c.fields) << c.name;
+  for (const auto& [text, outcome] : cases) EXPECT_EQ(Outcome(text), outcome) << text;
 }
 
-TEST(RunFileReaderTest, RecordsCutShort) {
-  const struct {
-    std::string text;
-    std::string where;
-  } cases[] = {
-      {"1,2,3\n\n", "line 2"},
-      {"1,2\n", "line 1"},
-      {"1,2,3\n4,5,6\n7", "line 3"},
-      {"1,2,3,4\n", "line 1"},
-  };
-  for (const auto& c : cases) {
-    std::vector<double> seen;
-    try {
-      ForEachRunFileRecord(c.text, "DATA.7", [&](double a, double, double) { seen.push_back(a); });
-      ADD_FAILURE() << c.text;
-    } catch (const RuntimeError& e) {
-      EXPECT_EQ(e.Code(), 62);
-      EXPECT_EQ(e.Detail().rfind("DATA.7, " + c.where, 0), 0u) << e.Detail();
-    }
-  }
-}
-
-TEST(RunFileReaderTest, AFieldTooLargeForADoubleIsOverflow) {
-  try {
-    Fields("1,2,3\n1e400,1,1\n");
-    FAIL();
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.Code(), 6);
-    EXPECT_NE(e.Detail().find("RUN.1, line 2"), std::string::npos);
-  }
-}
-
-TEST(RunFileReaderTest, ProbeOfMissingAndEmptyFiles) {
+// A missing or empty file ends a set and is not left behind; a path that
+// cannot hold a run file is a file error. A file of many blocks, ending in a
+// number longer than a block, gives every record whole and in order.
+TEST(RunFileReaderTest, ProbeAndBlocks) {
   testsupport::ScratchDir dir;
-  auto none = [](double, double, double) { ADD_FAILURE(); };
-  EXPECT_FALSE(ReadRunFileRecords(dir / "NONE.1", none));
-  EXPECT_FALSE(testsupport::Exists(dir / "NONE.1"));
   testsupport::WriteFile(dir / "EMPTY.1", "");
-  EXPECT_FALSE(ReadRunFileRecords(dir / "EMPTY.1", none));
-  EXPECT_FALSE(testsupport::Exists(dir / "EMPTY.1"));
+  testsupport::WriteFile(dir / "plain", "x");
+  std::filesystem::create_directory(dir / "DIR.1");
+  auto none = [](double, double, double) { ADD_FAILURE(); };
+  for (const char* name : {"NONE.1", "EMPTY.1"}) {
+    EXPECT_FALSE(ReadRunFileRecords(dir / name, none));
+    EXPECT_FALSE(testsupport::Exists(dir / name));
+  }
+  const std::pair<const char*, int> bad[] = {{"missing/DATA.1", 76}, {"plain/DATA.1", 76}, {"DIR.1", 75}};
+  for (const auto& [name, error] : bad) EXPECT_EQ(ErrorOf([&] { ReadRunFileRecords(dir / name, none); }), error);
+  std::string text;
+  std::string expected;
+  for (int i = 0; i < 20000; ++i) {
+    text += std::to_string(i) + ".5, 2.25 ,-3\r\n";
+    expected += Record(i + 0.5, 2.25, -3);
+  }
+  testsupport::WriteFile(dir / "DATA.1", text + "0." + std::string(200000, '7') + ",1,1");
+  std::string out;
+  EXPECT_TRUE(ReadRunFileRecords(dir / "DATA.1", [&](double a, double b, double c) { out += Record(a, b, c); }));
+  EXPECT_EQ(out, expected + " .777777777777778 1 1;");
 }
 
-// Fed in parts of every size, the text gives the same fields as whole: a CR
-// LF, an item or a skipped long item cut by the end of a part changes nothing.
+// Fed in parts of every size, the text gives the same records as whole: a
+// CR LF, an item or a skipped long item cut by the end of a part changes nothing.
 TEST(RunFileReaderTest, PartsGiveWhatTheWholeGives) {
-  const std::string longGarbage(5000, 'x');
-  const std::string text = "42.5, 44.1 ,-2.3\r\n1e2\t2\r3\n\n," + longGarbage + ",7\r\n" + std::string(5000, '0') + "1,\r\n";
-  const std::vector<double> whole = Fields(text);
-  ASSERT_EQ(whole.size(), 12u);
+  const std::string text =
+      "42.5, 44.1 ,-2.3\r\n1e2\t2\r3\n\n," + std::string(5000, 'x') + ",7\r\n" + std::string(5000, '0') + "1,\r\n";
+  ASSERT_EQ(Outcome(text), " 42.5 44.1-2.3; 100 2 3; 0 0 0; 7 1 0;");
   for (std::size_t part : {1, 2, 3, 7, 4096, 4097}) {
-    std::vector<double> out;
-    auto onRecord = [&](double a, double b, double c) { out.insert(out.end(), {a, b, c}); };
+    std::string out;
+    auto onRecord = [&](double a, double b, double c) { out += Record(a, b, c); };
     RunFileTokenizer<decltype(onRecord)> tokenizer("RUN.1", onRecord);
     std::string pending;
     for (std::size_t at = 0; at < text.size(); at += part) {
@@ -106,7 +94,7 @@ TEST(RunFileReaderTest, PartsGiveWhatTheWholeGives) {
     }
     tokenizer.Feed(pending, true);
     tokenizer.Finish();
-    EXPECT_EQ(out, whole) << part;
+    EXPECT_EQ(out, Outcome(text)) << part;
   }
 }
 
