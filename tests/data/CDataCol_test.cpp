@@ -125,16 +125,14 @@ TEST(CDataColTest, LimitDataBoundsAreInclusive) {
 }
 
 // Run 2 comes first, so positions and run numbers differ; runs 1 and 3 have
-// two samples, run 2 three; one more sample is excluded.
+// two samples, run 2 three; two more samples are excluded.
 CDataCol ThreeRuns() {
   CDataCol col;
   col.totalRun = 3;
-  for (double yaw : {1, 2, 3}) col.Add(30, 31, yaw, 2, 0.5);
-  col.Add(10, 11, 5, 1, 0.25);
-  col.Add(12, 13, 7, 1, 0.75);
-  col.Add(99, 99, 99, -1, 9);
-  col.Add(20, 21, -1, 3, 0.5);
-  col.Add(22, 23, -3, 3, 0.5);
+  const double samples[][5] = {{30, 31, 1, 2, .5},  {30, 31, 2, 2, .5},   {30, 31, 3, 2, .5},
+                               {10, 11, 5, 1, .25}, {12, 13, 7, 1, .75},  {99, 99, 99, -1, 9},
+                               {99, 99, 99, 0, 9},  {20, 21, -1, 3, .5},  {22, 23, -3, 3, .5}};
+  for (const auto& s : samples) col.Add(s[0], s[1], s[2], static_cast<int>(s[3]), s[4]);
   return col;
 }
 
@@ -149,19 +147,15 @@ TEST(CDataColTest, AverageRunAverageAndStdDiv) {
   EXPECT_EQ(Records(deviation), "1 1 -1 0 1.4142135623731 1.4142135623731 1.4142135623731 .353553390593274;"
                                 "2 1 -1 0 0 0 1 0;3 1 -1 0 1.4142135623731 1.4142135623731 1.4142135623731 0;");
   // No included sample, a run without samples, a run beyond totalRun, a run
-  // of one sample (0 / 0 in its deviation).
+  // of one sample (a division by zero in its deviation).
   EXPECT_EQ(ErrorOf([] { CDataCol().Average(); }), 11);
   for (const auto& [total, error] : {std::pair{4, 11}, std::pair{2, 9}}) {
     CDataCol runs = ThreeRuns();
     runs.totalRun = total;
     EXPECT_EQ(ErrorOf([&] { CDataCol out; runs.RunAverage(out); }), error) << total;
   }
-  CDataCol single;
-  single.totalRun = 1;
-  single.Add(1, 1, 1, 1);
-  CDataCol singleAvg;
-  single.RunAverage(singleAvg);
-  EXPECT_EQ(ErrorOf([&] { CDataCol out; single.StdDiv(singleAvg, out); }), 11);
+  runAvg[1].nRun = 1;
+  EXPECT_EQ(ErrorOf([&] { CDataCol out; col.StdDiv(runAvg, out); }), 11);
 }
 
 }  // namespace

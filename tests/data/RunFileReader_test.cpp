@@ -37,7 +37,7 @@ TEST(RunFileReaderTest, LayoutsAndFaults) {
       {"1,2,3\r4,5,6\r", " 1 2 3; 4 5 6;"},
       {"1,2\n3\n", " 1 2 3;"},  // a record across lines
       {"1,2\n\n", " 1 2 0;"},   // an empty line is one field of 0
-      {",,\n", " 0 0 0;"},
+      {",,\n", " 0 0 0;"}, {"1,2,", " 1 2 0;"},  // empty pieces, also the last of the file
       {"abc,2,1e\n", " 0 2 0;"},
       {"\xEF\xBB\xBF" "1,2,3\n", " 0 2 3;"},
       {std::string("1,\0,3\n", 6), " 1 0 3;"},
@@ -45,7 +45,8 @@ TEST(RunFileReaderTest, LayoutsAndFaults) {
       {"1,2,3\n4,5,6\n7", " 1 2 3; 4 5 6;error 62: RUN.1, line 3" + cut},
       {"1,2,3,4\n", " 1 2 3;error 62: RUN.1, line 1" + cut},
       {"1,2,3\r\n1e400,1,1\n", " 1 2 3;error 6: RUN.1, line 2: the number 1e400 is too large for a double"},
-      {std::string(400, '9'), "error 6: RUN.1, line 1: the number " + std::string(24, '9') + "... is too large for a double"},
+      {std::string(400, '9'),
+       "error 6: RUN.1, line 1: the number " + std::string(24, '9') + "... is too large for a double"},
   };
   for (const auto& [text, outcome] : cases) EXPECT_EQ(Outcome(text), outcome) << text;
 }
