@@ -2,6 +2,10 @@
 // whose forces are chosen exactly, by hand or from the road-load model.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstddef>
 #include <initializer_list>
 #include <vector>
 
@@ -10,8 +14,7 @@
 
 namespace solvertest {
 
-// At this inertia weight a sample's force is exactly its dDelta.
-constexpr double kUnitWeight = 9.80665;
+constexpr double kUnitWeight = 9.80665;  // at this inertia weight a sample's force is its dDelta
 
 struct Reading {
   double V, Vr, Y;  // m/s, m/s, degrees
@@ -24,36 +27,38 @@ inline BoundedArray<Real> Coefficients(std::initializer_list<double> values) {
   return a;
 }
 
-// The model force m0 + m1·V + m2·V² + Vr²·(a0 + a1·Y + … + a4·Y⁴).
-inline double ModelForce(const BoundedArray<Real>& c, const Reading& r) {
-  CMeasurement m;
-  m.dVehicleSpeed = r.V;
-  m.dWindSpeed = r.Vr;
-  m.dAngle = r.Y;
-  return (m.MechDrag(2, c) + m.Drag(4, c, 3)).value();
-}
+const BoundedArray<Real> kRoadLoad = Coefficients({120.0, 1.4, 0.021, 0.38, 0.0031, 0.0012, -0.00004, 0.0000021});
 
-inline CDataCol::SampleRef AddWithForce(CDataCol& col, const Reading& r, double force) {
-  return col.Add(r.V, r.Vr, r.Y, 1, force);
-}
-
-inline void AddModelSamples(CDataCol& col, const BoundedArray<Real>& c, const std::vector<Reading>& readings) {
-  for (const Reading& r : readings) AddWithForce(col, r, ModelForce(c, r));
+// Adds one sample per reading whose force is the model force of `c` plus `extra`.
+inline void AddModelSamples(CDataCol& col, const BoundedArray<Real>& c, const std::vector<Reading>& readings,
+                            double extra = 0.0) {
+  for (const Reading& r : readings) {
+    CDataCol::SampleRef s = col.Add(r.V, r.Vr, r.Y, 1);
+    s->dDelta = s->MechDrag(2, c) + s->Drag(4, c, 3) + extra;
+  }
 }
 
 // Readings spread over the speeds, winds and yaw angles of a coastdown.
-inline std::vector<Reading> SpreadReadings(int n) {
+inline std::vector<Reading> SpreadReadings(std::size_t n) {
   std::vector<Reading> readings;
-  for (int i = 0; i < n; ++i) {
+  for (std::size_t i = 0; i < n; ++i) {
     readings.push_back({12.0 + 1.37 * i, 14.0 + 2.9 * (i % 7) + 0.41 * i, -9.0 + 1.13 * ((i * 5) % 17)});
   }
   return readings;
 }
 
-inline std::vector<int> RunNumbers(const CDataCol& col) {
-  std::vector<int> runs;
-  for (const CMeasurement& m : col) runs.push_back(m.nRun.value());
-  return runs;
+// The positions (from 0) of the samples that are out of the fit.
+inline std::vector<int> OutOfFit(const CDataCol& col) {
+  std::vector<int> out;
+  for (long k = 1; k <= col.Count(); ++k) {
+    if (col[k].nRun != 1) out.push_back(static_cast<int>(k - 1));
+  }
+  return out;
+}
+
+// Eight coefficients, each within `relative` of its generating value.
+inline void ExpectNear(const BoundedArray<Real>& got, const BoundedArray<Real>& want, double relative) {
+  for (long i = 1; i <= 8; ++i) EXPECT_NEAR(got(i).value(), want(i).value(), relative * std::abs(want(i).value())) << i;
 }
 
 }  // namespace solvertest
