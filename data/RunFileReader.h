@@ -4,9 +4,10 @@
 // of blanks and tabs between two items; a field that is not a number reads
 // 0 and an empty line is one field of value 0.
 //
-// A file is read in blocks and tokenized as it arrives, so memory stays
-// bounded whatever the file holds: a block keeps only the item that its end
-// cuts, and an item that cannot be a number is skipped however long it is.
+// A file is read in blocks and tokenized as it arrives, so memory does not
+// grow with the file: a block keeps only the item that its end cuts, and an
+// item that cannot be a number is skipped however long it is. Only an item
+// of number characters longer than a block (a line of digits) is kept whole.
 #pragma once
 
 #include <cstddef>
