@@ -1,5 +1,5 @@
 // Helpers for the simulator's tests: scratch folders, whole-file reads, the
-// program run as a user runs it, and a configuration without any noise.
+// program run as a user runs it, and configurations from options.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,28 +12,22 @@
 #include <vector>
 
 #include "App.h"
-#include "Config.h"
+#include "Options.h"
 
 namespace simtest {
 
-class ScratchDir {
- public:
-  ScratchDir() {
+// A fresh folder under the test temp dir, removed with the object.
+struct ScratchDir {
+  std::string path = [] {
     std::string pattern = ::testing::TempDir() + "coastdown_sim_XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    path_ = pattern;
-  }
+    return pattern;
+  }();
   ~ScratchDir() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(path, ignored);
   }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  std::string operator/(const std::string& name) const { return path + "/" + name; }
 };
 
 inline std::string ReadFile(const std::string& path) {
@@ -43,27 +37,36 @@ inline std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
+// The words of `text` split at blanks.
+inline std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::istringstream in(text);
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
 struct Outcome {
   int status;
   std::string out;
   std::string err;
 };
 
-inline Outcome RunSim(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = sim::RunSimulator(args, out, err);
+// The program run on the words of `args`.
+inline Outcome RunSim(const std::string& args) {
+  std::ostringstream out, err;
+  const int status = sim::RunSimulator(Words(args), out, err);
   return {status, out.str(), err.str()};
 }
 
-// A perfect anemometer and speed sensor: readings equal the truth.
-inline void MakeInstrumentsPerfect(sim::SimConfig& c) {
-  c.anemometer.gain = 1.0;
-  c.anemometer.offsetMph = 0.0;
-  c.anemometer.misalignDeg = 0.0;
-  c.anemometer.speedNoiseMph = 0.0;
-  c.anemometer.yawNoiseDeg = 0.0;
-  c.speedNoiseMph = 0.0;
+// The configuration the options make, with instruments that read the truth
+// when `perfect`.
+inline sim::SimConfig Config(const std::string& options, bool perfect = false) {
+  sim::SimConfig c = sim::ParseOptions(Words("--out x " + options)).config;
+  if (perfect) {
+    c.anemometer = {1.0, 0.0, 0.0, std::nullopt, std::nullopt, 0.0, 0.0};
+    c.speedNoiseMph = 0.0;
+  }
+  return c;
 }
 
 }  // namespace simtest
