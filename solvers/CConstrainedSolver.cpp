@@ -67,15 +67,9 @@ void CConstrainedSolver::PackConstrained(const CDataCol& data, BoundedMatrix<Rea
 
 void CConstrainedSolver::MlrConstrained(const BoundedMatrix<Real>& x, const BoundedArray<Real>& y,
                                         BoundedArray<Real>& c, Int16 size, Int16 num) {
-  BoundedMatrix<Real> A(1, num.value(), 1, num.value());
+  BoundedMatrix<Real> A = NormalMatrix(x, size, num);
   BoundedArray<Real> B(1, num.value());
   for (Int16 i = 1; i <= num; ++i) {
-    for (Int16 j = 1; j <= i; ++j) {
-      Real s = 0.0;
-      for (int k = 1; k <= size.value(); ++k) s = s + x(i - 1, k) * x(j - 1, k);
-      A(i, j) = s;
-      A(j, i) = s;
-    }
     // Row num is the fixed aerodynamic force: each force is reduced by its
     // own sample's CdAp·Vr² before it enters B.
     Real s = 0.0;

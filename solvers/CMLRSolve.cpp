@@ -71,15 +71,9 @@ void CMLRSolve::Pack(const CDataCol& data, BoundedMatrix<Real>& d, Int16& size) 
 
 void CMLRSolve::Mlr(const BoundedMatrix<Real>& x, const BoundedArray<Real>& y, BoundedArray<Real>& unknown,
                     Int16 size, Int16 num) const {
-  BoundedMatrix<Real> A(1, num.value(), 1, num.value());
+  BoundedMatrix<Real> A = NormalMatrix(x, size, num);
   BoundedArray<Real> B(1, num.value());
   for (Int16 i = 1; i <= num; ++i) {
-    for (Int16 j = 1; j <= i; ++j) {
-      Real s = 0.0;
-      for (int k = 1; k <= size.value(); ++k) s = s + x(i - 1, k) * x(j - 1, k);
-      A(i, j) = s;
-      A(j, i) = s;
-    }
     Real s = 0.0;
     for (int k = 1; k <= size.value(); ++k) s = s + x(i - 1, k) * y(k);
     B(i) = s;

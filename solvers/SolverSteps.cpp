@@ -1,4 +1,4 @@
-// The outlier test and the report section of the road-load solvers.
+// The normal matrix, the outlier test and the report section of the road-load solvers.
 #include "solvers/SolverSteps.h"
 
 #include <cstddef>
@@ -6,6 +6,19 @@
 #include "common/NumberText.h"
 #include "common/TextFile.h"
 #include "data/CMeasurement.h"
+
+BoundedMatrix<Real> NormalMatrix(const BoundedMatrix<Real>& x, Int16 size, Int16 num) {
+  BoundedMatrix<Real> A(1, num.value(), 1, num.value());
+  for (Int16 i = 1; i <= num; ++i) {
+    for (Int16 j = 1; j <= i; ++j) {
+      Real s = 0.0;
+      for (int k = 1; k <= size.value(); ++k) s = s + x(i - 1, k) * x(j - 1, k);
+      A(i, j) = s;
+      A(j, i) = s;
+    }
+  }
+  return A;
+}
 
 void ExcludeOutliers(const BoundedArray<Real>& residual, Int16 count, Real total,
                      const std::vector<CMeasurement*>& source) {
