@@ -24,26 +24,16 @@ long SampleCount(long records) { return records >= 1 ? (records - 1) / kRate - 1
 }  // namespace
 
 std::vector<SecondSample> OneSecondSamples(const std::vector<Record>& r) {
-  // Sample i is the mean of the five records centred on second i, and its
-  // deceleration is the trapezoidal mean speed over second i−1..i minus
-  // that over i..i+1.
+  // Sample i is the mean of the five records centred on second i.
   std::vector<SecondSample> samples;
   const long rate = kRate;
   for (long i = 1; i <= SampleCount(static_cast<long>(r.size())); ++i) {
-    SecondSample s{0.0, 0.0, 0.0, 0.0};
+    SecondSample s{0.0, 0.0, 0.0};
     for (long p = rate * i - 2; p <= rate * i + 2; ++p) {
       s.speedMph += r[p].speedMph / rate;
       s.windMph += r[p].windMph / rate;
       s.yawDeg += r[p].yawDeg / rate;
     }
-    double before = 0.0;
-    double after = 0.0;
-    for (long k = 0; k <= rate; ++k) {
-      const double w = (k == 0 || k == rate) ? 0.5 : 1.0;
-      before += w * r[(i - 1) * rate + k].speedMph / rate;
-      after += w * r[i * rate + k].speedMph / rate;
-    }
-    s.decelMphPerS = before - after;
     samples.push_back(s);
   }
   return samples;

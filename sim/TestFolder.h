@@ -18,13 +18,11 @@ double ZeroRunMeanYaw(const std::vector<Run>& runs);
 // The true wind of the DATA runs and the ZERO runs' mean yaw reading.
 TestFacts FactsOf(const std::vector<Run>& runs);
 
-// The one-second means the analysis reduces a run file to, with the
-// deceleration it derives from the speed trace.
+// The one-second means the analysis reduces a run file to.
 struct SecondSample {
   double speedMph;
   double windMph;
   double yawDeg;
-  double decelMphPerS;
 };
 std::vector<SecondSample> OneSecondSamples(const std::vector<Record>& records);
 
