@@ -217,6 +217,10 @@ TEST(BadFoldersTest, EachGivesItsStatusAndErrorLine) {
        0, "", false},
       {"22 MB of garbage leave nothing to fit", "@,False,False,15,70,3500,68,29.92,22.5,",
        [](const std::string& f) { WriteFile(f + "/DATA.1", std::string(22 << 20, 'x')); }, 1, noData, false},
+      {"a comma splits the folder name", "\"@/run,b\",False,False,15,70,3500,68,29.92,22.5,", none, 1, mismatch,
+       false},
+      {"a folder path through a regular file", "@/DATA.1/x,True,False,15,70,3500,68,29.92,22.5,", none, 1,
+       "coastdown: run-time error 76: Path not found (", false},
       // A link back to the test folder, named with blanks.
       {"blanks stay part of the folder name", "\"@/ A b\",False,False,15,70,3500,68,29.92,22.5,",
        [](const std::string& f) { fs::create_directory_symlink(f, f + "/ A b"); }, 0, "", true},
