@@ -8,6 +8,7 @@
 #include "app/SAEAppWrapper.h"
 #include "common/Platform.h"
 #include "common/RuntimeError.h"
+#include "common/Version.h"
 
 int main(int argc, char** argv) {
   const std::string text = JoinArguments(argc, argv);
@@ -16,7 +17,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 2 && text == "--version") {
-    std::fputs("coastdown 1.0.2\n", stdout);
+    std::printf("coastdown %s\n", kProgramVersionText);
     return 0;
   }
 
@@ -31,8 +32,8 @@ int main(int argc, char** argv) {
   } catch (const RuntimeError& error) {
     std::fprintf(stderr, "coastdown: %s\n", error.what());
     if (settingParameters && error.Number() == ErrorNumber::SubscriptOutOfRange) {
-      std::fputs("usage: coastdown FOLDER,CALIBRATE,ZERO,MIN_SPEED,MAX_SPEED,WEIGHT,TEMPERATURE,PRESSURE,AREA,[CD]\n",
-                 stderr);
+      const std::string usage = UsageText();
+      std::fputs(usage.substr(0, usage.find('\n') + 1).c_str(), stderr);
     }
     return 1;
   } catch (const std::bad_alloc&) {

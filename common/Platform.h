@@ -1,7 +1,6 @@
 // The thin layer over what the platform provides: the program's string
-// resources, the message box, the current date and time in the report's
-// form and the program's own version. Nothing else in the program touches
-// these facilities directly.
+// resources, the message box and the current date and time in the report's
+// form. Nothing else in the program touches these facilities directly.
 #pragma once
 
 #include <ctime>
@@ -26,10 +25,3 @@ std::tm CurrentLocalTime();
 // handing it back to the system after every file, which would make each
 // file pay again for touching fresh pages.
 void KeepFreedMemoryForReuse();
-
-struct ProgramVersion {
-  int major;
-  int minor;
-  int revision;
-};
-constexpr ProgramVersion kProgramVersion{1, 0, 2};

@@ -15,6 +15,7 @@
 #include "common/RuntimeError.h"
 #include "common/TextConversion.h"
 #include "common/TextFile.h"
+#include "common/Version.h"
 #include "common/UnitFactors.h"
 #include "data/CMeasurement.h"
 #include "pipeline/Corrections.h"

@@ -19,8 +19,6 @@
 
 #include "tests/TestSupport.h"
 
-#ifdef COASTDOWN_SIM_EXE
-
 namespace {
 
 using testsupport::ReadFile;
@@ -176,5 +174,3 @@ TEST(SimulatedTest, ShippedExampleIsWhatItsRecordedOptionsMakeAndMeetsItsTruth) 
 }
 
 }  // namespace
-
-#endif  // COASTDOWN_SIM_EXE
