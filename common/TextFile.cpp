@@ -3,26 +3,11 @@
 
 #include <cerrno>
 
+#include "common/FileSystem.h"
 #include "common/RuntimeError.h"
 
-void RaiseFileError(int errnoValue, const std::string& path) {
-  switch (errnoValue) {
-    case ENOENT:
-    case ENOTDIR:
-      Raise(ErrorNumber::PathNotFound, path);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      Raise(ErrorNumber::PermissionDenied, path);
-    default:
-      Raise(ErrorNumber::PathFileAccessError, path);
-  }
-}
-
 TextFile::TextFile(const std::string& path, Mode mode) : path_(path) {
-  errno = 0;
-  file_ = std::fopen(path.c_str(), mode == Mode::Replace ? "wb" : "ab");
-  if (file_ == nullptr) RaiseFileError(errno, path_);
+  file_ = OpenForWriting(path, mode == Mode::Replace ? WriteMode::Replace : WriteMode::Append);
 }
 
 TextFile::~TextFile() {

@@ -27,6 +27,3 @@ class TextFile {
   std::string path_;
   std::FILE* file_ = nullptr;
 };
-
-// The file error for an errno value of a failed operation on `path`.
-[[noreturn]] void RaiseFileError(int errnoValue, const std::string& path);

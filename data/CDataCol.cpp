@@ -9,6 +9,7 @@
 #include "common/NumberText.h"
 #include "common/RuntimeError.h"
 #include "common/UnitFactors.h"
+#include "data/LoadObserver.h"
 #include "data/RunFileReader.h"
 
 CDataCol::SampleRef CDataCol::Add(Real V, Real Vr, Real Yaw, Int16 run, Real delta, Real time) {
@@ -100,25 +101,33 @@ void CDataCol::Reduce(Int16 run, const CDataCol& temp, bool calcDelta) {
   }
 }
 
-void CDataCol::Load(const std::string& sFile, CCalibrator& cal, Real offset) {
+void CDataCol::Load(const std::string& sFile, CCalibrator& cal, Real offset, LoadObserver* observer) {
   Int16 n = 0;
   for (;;) {
     ++n;
     const std::string fileName = sFile + "." + std::to_string(n.value());
+    RunFileFacts* facts = observer != nullptr ? &observer->OnRunFile(fileName, n) : nullptr;
     CDataCol temp;
-    if (ReadRunFile(fileName, n, temp, offset) == 0) break;
+    if (ReadRunFile(fileName, n, temp, offset, facts) == 0) break;
     cal.Adjust(temp);
+    const long before = Count();
     Reduce(n, temp, true);
+    if (facts != nullptr) facts->samples = Count() - before;
   }
   totalRun = n - 1;
 }
 
-Int16 CDataCol::ReadRunFile(const std::string& fileName, Int16 run, CDataCol& temp, Real offset) {
+Int16 CDataCol::ReadRunFile(const std::string& fileName, Int16 run, CDataCol& temp, Real offset,
+                            RunFileFacts* facts) {
   const Real speedFactor = UnitFactors().SpeedFactor;
-  const bool read = ReadRunFileRecords(fileName, [&](double a, double b, double c) {
-    temp.Add(Real(a) * speedFactor, Real(b) * speedFactor, Real(c) - offset, run);
-  });
-  return read ? 1 : 0;
+  const RunFileState state = ReadRunFileRecords(
+      fileName,
+      [&](double a, double b, double c) {
+        temp.Add(Real(a) * speedFactor, Real(b) * speedFactor, Real(c) - offset, run);
+      },
+      facts != nullptr ? &facts->text : nullptr, facts != nullptr ? &facts->bytes : nullptr);
+  if (facts != nullptr) facts->state = state;
+  return state == RunFileState::Read ? 1 : 0;
 }
 
 CDataCol::SampleRef CDataCol::Average() const {

@@ -14,6 +14,8 @@
 #include "data/CMeasurement.h"
 
 class CCalibrator;
+class LoadObserver;
+struct RunFileFacts;
 
 class CDataCol {
  public:
@@ -62,13 +64,15 @@ class CDataCol {
   void Reduce(Int16 run, const CDataCol& temp, bool calcDelta = false);
   // Appends the reduced samples of the set sFile.1, sFile.2, … read through
   // `cal`, with `offset` subtracted from every yaw reading; sets totalRun.
-  void Load(const std::string& sFile, CCalibrator& cal, Real offset);
+  // `observer`, when given, hears what each file held.
+  void Load(const std::string& sFile, CCalibrator& cal, Real offset, LoadObserver* observer = nullptr);
   // Excludes (nRun = -1) included samples outside the window; bounds are inclusive.
   void LimitData(Real minV, Real maxV, Real minVr, Real maxVr, Real minYaw, Real maxYaw);
 
  private:
   // 1 when the file was read into `temp`, 0 when it is missing or empty.
-  Int16 ReadRunFile(const std::string& fileName, Int16 run, CDataCol& temp, Real offset);
+  Int16 ReadRunFile(const std::string& fileName, Int16 run, CDataCol& temp, Real offset,
+                    RunFileFacts* facts = nullptr);
 
   SampleRef NewSample();
 

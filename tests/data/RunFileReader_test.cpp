@@ -3,6 +3,7 @@
 #include "data/RunFileReader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -51,21 +52,33 @@ TEST(RunFileReaderTest, LayoutsAndFaults) {
   for (const auto& [text, outcome] : cases) EXPECT_EQ(Outcome(text), outcome) << text;
 }
 
-// A missing or empty file ends a set and is not left behind; a path that
-// cannot hold a run file is a file error. A file of many blocks, ending in a
+// Looking for a run file creates nothing: a missing file or a link that
+// leads nowhere ends a set and stays missing; an empty file ends it and is
+// deleted. A name that is not a file is an error and is left as it is; a
+// missing folder is still error 76. A file of many blocks, ending in a
 // number longer than a block, gives every record whole and in order.
 TEST(RunFileReaderTest, ProbeAndBlocks) {
+  namespace fs = std::filesystem;
   testsupport::ScratchDir dir;
   testsupport::WriteFile(dir / "EMPTY.1", "");
   testsupport::WriteFile(dir / "plain", "x");
-  std::filesystem::create_directory(dir / "DIR.1");
+  fs::create_directory(dir / "DIR.1");
+  fs::create_symlink(dir / "nowhere", dir / "LINK.1");
+  ASSERT_EQ(::mkfifo((dir / "FIFO.1").c_str(), 0600), 0);
   auto none = [](double, double, double) { ADD_FAILURE(); };
-  for (const char* name : {"NONE.1", "EMPTY.1"}) {
-    EXPECT_FALSE(ReadRunFileRecords(dir / name, none));
-    EXPECT_FALSE(testsupport::Exists(dir / name));
+  const std::pair<const char*, RunFileState> ends[] = {
+      {"NONE.1", RunFileState::Missing}, {"LINK.1", RunFileState::Missing}, {"EMPTY.1", RunFileState::Empty}};
+  for (const auto& [name, state] : ends) {
+    EXPECT_EQ(ReadRunFileRecords(dir / name, none), state) << name;
+    EXPECT_FALSE(fs::exists(dir / name)) << name;
   }
-  const std::pair<const char*, int> bad[] = {{"missing/DATA.1", 76}, {"plain/DATA.1", 76}, {"DIR.1", 75}};
-  for (const auto& [name, error] : bad) EXPECT_EQ(ErrorOf([&] { ReadRunFileRecords(dir / name, none); }), error);
+  EXPECT_FALSE(fs::exists(dir / "nowhere"));
+  const std::pair<const char*, int> bad[] = {
+      {"missing/DATA.1", 76}, {"plain/DATA.1", 76}, {"DIR.1", 75}, {"FIFO.1", 75}};
+  for (const auto& [name, error] : bad) {
+    EXPECT_EQ(ErrorOf([&] { ReadRunFileRecords(dir / name, none); }), error) << name;
+  }
+  EXPECT_TRUE(fs::is_fifo(dir / "FIFO.1"));
   std::string text;
   std::string expected;
   for (int i = 0; i < 20000; ++i) {
@@ -74,7 +87,8 @@ TEST(RunFileReaderTest, ProbeAndBlocks) {
   }
   testsupport::WriteFile(dir / "DATA.1", text + "0." + std::string(200000, '7') + ",1,1");
   std::string out;
-  EXPECT_TRUE(ReadRunFileRecords(dir / "DATA.1", [&](double a, double b, double c) { out += Record(a, b, c); }));
+  EXPECT_EQ(ReadRunFileRecords(dir / "DATA.1", [&](double a, double b, double c) { out += Record(a, b, c); }),
+            RunFileState::Read);
   EXPECT_EQ(out, expected + " .777777777777778 1 1;");
 }
 

@@ -1,0 +1,108 @@
+// Every file-system call the program makes, behind one small interface with
+// one implementation per platform (FileSystemPosix.cpp, FileSystemWindows.cpp):
+// looking for a run file without creating it, reading it as bytes, deleting
+// it when it is empty, opening text files for writing, and staging the report
+// under a temporary name. Failures raise the file errors with the path as
+// detail, the same number for the same fault on every platform: 76 for a
+// folder of the path that does not exist, 70 when access is refused, 75 for
+// anything else.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// The folder separator of the platform, between the test folder and its files.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// `folder`, the platform's separator and `name`.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// A file opened for reading its bytes; nothing is ever created through it.
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Opens `path` for reading. False when nothing of that name exists (a link
+  // that leads nowhere included) in a folder that does; a folder of the path
+  // that does not exist is error 76. A name that is a folder, FIFO or device
+  // is error 75, and it is neither opened nor touched.
+  bool Open(const std::string& path);
+  // The size in bytes at this moment.
+  std::uintmax_t Size() const;
+  // Reads up to `size` (> 0) bytes; 0 at the end of the file.
+  std::size_t Read(char* buffer, std::size_t size);
+  // Deletes the file if it is still empty at this moment and closes it; true
+  // when it is gone, also when it had vanished already. False when it has
+  // gained data since it was opened: it then stays open for reading.
+  bool DeleteIfEmpty();
+
+ private:
+  std::string path_;
+  std::intptr_t handle_ = -1;
+};
+
+// How a text file is opened for writing.
+enum class WriteMode {
+  Replace,    // created, or emptied when it exists
+  Append,     // created when missing, written after what it holds
+  CreateNew,  // created; an existing file or link of that name is an error
+};
+// The file opened for writing bytes (never translated line ends); raises the
+// file errors.
+std::FILE* OpenForWriting(const std::string& path, WriteMode mode);
+
+// A file written under a temporary name in the folder of its final name and
+// renamed over the final name once it is whole, so that the final name holds
+// either the previous file or the whole new one, whenever the program stops.
+class StagedFile {
+ public:
+  explicit StagedFile(std::string finalPath);
+  ~StagedFile();
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  // Removes the temporaries that runs which stopped before finishing left
+  // beside the final name, then creates this run's own, empty. Raises the
+  // file errors: a final name that is a folder is error 75 and an existing
+  // final file that may not be written is 70, as replacing it would be.
+  void Create();
+  // Where the sections are written until Commit.
+  const std::string& TemporaryPath() const { return temporary_; }
+  // The whole file takes the final name by a rename, which replaces a link
+  // or FIFO of that name rather than writing through it.
+  void Commit();
+  // After a failed write: what was written takes the final name all the
+  // same; where it cannot, the temporary is removed. Raises nothing.
+  void KeepPartial() noexcept;
+
+  // The temporary names this program gives a staged `finalPath` start with this.
+  static std::string TemporaryPrefix(const std::string& finalPath);
+
+ private:
+  void Release() noexcept;
+
+  std::string final_;
+  std::string temporary_;
+  std::intptr_t lock_ = -1;  // held open while the temporary is written
+  bool created_ = false;
+};
+
+// Whether `path` names a folder (following links).
+bool IsFolder(const std::string& path);
+// Whether `path` names a regular file (following links).
+bool IsRegularFile(const std::string& path);
+// The names of the entries of `folder`, in no particular order; empty when
+// it cannot be listed.
+std::vector<std::string> FolderEntries(const std::string& folder);
+// The file error for the errno value of a failed C library call on `path`.
+[[noreturn]] void RaiseFileError(int errorCode, const std::string& path);

@@ -1,0 +1,224 @@
+// The file layer on POSIX systems.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <dirent.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "common/FileSystem.h"
+#include "common/RuntimeError.h"
+
+namespace {
+
+// The folder part of `path`: everything before its last separator, or "."
+// for a bare name.
+std::string FolderOf(const std::string& path) {
+  const std::size_t at = path.rfind('/');
+  if (at == std::string::npos) return ".";
+  if (at == 0) return "/";
+  return path.substr(0, at);
+}
+
+[[noreturn]] void RaiseNotARunFile(const std::string& path, mode_t mode) {
+  const char* what = S_ISDIR(mode) ? "a folder" : S_ISFIFO(mode) ? "a FIFO" : S_ISSOCK(mode) ? "a socket" : "a device";
+  Raise(ErrorNumber::PathFileAccessError, path + " is " + what + ", not a file");
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// A temporary that a finished run would have renamed: no run holds its lock,
+// and it is not one that a starting run has just created and not yet locked.
+bool Abandoned(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return false;
+  return info.st_size > 0 || std::time(nullptr) - info.st_mtime >= 5;
+}
+
+}  // namespace
+
+std::string JoinPath(const std::string& folder, const std::string& name) { return folder + kPathSeparator + name; }
+
+void RaiseFileError(int errorCode, const std::string& path) {
+  switch (errorCode) {
+    case ENOENT:
+    case ENOTDIR:
+      Raise(ErrorNumber::PathNotFound, path);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      Raise(ErrorNumber::PermissionDenied, path);
+    default:
+      Raise(ErrorNumber::PathFileAccessError, path);
+  }
+}
+
+InputFile::~InputFile() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+bool InputFile::Open(const std::string& path) {
+  path_ = path;
+  // Looked at before it is opened, so that a FIFO or a device is never opened.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    const int error = errno;
+    if (error != ENOENT) RaiseFileError(error, path);
+    // Nothing of that name: the end of a set, if the folder is there.
+    if (!IsFolder(FolderOf(path))) RaiseFileError(ENOENT, path);
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) RaiseNotARunFile(path, info.st_mode);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    if (errno == ENOENT) return false;  // gone since it was looked at
+    RaiseFileError(errno, path);
+  }
+  handle_ = fd;
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0) RaiseFileError(errno, path);
+  if (!S_ISREG(opened.st_mode)) RaiseNotARunFile(path, opened.st_mode);
+  return true;
+}
+
+std::uintmax_t InputFile::Size() const {
+  struct stat info {};
+  if (::fstat(static_cast<int>(handle_), &info) != 0) RaiseFileError(errno, path_);
+  return static_cast<std::uintmax_t>(info.st_size);
+}
+
+std::size_t InputFile::Read(char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(static_cast<int>(handle_), buffer, size);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) RaiseFileError(errno, path_);
+  }
+}
+
+bool InputFile::DeleteIfEmpty() {
+  const int fd = static_cast<int>(handle_);
+  struct stat opened {};
+  struct stat named {};
+  if (::fstat(fd, &opened) != 0) RaiseFileError(errno, path_);
+  if (opened.st_size != 0) return false;
+  // The name must still lead to the file that was found empty; a file put
+  // in its place since is not ours to delete.
+  if (::stat(path_.c_str(), &named) != 0) {
+    if (errno == ENOENT) return true;
+    RaiseFileError(errno, path_);
+  }
+  if (!SameFile(named, opened)) return false;
+  if (::unlink(path_.c_str()) != 0 && errno != ENOENT) RaiseFileError(errno, path_);
+  // A writer that had it open may have written between the last look and the
+  // deletion: its bytes go back under the name.
+  if (::fstat(fd, &opened) == 0 && opened.st_size > 0) {
+    const int restored = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (restored >= 0) {
+      char block[65536];
+      for (off_t at = 0;;) {
+        const ssize_t got = ::pread(fd, block, sizeof block, at);
+        if (got <= 0 || ::write(restored, block, static_cast<std::size_t>(got)) != got) break;
+        at += got;
+      }
+      ::close(restored);
+      ::lseek(fd, 0, SEEK_SET);
+      return false;
+    }
+  }
+  ::close(fd);
+  handle_ = -1;
+  return true;
+}
+
+std::FILE* OpenForWriting(const std::string& path, WriteMode mode) {
+  const char* how = mode == WriteMode::Replace ? "wb" : mode == WriteMode::Append ? "ab" : "wbx";
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), how);
+  if (file == nullptr) RaiseFileError(errno, path);
+  return file;
+}
+
+StagedFile::StagedFile(std::string finalPath) : final_(std::move(finalPath)) {}
+
+StagedFile::~StagedFile() {
+  if (created_) ::unlink(temporary_.c_str());
+  Release();
+}
+
+std::string StagedFile::TemporaryPrefix(const std::string& finalPath) { return finalPath + ".writing-"; }
+
+void StagedFile::Create() {
+  struct stat info {};
+  if (::lstat(final_.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) Raise(ErrorNumber::PathFileAccessError, final_ + " is a folder");
+    if (S_ISREG(info.st_mode) && ::access(final_.c_str(), W_OK) != 0) RaiseFileError(errno, final_);
+  }
+
+  const std::string prefix = TemporaryPrefix(final_);
+  const std::string folder = FolderOf(final_);
+  const std::string namePrefix = prefix.substr(prefix.rfind('/') + 1);
+  for (const std::string& name : FolderEntries(folder)) {
+    if (name.rfind(namePrefix, 0) != 0) continue;
+    const std::string stale = JoinPath(folder, name);
+    const int fd = ::open(stale.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) continue;
+    if (Abandoned(fd)) ::unlink(stale.c_str());
+    ::close(fd);
+  }
+
+  const std::string pid = std::to_string(::getpid());
+  for (int attempt = 0;; ++attempt) {
+    temporary_ = prefix + pid + (attempt == 0 ? "" : "-" + std::to_string(attempt));
+    const int fd = ::open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd >= 0) {
+      lock_ = fd;
+      created_ = true;
+      ::flock(fd, LOCK_EX);
+      return;
+    }
+    if (errno != EEXIST || attempt == 99) RaiseFileError(errno, temporary_);
+  }
+}
+
+void StagedFile::Commit() {
+  if (::rename(temporary_.c_str(), final_.c_str()) != 0) RaiseFileError(errno, final_);
+  created_ = false;
+  Release();
+}
+
+void StagedFile::KeepPartial() noexcept {
+  if (!created_) return;
+  if (::rename(temporary_.c_str(), final_.c_str()) != 0) ::unlink(temporary_.c_str());
+  created_ = false;
+  Release();
+}
+
+void StagedFile::Release() noexcept {
+  if (lock_ >= 0) ::close(static_cast<int>(lock_));
+  lock_ = -1;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
