@@ -11,9 +11,15 @@
 
 namespace {
 
+// The names the command line gives its ten fields.
+constexpr const char* kFieldNames[] = {"FOLDER", "CALIBRATE", "ZERO",     "MIN_SPEED", "MAX_SPEED",
+                                       "WEIGHT", "TEMPERATURE", "PRESSURE", "AREA",      "CD"};
+
 const std::string& Field(const std::vector<std::string>& params, std::size_t index) {
   if (index >= params.size()) {
-    Raise(ErrorNumber::SubscriptOutOfRange, "command-line field " + std::to_string(index + 1) + " of 10 is missing");
+    Raise(ErrorNumber::SubscriptOutOfRange, "the command line has " + std::to_string(params.size()) +
+                                                " of the 10 fields; field " + std::to_string(index + 1) + " (" +
+                                                kFieldNames[index] + ") is missing");
   }
   return params[index];
 }
@@ -22,8 +28,8 @@ const std::string& Field(const std::vector<std::string>& params, std::size_t ind
 
 void SAEAppWrapper::SetParams(const std::vector<std::string>& params) {
   FileLocation = Field(params, 0);
-  Calibration = TextToBoolean(Field(params, 1), "field 2 (CALIBRATE)");
-  ZeroFiles = TextToBoolean(Field(params, 2), "field 3 (ZERO)");
+  Calibration = TextToBoolean(Field(params, 1), kFieldNames[1]);
+  ZeroFiles = TextToBoolean(Field(params, 2), kFieldNames[2]);
   CorrectTemperature = true;
   CorrectPressure = true;
   CalculateWindSpeed = true;

@@ -10,6 +10,7 @@
 #include "app/SAEAppWrapper.h"
 #include "calibration/CCalibrator.h"
 #include "calibration/CVelkCal.h"
+#include "common/FileSystem.h"
 #include "common/NumberText.h"
 #include "common/Platform.h"
 #include "common/RuntimeError.h"
@@ -26,7 +27,7 @@
 namespace {
 
 // The report is written in the test folder, beside the run files.
-constexpr const char* kReportName = "/VB6Output.txt";
+constexpr const char* kReportName = "VB6Output.txt";
 
 // The character with the given code, as the letters of the coefficient
 // names are formed; a code beyond one byte has no character.
@@ -58,11 +59,14 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
 
   // 1. The run whose parameters are read and whose results are written.
   wrapper = &wrapperIn;
+  // An empty folder field would name the root folder: nothing there is a
+  // test, and nothing there may be written.
+  if (Run().FileLocation.empty()) Raise(ErrorNumber::PathNotFound, "the FOLDER field is empty");
   // 2. to 5.: the test conditions in °C, kPa, kg/m³ and m².
-  const Real TC = ToCelsius(TextToNumber(Run().Temperature, "Temperature"));
-  const Real P = TextToNumber(Run().Barometer, "Barometer") * factors.PressureFactor;
+  const Real TC = ToCelsius(TextToNumber(Run().Temperature, "TEMPERATURE"));
+  const Real P = TextToNumber(Run().Barometer, "PRESSURE") * factors.PressureFactor;
   Real rho = GasLaw(TC, P);
-  const Real A = TextToNumber(Run().FrontalArea, "FrontalArea") * factors.AreaFactor;
+  const Real A = TextToNumber(Run().FrontalArea, "AREA") * factors.AreaFactor;
   // 6. No correction and no yaw offset yet.
   MechFactor = 1.0;
   AeroFactor = 1.0;
@@ -77,24 +81,24 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
   LoadDataSet();
   // 10. The drag coefficient is converted only once all three sets are in.
   Real Cd;
-  if (Run().Constrained) Cd = TextToNumber(Run().ConstrainedCD, "ConstrainedCD");
+  if (Run().Constrained) Cd = TextToNumber(Run().ConstrainedCD, "CD");
   solver = NewSolver(A, Cd, rho);
   // 11. The first fit, on every sample of the data set.
   BoundedArray<Real> results;
-  Real W = TextToNumber(Run().RollingWeight, "RollingWeight") * factors.WeightFactor;
+  Real W = TextToNumber(Run().RollingWeight, "WEIGHT") * factors.WeightFactor;
   solver->Solve(runData, W, results);
   // 12. Outliers of the first fit leave the data set.
   if (Run().FilterData) solver->Filter(runData, results);
   // 13. The speed, relative wind and yaw window.
   if (Run().LimitData) {
-    const Real minV = TextToNumber(Run().MinSpeed, "MinSpeed") * factors.SpeedFactor;
-    const Real maxV = TextToNumber(Run().MaxSpeed, "MaxSpeed") * factors.SpeedFactor;
+    const Real minV = TextToNumber(Run().MinSpeed, "MIN_SPEED") * factors.SpeedFactor;
+    const Real maxV = TextToNumber(Run().MaxSpeed, "MAX_SPEED") * factors.SpeedFactor;
     runData.LimitData(minV, maxV, 2.2352, 9999.0, -20.0, 20.0);
   }
   // 14. The final fit sees only the samples the filter and window kept.
   if (Run().FinalSolver) {
     solver = NewSolver(A, Cd, rho);
-    W = TextToNumber(Run().RollingWeight, "RollingWeight") * factors.WeightFactor;
+    W = TextToNumber(Run().RollingWeight, "WEIGHT") * factors.WeightFactor;
     solver->Solve(runData, W, results);
   }
   // 15. Mechanical terms to 20 °C.
@@ -157,7 +161,7 @@ Real cProcess::Zero() {
   // Whatever goes wrong with the zero runs, the analysis goes on without
   // a yaw offset.
   try {
-    const std::string name = Run().FileLocation + "/ZERO";
+    const std::string name = JoinPath(Run().FileLocation, "ZERO");
     // Its own calibrator, never calibrated: the zero runs are taken as read.
     CDataCol zeroData;
     CVelkCal zeroCalibrator;
@@ -191,7 +195,7 @@ void cProcess::LoadCalibrationSet() {
   calData = CDataCol();
   std::string name;
   try {
-    name = Run().FileLocation + "/CAL";
+    name = JoinPath(Run().FileLocation, "CAL");
   } catch (const RuntimeError&) {
     return;
   }
@@ -208,7 +212,7 @@ void cProcess::LoadDataSet() {
   // An error ends the load silently; the runs read before it stay and the
   // fit decides whether they are enough.
   try {
-    const std::string name = Run().FileLocation + "/DATA";
+    const std::string name = JoinPath(Run().FileLocation, "DATA");
     runData.Load(name, *calibrator, YawOffset);
     AppendLog("Data files loaded");
   } catch (const RuntimeError&) {
@@ -227,9 +231,15 @@ Real cProcess::ToCelsius(Real temperature) {
 }
 
 std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho) {
+  // The sections are written under a temporary name and renamed over the
+  // report when the last is in, so the folder never holds half a report
+  // that looks whole, and a link or FIFO of the report's name is replaced
+  // rather than written through.
+  StagedFile staged(JoinPath(Run().FileLocation, kReportName));
   try {
     const SAEAppWrapper& run = Run();
-    std::string path = run.FileLocation + kReportName;
+    staged.Create();
+    const std::string& path = staged.TemporaryPath();
     TextFile report(path, TextFile::Mode::Replace);
 
     report.WriteLine("SAE 2263 Data Analysis");
@@ -278,9 +288,11 @@ std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho)
 
     calibrator->PrintResults(path);
     solver->PrintResults(path);
-    return path;
+    staged.Commit();
+    return JoinPath(run.FileLocation, kReportName);
   } catch (const RuntimeError&) {
-    // The file keeps what was written before the error.
+    // The report keeps what was written before the error.
+    staged.KeepPartial();
     ShowMessageBox("coastdown", "Unable to save results.");
     reportSaveFailed_ = true;
     return {};

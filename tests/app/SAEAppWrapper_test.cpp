@@ -55,13 +55,15 @@ TEST(ProgramTest, AnswersOnTheCommandLine) {
       {{"--version"}, 0, "coastdown 1.0.2\n", ""},
       {{"--help"}, 0, "usage: coastdown FOLDER,", ""}, {{"-h"}, 0, "usage: coastdown FOLDER,", ""},
       {{}, 1, "",
-       "coastdown: run-time error 9: Subscript out of range (command-line field 1 of 10 is missing)\n" + usage},
-      {{"--version", "x"}, 1, "",
-       "coastdown: run-time error 9: Subscript out of range (command-line field 2 of 10 is missing)\n" + usage},
+       "coastdown: run-time error 9: Subscript out of range (the command line has 0 of the 10 fields; field 1 (FOLDER) "
+       "is missing)\n" + usage},
+      {{"/t,1"}, 1, "",
+       "coastdown: run-time error 9: Subscript out of range (the command line has 2 of the 10 fields; field 3 (ZERO) "
+       "is missing)\n" + usage},
       {{"/nonexistent/x,1,0,15,70,3500,68,29.92,22.5,"}, 1, "",
        "coastdown: run-time error 76: Path not found (/nonexistent/x/CAL.1)\n"},
       {{"/t,maybe,0,15,70,3500,68,29.92,22.5,"}, 1, "",
-       "coastdown: run-time error 13: Type mismatch (field 2 (CALIBRATE) \"maybe\" is not True, False or a number)\n"},
+       "coastdown: run-time error 13: Type mismatch (CALIBRATE \"maybe\" is not True, False or a number)\n"},
   };
   for (const auto& [args, status, out, err] : cases) {
     const auto result = testsupport::Run(COASTDOWN_EXE, args);
