@@ -6,13 +6,9 @@
 #include <string_view>
 #include <vector>
 
-// The argument text: the process arguments after the program name, joined
-// with one blank.
-std::string JoinArguments(int argc, const char* const* argv);
-
 // Every double quote deleted, then split at every comma; empty fields stay,
 // nothing is trimmed, and an empty text gives no fields.
 std::vector<std::string> SplitCommandLine(std::string_view text);
 
-// The --help text.
+// The --help text; its first line is the usage line.
 std::string UsageText();

@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "app/CommandLine.h"
+#include "app/ProgramOptions.h"
+#include "common/ProcessCommandLine.h"
 #include "common/UnitFactors.h"
 #include "tests/TestSupport.h"
 
@@ -23,8 +25,39 @@ TEST(CommandLineTest, Splitting) {
       {"\"C:\\My Tests\\Run 1\",1,0", {"C:\\My Tests\\Run 1", "1", "0"}}, {"\"a,b\",c", {"a", "b", "c"}},
   };
   for (const auto& [text, fields] : cases) EXPECT_EQ(SplitCommandLine(text), fields) << text;
-  const char* argv[] = {"coastdown", "/data/My", "Tests,1,0"};
-  EXPECT_EQ(JoinArguments(3, argv), "/data/My Tests,1,0");
+}
+
+// Leading options up to the first word that is not one, or "--"; the words
+// after them, joined with one blank, are the argument text.
+TEST(CommandLineTest, OptionsThenTheArgumentText) {
+  const struct {
+    V words;
+    std::string text;  // the argument text, or "error 5" when the options are refused
+    bool quiet, limit;
+    std::string json;
+  } cases[] = {
+      {{"/data/My", "Tests,1,0"}, "/data/My Tests,1,0", false, false, ""},
+      {{"--quiet", "--json", "-", "--limit-data", "/t,1", "--quiet"}, "/t,1 --quiet", true, true, "-"},
+      {{"--", "--odd folder,1"}, "--odd folder,1", false, false, ""},
+      {{"--jsn", "x"}, "error 5", false, false, ""},
+      {{"--json"}, "error 5", false, false, ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<char*> argv{const_cast<char*>("coastdown")};
+    for (const std::string& w : c.words) argv.push_back(const_cast<char*>(w.c_str()));
+    const ProcessCommandLine line(static_cast<int>(argv.size()), argv.data());
+    ProgramOptions options;
+    std::string text;
+    try {
+      text = line.TextAfter(ParseProgramOptions(line.Words(), options));
+    } catch (const RuntimeError& e) {
+      text = "error " + std::to_string(e.Code());
+    }
+    EXPECT_EQ(text, c.text);
+    EXPECT_EQ(options.quiet, c.quiet);
+    EXPECT_EQ(options.limitData, c.limit);
+    EXPECT_EQ(options.json, c.json);
+  }
 }
 
 TEST(SAEAppWrapperTest, SetParams) {
