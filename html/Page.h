@@ -1,0 +1,12 @@
+// The HTML page of one analysis: a single self-contained file with the
+// results, the checks and the plots of the test, drawn from its record.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "record/AnalysisRecord.h"
+
+// The whole page. `truthText` is the text of a simulator's truth.txt found
+// in the test folder, or empty.
+std::string HtmlPage(const record::AnalysisRecord& record, std::string_view truthText);

@@ -1,0 +1,242 @@
+// The record of one analysis: what it read, what it did and what it found,
+// gathered while it runs and never fed back into it. The JSON document, the
+// samples CSV, the warnings and the HTML page are all written from here.
+//
+// Plain doubles throughout: quantities of the analysis are copied as they
+// were, and what the record derives itself (residuals, uncertainty, checks)
+// is computed so that it can never raise an error into the run. A value that
+// does not exist is NaN (written as null). Units are SI unless a name says
+// otherwise: m/s, N, °C, kPa, kg/m³, m², degrees for angles.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace record {
+
+inline constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+
+enum class SetKind { Zero, Cal, Data };
+inline constexpr std::array<SetKind, 3> kSetKinds = {SetKind::Zero, SetKind::Cal, SetKind::Data};
+// "ZERO", "CAL", "DATA": the base names of the run files.
+const char* SetName(SetKind kind);
+
+// An error of the analysis: its number, standard description and detail.
+struct ErrorNote {
+  int number = 0;  // 0: no error
+  std::string description;
+  std::string detail;
+};
+
+// One run file of a set, as it was looked for and read.
+struct FileRecord {
+  std::string path;       // as the analysis formed it: FOLDER, separator, DATA.3
+  std::string name;       // DATA.3
+  int run = 0;
+  enum class State { Missing, Empty, Read, Error } state = State::Missing;
+  std::uintmax_t bytes = 0;
+  long records = 0;       // three-number records read
+  long samples = 0;       // one-second samples they gave
+  // Fields read as 0 because they were not numbers (or were empty): how
+  // many, and where the first is (line from 1, field on the line from 1).
+  long zeroFields = 0;
+  long zeroFieldLine = 0;
+  int zeroFieldPosition = 0;
+  std::string zeroFieldText;
+  // Lines holding other than three fields: how many, the first and its count.
+  long linesNotOneRecord = 0;
+  long notOneRecordLine = 0;
+  int notOneRecordFields = 0;
+  std::string sha256;     // hex; filled when provenance is written
+};
+
+// A run-file set: ZERO, CAL or DATA.
+struct SetRecord {
+  SetKind kind = SetKind::Data;
+  bool loaded = false;    // the analysis read it (ZERO and CAL only when asked for)
+  std::vector<FileRecord> files;  // every file looked for; the last is where the set ended
+  // Why the set ended: the first missing or empty file, or an error.
+  enum class End { NotLoaded, Missing, Empty, Error } end = End::NotLoaded;
+  ErrorNote error;         // when an error ended it
+  std::string laterFiles;  // files of the set beyond its end that exist, "DATA.5, DATA.6"
+  int runs = 0;            // files read into the set
+  long samples = 0;        // one-second samples it holds
+};
+
+// What became of a one-second sample.
+enum class SampleStatus {
+  Used,                  // averaged (ZERO), calibrated on (CAL), fitted (DATA)
+  NegativeDeceleration,  // DATA: gained speed; the fit leaves it out
+  FilterOutlier,         // DATA: 3 standard deviations or more from the first fit
+  YawOutlier,            // CAL: yaw more than 3 spreads from its run's mean
+  OutsideWindow,         // DATA: outside the speed, wind and yaw window (--limit-data)
+  NotUsed,               // in a set whose analysis ended before it was used
+};
+const char* StatusName(SampleStatus status);  // "used", "negative deceleration", …
+
+struct SampleRecord {
+  SetKind set = SetKind::Data;
+  int run = 0;
+  int direction = 0;   // +1 odd runs, -1 even runs
+  int time = 0;        // seconds from the start of the run
+  double speed = 0.0;  // m/s
+  double wind = 0.0;   // relative wind, m/s (DATA: after calibration)
+  double yaw = 0.0;    // degrees (after the yaw offset; DATA: after calibration)
+  double deceleration = 0.0;  // m/s²
+  double force = kNone;       // N, DATA only: test weight / g × deceleration
+  double head = kNone;        // true head wind in the frame of the odd runs, m/s (DATA)
+  double cross = kNone;       // true cross wind in that frame, m/s (DATA)
+  double filterResidual = kNone;  // N: the residual the outlier filter judged
+  double residual = kNone;        // N: force minus the final fit's model
+  SampleStatus status = SampleStatus::NotUsed;
+};
+
+struct CalibrationRecord {
+  bool ran = false;
+  double Ka = 1.0, CalYawOffset = 0.0, Ky = 1.0, k3 = 0.0, K4 = 0.0;
+  double yawSpread = kNone;  // degrees: mean of the runs' yaw standard deviations
+  double yawLimit = kNone;   // degrees: 3 × yawSpread
+  long yawRejected = 0;
+  // Squared disagreement of the true wind over the pairs of runs: as read
+  // (Ka 1, no offsets) and with the final coefficients.
+  double headMismatchBefore = kNone, crossMismatchBefore = kNone;
+  double headMismatchAfter = kNone, crossMismatchAfter = kNone;
+  // The true wind each averaged CAL run implies, as read and as calibrated (m/s).
+  struct RunWind {
+    int run = 0;
+    double headBefore = kNone, crossBefore = kNone, headAfter = kNone, crossAfter = kNone;
+  };
+  std::vector<RunWind> runs;
+};
+
+// One fit of the road-load model.
+struct FitRecord {
+  bool ran = false;
+  bool completed = false;      // coefficients were delivered
+  std::string solver;          // "Regression Solver" or "Constrained Solver"
+  long samplesOffered = 0;     // included samples handed to the fit
+  long negativeDeceleration = 0;
+  long used = 0;
+  std::array<double, 8> coefficients{kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone};  // m0 m1 m2 a0..a4
+};
+
+struct FilterRecord {
+  bool ran = false;
+  long tested = 0;
+  double mean = kNone;   // mean residual, N
+  double sd = kNone;     // sample standard deviation of the residuals, N
+  double limit = kNone;  // 3 × sd: a residual this far from the mean or more is excluded
+  long excluded = 0;
+};
+
+struct WindowRecord {
+  bool applied = false;  // --limit-data
+  double minSpeed = kNone, maxSpeed = kNone;  // m/s
+  double minWind = kNone, maxWind = kNone;    // m/s
+  double minYaw = kNone, maxYaw = kNone;      // degrees
+  long excluded = 0;
+};
+
+// A fitted quantity with its 95 % confidence interval.
+struct Estimate {
+  std::string name;   // "m0", "Amech", "f2", "Cd", …
+  std::string unit;   // "N", "lbf/mph^2", "N/(km/h)^2", "m^2", ""
+  double value = kNone;
+  double standardError = kNone;  // NaN when it has none (a term held fixed)
+  double low = kNone, high = kNone;
+};
+
+struct RoadLoadPoint {
+  double speedMph = kNone;
+  double force = kNone, low = kNone, high = kNone;  // N, still air, standard conditions
+};
+
+// The statistics of the final fit, from its own design matrix and residuals.
+struct UncertaintyRecord {
+  bool available = false;
+  std::string why;        // when not available
+  long n = 0;             // samples
+  int p = 0;              // fitted coefficients (8, or 7 with a0 held)
+  long dof = 0;           // n - p
+  double residualSd = kNone;  // N
+  double rSquared = kNone;
+  double t95 = kNone;         // Student t, two-sided 95 %, dof degrees of freedom
+  std::vector<Estimate> coefficients;       // m0 m1 m2 [a0] a1..a4, test conditions, SI
+  std::vector<std::vector<double>> correlation;  // between those coefficients
+  double correlationM2A0 = kNone;           // NaN for the constrained fit
+  double solverAgreement = kNone;  // largest relative difference, solver against an independent QR solution
+  std::vector<RoadLoadPoint> roadLoad;      // 10, 20, … 70 mph and the window's ends
+};
+
+// The corrected results, each in the units of one system.
+struct ResultsRecord {
+  bool available = false;
+  std::vector<Estimate> report;      // Amech lbf, Bmech lbf/mph, Cmech lbf/mph^2, Caero, Ctotl lbf/mph^2, Cd
+  std::vector<Estimate> si;          // m0 N, m1 N/(m/s), m2 N/(m/s)^2, a0 N/(m/s)^2
+  std::vector<Estimate> roadLoad;    // f0 N, f1 N/(km/h), f2 N/(km/h)^2 (still-air total)
+  std::vector<Estimate> drag;        // Cd, CdA m^2
+  std::string cAero, cTotal, CD;     // the result texts of the run
+};
+
+struct CheckRecord {
+  std::string id;       // "directions", "mean_wind", …
+  std::string title;    // what is checked, in words
+  double value = kNone;
+  std::string unit;
+  std::string limit;    // the limit in words, "<= 16 km/h"
+  std::string source;   // where the limit comes from
+  bool applicable = true;  // false when the analysis did not get far enough
+  bool pass = true;
+};
+
+struct AnalysisRecord {
+  static constexpr const char* kFormat = "coastdown-analysis";
+  static constexpr int kFormatVersion = 1;
+
+  std::string programVersion;
+  std::string date;  // local time, ISO 8601
+  std::string commandText;          // the argument text after the options
+  std::vector<std::string> fields;  // the ten fields as typed
+  bool limitData = false;
+
+  // The unit factors.
+  double areaFactor = kNone, pressureFactor = kNone, weightFactor = kNone, speedFactor = kNone,
+         forceFactor = kNone;
+  std::string temperatureCode;
+
+  // The test conditions.
+  double temperatureC = kNone, pressureKpa = kNone, testDensity = kNone, standardDensity = kNone;
+  double areaM2 = kNone, weightN = kNone, massKg = kNone;
+  double constrainedCd = kNone, cdAp = kNone;  // the constrained fit only
+
+  std::array<SetRecord, 3> sets;  // ZERO, CAL, DATA
+  SetRecord& Set(SetKind kind) { return sets[static_cast<int>(kind)]; }
+  const SetRecord& Set(SetKind kind) const { return sets[static_cast<int>(kind)]; }
+
+  double yawOffset = 0.0;
+  bool yawOffsetFromZero = false;  // the ZERO set was averaged
+  CalibrationRecord calibration;
+  FitRecord firstFit;
+  FilterRecord filter;
+  WindowRecord window;
+  FitRecord finalFit;
+  double mechFactor = kNone, aeroFactor = kNone;
+  double meanHead = kNone, meanCross = kNone, maxHead = kNone, maxCross = kNone;  // m/s, as the report
+  double meanWindSpeed = kNone;  // mean magnitude of the true wind over the used samples, m/s
+
+  std::vector<SampleRecord> samples;  // ZERO, then CAL, then DATA, in load order
+  UncertaintyRecord uncertainty;
+  ResultsRecord results;
+  std::vector<CheckRecord> checks;
+  std::vector<std::string> warnings;
+
+  std::string reportPath;
+  bool reportWritten = false;
+  ErrorNote error;  // the error that ended the run
+  int exitStatus = 0;
+};
+
+}  // namespace record
