@@ -8,6 +8,7 @@
 #include "common/TextConversion.h"
 #include "common/UnitFactors.h"
 #include "pipeline/cProcess.h"
+#include "record/Recorder.h"
 
 namespace {
 
@@ -59,7 +60,10 @@ void SAEAppWrapper::LoadResources() {
 }
 
 void SAEAppWrapper::Process() {
-  cProcess process;
+  // Without a listener the record is kept for nobody.
+  record::AnalysisRecord unheard;
+  record::Recorder local(unheard);
+  cProcess process(recorder_ != nullptr ? *recorder_ : local);
   process.RunProcess(*this);
   reportSaveFailed_ = process.ReportSaveFailed();
 }

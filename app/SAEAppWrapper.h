@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace record {
+class Recorder;
+}
+
 class SAEAppWrapper {
  public:
   std::string FrontalArea;    // ft²
@@ -40,6 +44,8 @@ class SAEAppWrapper {
   void LoadResources();
   // Runs the whole analysis with a new pipeline object.
   void Process();
+  // Has `recorder` hear what the analysis does in every later Process.
+  void Observe(record::Recorder* recorder) { recorder_ = recorder; }
 
   // Whether the last Process could not write its report; the entry point
   // turns it into its exit status.
@@ -47,4 +53,5 @@ class SAEAppWrapper {
 
  private:
   bool reportSaveFailed_ = false;
+  record::Recorder* recorder_ = nullptr;
 };

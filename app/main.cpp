@@ -1,24 +1,56 @@
 // The entry point: the leading options, the argument text into ten fields,
-// the application object, one run. An error that no step handles ends the
-// program here.
+// the application object, one run, then what the options ask for besides
+// the report. An error that no step handles ends the run here.
 #include <cstdio>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/ProgramOptions.h"
+#include "app/RunOutputs.h"
 #include "app/SAEAppWrapper.h"
+#include "common/FileSystem.h"
 #include "common/Platform.h"
 #include "common/ProcessCommandLine.h"
 #include "common/RuntimeError.h"
 #include "common/Version.h"
+#include "record/AnalysisRecord.h"
+#include "record/Recorder.h"
+
+namespace {
+
+// The one error line, its cause named as the record knows it, and what the
+// user finds in the folder.
+void PrintError(const RuntimeError& error, const record::Recorder& recorder, const record::AnalysisRecord& analysis,
+                bool settingParameters) {
+  const RuntimeError explained(error.Number(), recorder.Explain(error));
+  std::fprintf(stderr, "coastdown: %s\n", explained.what());
+  if (settingParameters && error.Number() == ErrorNumber::SubscriptOutOfRange) {
+    const std::string usage = UsageText();
+    std::fputs(usage.substr(0, usage.find('\n') + 1).c_str(), stderr);
+  }
+  if (!analysis.fields.empty() && !analysis.fields[0].empty()) {
+    const std::string report = JoinPath(analysis.fields[0], "VB6Output.txt");
+    if (IsRegularFile(report)) {
+      std::fprintf(stderr, "coastdown: note: %s is the report of an earlier run, not of this one\n", report.c_str());
+    }
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const ProcessCommandLine commandLine(argc, argv);
+  ProgramOptions options;
+  record::AnalysisRecord analysis;
+  record::Recorder recorder(analysis);
+  bool optionsRead = false;
   bool settingParameters = true;
+  int status = 0;
   try {
-    ProgramOptions options;
     const std::size_t optionWords = ParseProgramOptions(commandLine.Words(), options);
+    optionsRead = true;
     if (options.help) {
       std::fputs(UsageText().c_str(), stdout);
       return 0;
@@ -29,22 +61,39 @@ int main(int argc, char** argv) {
     }
 
     KeepFreedMemoryForReuse();
+    const std::string text = commandLine.TextAfter(optionWords);
+    const std::vector<std::string> fields = SplitCommandLine(text);
+    StartRecord(analysis, text, fields, options);
     SAEAppWrapper app;
-    app.SetParams(SplitCommandLine(commandLine.TextAfter(optionWords)));
+    app.SetParams(fields);
     settingParameters = false;
     // The window the command line otherwise leaves off.
     if (options.limitData) app.LimitData = true;
+    app.Observe(&recorder);
     app.Process();
-    return app.ReportSaveFailed() ? 2 : 0;
+    status = app.ReportSaveFailed() ? 2 : 0;
+    recorder.Finish(nullptr, !options.json.empty() || !options.html.empty());
+    PrintWarnings(analysis, options);
   } catch (const RuntimeError& error) {
-    std::fprintf(stderr, "coastdown: %s\n", error.what());
-    if (settingParameters && error.Number() == ErrorNumber::SubscriptOutOfRange) {
-      const std::string usage = UsageText();
-      std::fputs(usage.substr(0, usage.find('\n') + 1).c_str(), stderr);
+    if (!optionsRead) {
+      std::fprintf(stderr, "coastdown: %s\n", error.what());
+      return 1;
     }
-    return 1;
+    recorder.Finish(&error, !options.json.empty() || !options.html.empty());
+    PrintWarnings(analysis, options);
+    PrintError(error, recorder, analysis, settingParameters);
+    status = 1;
   } catch (const std::bad_alloc&) {
     std::fputs("coastdown: out of memory\n", stderr);
     return 1;
   }
+  if (options.strict && status == 0 && AnyCheckFailed(analysis)) status = 3;
+  analysis.exitStatus = status;
+  try {
+    WriteRequestedOutputs(analysis, options);
+  } catch (const RuntimeError& error) {
+    std::fprintf(stderr, "coastdown: %s\n", error.what());
+    return 1;
+  }
+  return status;
 }

@@ -11,51 +11,7 @@
 #include "common/TextFile.h"
 #include "data/CDataCol.h"
 #include "data/CMeasurement.h"
-
-namespace {
-
-// The mismatch every search starts from; any real trial is accepted against it.
-constexpr double kNoMismatchYet = 9999999.0;
-// With a constant mismatch every trial ties and the search would climb for
-// ever; a level that accepts this many trials is not going to end.
-constexpr int kMaxTrialsPerLevel = 10000;
-
-// The coarse-to-fine upward line search both fits use: four levels whose
-// steps are 10^L / stepDivisor for L = 3, 2, 1, 0. Each trial adds the step
-// to the previous value (the repeated additions are part of the result) and
-// `trial` sets the coupled coefficients and returns the mismatch to minimise.
-// A trial no worse than the best continues upwards; the first worse one
-// steps back two steps, to one step below the last accepted value, and the
-// next level starts from there. The search therefore ends one finest step
-// below the best value found.
-template <typename Trial>
-void UpwardSearch(Real& value, Real start, Real stepDivisor, Trial trial) {
-  value = start;
-  Real best = kNoMismatchYet;
-  Real previous = kNoMismatchYet;
-  for (Int16 L = 3; L >= 0; --L) {
-    const Real step = Pow(10.0, Real(L)) / stepDivisor;
-    Int16 accepted = 0;
-    for (;;) {
-      value = value + step;
-      const Real mismatch = trial();
-      if (mismatch > best) {
-        value = value - 2.0 * step;
-        best = previous;
-        previous = kNoMismatchYet;
-        break;
-      }
-      previous = best;
-      best = mismatch;
-      ++accepted;
-      if (accepted.value() == kMaxTrialsPerLevel) {
-        Raise(ErrorNumber::InvalidProcedureCall, "calibration search does not converge");
-      }
-    }
-  }
-}
-
-}  // namespace
+#include "calibration/UpwardSearch.h"
 
 std::string CVelkCal::CCalibrator_sName() const { return "Velk Calibrator"; }
 
@@ -79,6 +35,7 @@ void CVelkCal::CCalibrator_Calabrate(CDataCol& data) {
   CDataCol deviation;
   data.StdDiv(firstAvg, deviation);
   const Real yawSpread = deviation.Average()->dAngle;
+  YawSpread = yawSpread;
 
   // Yaw outliers are judged against the averages of all samples; the
   // averages are not updated while samples are rejected.
@@ -130,7 +87,7 @@ CVelkCal::RunWind CVelkCal::TrueWind(const CMeasurement& s) const {
   return wind;
 }
 
-CVelkCal::Mismatch CVelkCal::PairMismatch(const CDataCol& runAvg) {
+CVelkCal::Mismatch CVelkCal::PairMismatch(const CDataCol& runAvg) const {
   // Indexed by run number; they bound a calibration set to 20 runs.
   BoundedArray<Real> head(0, 20);
   BoundedArray<Real> cross(0, 20);

@@ -20,10 +20,12 @@ class CVelkCal : public CCalibrator {
   Real Ky = 1.0;            // gain on the offset-corrected yaw
   Real k3 = 0.0;            // loss per square degree of yaw
   Real K4 = 0.0;            // m/s added to the relative wind speed before the gain
+  // The mean of the runs' yaw standard deviations that the last Calabrate
+  // judged yaw outliers by (three of them is the limit); kept for the record.
+  Real YawSpread = 0.0;
 
- protected:
-  // The disagreement of the true wind over the pairs of runs: the along-track
-  // (head) and cross-track sums of squared differences.
+  // The disagreement of the true wind over the pairs of runs (1, 2), (3, 4),
+  // …: the along-track (head) and cross-track sums of squared differences.
   struct Mismatch {
     Real head;
     Real cross;
@@ -33,15 +35,16 @@ class CVelkCal : public CCalibrator {
     Real head;
     Real cross;
   };
-
-  // Upward line searches on Ka (head mismatch) and CalYawOffset (cross mismatch).
-  void FitSpeedGain(const CDataCol& runAvg);
-  void FitYawOffset(const CDataCol& runAvg);
-  // Virtual so that a test can give the searches a mismatch of known shape.
-  virtual Mismatch PairMismatch(const CDataCol& runAvg);
+  // With the current coefficients; the searches minimise them, and the
+  // record shows how far they came.
+  Mismatch PairMismatch(const CDataCol& runAvg) const;
   RunWind TrueWind(const CMeasurement& s) const;
 
  private:
+  // Upward line searches on Ka (head mismatch) and CalYawOffset (cross mismatch).
+  void FitSpeedGain(const CDataCol& runAvg);
+  void FitYawOffset(const CDataCol& runAvg);
+
   std::string CCalibrator_sName() const override;
   void CCalibrator_sName(const std::string& RHS) override;
   void CCalibrator_Calabrate(CDataCol& data) override;

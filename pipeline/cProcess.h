@@ -16,10 +16,14 @@
 class CCalibrator;
 class CSolver;
 class SAEAppWrapper;
+namespace record {
+class Recorder;
+}
 
 class cProcess {
  public:
-  cProcess();
+  // `recorder` hears what every step did; it never changes the analysis.
+  explicit cProcess(record::Recorder& recorder);
   ~cProcess();
   cProcess(const cProcess&) = delete;
   cProcess& operator=(const cProcess&) = delete;
@@ -78,4 +82,5 @@ class cProcess {
   std::string MessageLog;
 
   bool reportSaveFailed_ = false;
+  record::Recorder& recorder_;
 };

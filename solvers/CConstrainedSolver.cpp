@@ -97,7 +97,7 @@ void CConstrainedSolver::CSolver_Filter(CDataCol& data, BoundedArray<Real>& resu
     total = total + residual(count);
     source.push_back(&sample);
   }
-  ExcludeOutliers(residual, count, total, source);
+  ExcludeOutliers(residual, count, total, source, observer_);
 }
 
 void CConstrainedSolver::CSolver_PrintResults(const std::string& sFile) {

@@ -15,10 +15,14 @@
 #include "solvers/CSolver.h"
 
 class CDataCol;
+class FitObserver;
 
 class CConstrainedSolver : public CSolver {
  public:
   CConstrainedSolver() = default;
+
+  // Tells `observer` what the outlier filter judges; none by default.
+  void Observe(FitObserver* observer) { observer_ = observer; }
 
   // The forces of the included samples, through the regression solver's
   // Forces: a sample whose dDelta is negative is excluded instead.
@@ -49,4 +53,5 @@ class CConstrainedSolver : public CSolver {
   BoundedArray<Real> forceVector_;    // filled by the last completed Solve, read by Filter
   Real CdAp = 0.0;                    // N per (m/s)², set only by ExtraInfo
   Int16 nCoefficients = 8;            // length of the delivered coefficient array
+  FitObserver* observer_ = nullptr;
 };

@@ -160,5 +160,5 @@ void CMLRSolve::RejectOutliers(CDataCol& data, const BoundedArray<Real>& F, cons
     total = total + residual(count);
     source.push_back(&sample);
   }
-  ExcludeOutliers(residual, count, total, source);
+  ExcludeOutliers(residual, count, total, source, observer_);
 }

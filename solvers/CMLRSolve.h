@@ -13,10 +13,14 @@
 #include "solvers/CSolver.h"
 
 class CDataCol;
+class FitObserver;
 
 class CMLRSolve : public CSolver {
  public:
   CMLRSolve() = default;
+
+  // Tells `observer` what the outlier filter judges; none by default.
+  void Observe(FitObserver* observer) { observer_ = observer; }
 
   // Fills `d` with the design matrix of the included samples: term rows 0 to
   // mech_order + air_order + 1 (1, V, V², Vr², Vr²·Y, …, Vr²·Y⁴), one column
@@ -61,4 +65,5 @@ class CMLRSolve : public CSolver {
   Int16 air_order = 4;
   BoundedMatrix<Real> designMatrix_;  // filled by the last Solve
   BoundedArray<Real> forceVector_;    // filled by the last Solve, read by Filter
+  FitObserver* observer_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "common/NumberText.h"
 #include "common/TextFile.h"
 #include "data/CMeasurement.h"
+#include "solvers/FitObserver.h"
 
 BoundedMatrix<Real> NormalMatrix(const BoundedMatrix<Real>& x, Int16 size, Int16 num) {
   BoundedMatrix<Real> A(1, num.value(), 1, num.value());
@@ -21,11 +22,17 @@ BoundedMatrix<Real> NormalMatrix(const BoundedMatrix<Real>& x, Int16 size, Int16
 }
 
 void ExcludeOutliers(const BoundedArray<Real>& residual, Int16 count, Real total,
-                     const std::vector<CMeasurement*>& source) {
+                     const std::vector<CMeasurement*>& source, FitObserver* observer) {
   const Real mean = total / Real(count);
   Real S = 0.0;
   for (int i = 1; i <= count.value(); ++i) S = S + Pow(residual(i) - mean, 2.0);
   const Real sd = Sqrt(S / Real(count - 1));
+  if (observer != nullptr) {
+    std::vector<double> residuals;
+    residuals.reserve(source.size());
+    for (int i = 1; i <= count.value(); ++i) residuals.push_back(residual(i).value());
+    observer->OnOutlierTest(residuals, source, mean.value(), sd.value());
+  }
   // One pass only, and a residual exactly 3 sd out is excluded.
   for (int i = 1; i <= count.value(); ++i) {
     if (Abs(residual(i) - mean) >= Real(3.0) * sd) source[static_cast<std::size_t>(i - 1)]->nRun = -1;

@@ -12,6 +12,7 @@
 #include "common/Real.h"
 
 class CMeasurement;
+class FitObserver;
 
 // A(i, j) = A(j, i) = the sum over the samples k = 1 to size of
 // x(i - 1, k) × x(j - 1, k), for i = 1 to num and j = 1 to i, each sum
@@ -23,8 +24,9 @@ BoundedMatrix<Real> NormalMatrix(const BoundedMatrix<Real>& x, Int16 size, Int16
 // source[0..count-1], and total is their sum as the caller accumulated it.
 // The mean and the deviation are formed before the first exclusion; no
 // usable sample divides 0 by 0 for the mean, one sample for the variance.
+// `observer`, when given, hears the residuals and the limits first.
 void ExcludeOutliers(const BoundedArray<Real>& residual, Int16 count, Real total,
-                     const std::vector<CMeasurement*>& source);
+                     const std::vector<CMeasurement*>& source, FitObserver* observer = nullptr);
 
 // Appends "SOLVER INFORMATION", the solver's name and the two model orders.
 void AppendSolverSection(const std::string& sFile, const std::string& name, Int16 mech_order, Int16 air_order);

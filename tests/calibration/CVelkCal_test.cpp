@@ -7,10 +7,10 @@
 
 #include <array>
 #include <cmath>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "calibration/UpwardSearch.h"
 #include "common/NumberText.h"
 #include "data/CDataCol.h"
 #include "tests/TestSupport.h"
@@ -18,23 +18,6 @@
 namespace {
 
 using testsupport::ErrorOf;
-
-// Opens the searches and the mismatch; `shape`, when set, replaces the
-// mismatch of the data by a function of the coefficient being searched.
-class OpenCal : public CVelkCal {
- public:
-  using CVelkCal::FitSpeedGain;
-  using CVelkCal::FitYawOffset;
-  using CVelkCal::TrueWind;
-  std::function<double(double)> shape;
-  std::vector<double> trials;
-
-  Mismatch PairMismatch(const CDataCol& runAvg) override {
-    trials.push_back(Ka.value());
-    if (!shape) return CVelkCal::PairMismatch(runAvg);
-    return {shape(Ka.value()), shape(CalYawOffset.value())};
-  }
-};
 
 using Rows = std::vector<std::array<double, 4>>;  // run, V, Vr, Y
 
@@ -60,7 +43,7 @@ TEST(CVelkCalTest, AdjustCorrectsYawBeforeTheWindAndSkipsExcludedSamples) {
 }
 
 TEST(CVelkCalTest, MismatchOfAPairOfRuns) {
-  OpenCal cal;
+  CVelkCal cal;
   cal.K4 = 0.134112;
   CDataCol runAvg = Collection(2, {{1, 20, 23, 2}, {2, 20, 17.5, -3}, {3, 40, 20, 3}});
   const auto text = [](Real x, const char* format) { return FormatFixed(x, format) + " "; };
@@ -79,31 +62,30 @@ TEST(CVelkCalTest, MismatchOfAPairOfRuns) {
   EXPECT_EQ(ErrorOf([&] { cal.PairMismatch(runAvg); }), 9);
 }
 
-TEST(CVelkCalTest, Searches) {
-  OpenCal cal;
-  cal.shape = [](double x) { return std::pow(x - 1.03472, 2.0); };
-  cal.FitSpeedGain(CDataCol());
-  EXPECT_NEAR(cal.Ka.value(), 1.0346, 1e-12);
-  // Ky and k3 belong to the last, rejected trial.
-  EXPECT_NEAR(cal.Ky.value(), 1 / std::pow(1.0348, 1.5), 1e-12);
-  EXPECT_NEAR(cal.k3.value(), 0.0348 * 0.00053, 1e-15);
+// The searches on mismatches of known shape: the speed gain's search with a
+// minimum at 1.03472, its coupled coefficients following each trial.
+TEST(UpwardSearchTest, LevelsStepBackAndTiesClimb) {
+  Real Ka = 0.0;
+  Real Ky = 0.0;
+  std::vector<double> trials;
+  UpwardSearch(Ka, 0.9, 10000.0, [&] {
+    trials.push_back(Ka.value());
+    Ky = 1.0 / Pow(Ka, 1.5);
+    return Real(std::pow(Ka.value() - 1.03472, 2.0));
+  });
+  EXPECT_NEAR(Ka.value(), 1.0346, 1e-12);
+  // Ky belongs to the last, rejected trial.
+  EXPECT_NEAR(Ky.value(), 1 / std::pow(1.0348, 1.5), 1e-12);
   // 1.0, 1.1 (rejected), 0.91 … 1.04 (rejected), 1.021 … 1.036, 1.0341 … 1.0348,
   // each trial the previous one plus the step.
-  ASSERT_EQ(cal.trials.size(), 2u + 14u + 16u + 8u);
-  for (std::size_t k = 3; k < 16; ++k) EXPECT_EQ(cal.trials[k], cal.trials[k - 1] + 0.01) << k;
+  ASSERT_EQ(trials.size(), 2u + 14u + 16u + 8u);
+  for (std::size_t k = 3; k < 16; ++k) EXPECT_EQ(trials[k], trials[k - 1] + 0.01) << k;
 
   // Ties continue the search, until a level has made ten thousand trials.
-  OpenCal flat;
-  flat.shape = [](double) { return 0.5; };
-  EXPECT_EQ(ErrorOf([&] { flat.FitYawOffset(CDataCol()); }), 5);
-  EXPECT_EQ(flat.trials.size(), 10000u);
-
-  // A calibration makes two passes of both searches: on the worked pair of
-  // runs one pass takes 80 trials.
-  OpenCal twice;
-  CDataCol pair = Collection(2, {{1, 20, 23, 2}, {1, 20, 23, 2}, {2, 20, 17.5, -3}, {2, 20, 17.5, -3}});
-  twice.Calabrate(pair);
-  EXPECT_EQ(twice.trials.size(), 2u * 80u);
+  Real offset = 0.0;
+  long flatTrials = 0;
+  EXPECT_EQ(ErrorOf([&] { UpwardSearch(offset, -11.0, 1000.0, [&] { return ++flatTrials, Real(0.5); }); }), 5);
+  EXPECT_EQ(flatTrials, 10000);
 }
 
 TEST(CVelkCalTest, YawOutliersLieMoreThanThreeSpreadsOut) {

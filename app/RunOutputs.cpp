@@ -1,0 +1,92 @@
+// Writing the outputs the options ask for.
+#include "app/RunOutputs.h"
+
+#include <cstdio>
+#include <ctime>
+#include <memory>
+
+#include "common/FileSystem.h"
+#include "common/Platform.h"
+#include "common/RuntimeError.h"
+#include "common/TextFile.h"
+#include "common/Version.h"
+#include "html/Page.h"
+#include "record/RecordOutputs.h"
+
+namespace {
+
+std::string IsoLocalTime(const std::tm& t) {
+  char text[80];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                t.tm_hour, t.tm_min, t.tm_sec);
+  return text;
+}
+
+void WriteOutput(const std::string& path, const std::string& text, const char* option) {
+  if (path == "-") {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+    return;
+  }
+  // Staged like the report: an older file of that name stays whole until
+  // the new one is.
+  try {
+    StagedFile staged(path);
+    staged.Create();
+    TextFile file(staged.TemporaryPath(), TextFile::Mode::Replace);
+    file.Write(text);
+    file.Close();
+    staged.Commit();
+  } catch (const RuntimeError& error) {
+    Raise(error.Number(), std::string(option) + " " + error.Detail());
+  }
+}
+
+// A simulator's truth.txt beside the run files, for the page to show the
+// true road load; empty when there is none.
+std::string TruthText(const record::AnalysisRecord& record) {
+  if (record.fields.empty() || record.fields[0].empty()) return {};
+  const std::string path = JoinPath(record.fields[0], "truth.txt");
+  if (!IsRegularFile(path)) return {};
+  InputFile file;
+  if (!file.Open(path) || file.Size() > (1u << 20)) return {};
+  std::string text(static_cast<std::size_t>(file.Size()), '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const std::size_t part = file.Read(text.data() + got, text.size() - got);
+    if (part == 0) break;
+    got += part;
+  }
+  text.resize(got);
+  return text;
+}
+
+}  // namespace
+
+void StartRecord(record::AnalysisRecord& record, const std::string& argumentText,
+                 const std::vector<std::string>& fields, const ProgramOptions& options) {
+  record.programVersion = kProgramVersionText;
+  record.date = IsoLocalTime(CurrentLocalTime());
+  record.commandText = argumentText;
+  record.fields = fields;
+  record.limitData = options.limitData;
+}
+
+void PrintWarnings(const record::AnalysisRecord& record, const ProgramOptions& options) {
+  if (options.quiet) return;
+  for (const std::string& warning : record.warnings) std::fprintf(stderr, "coastdown: warning: %s\n", warning.c_str());
+  std::fflush(stderr);
+}
+
+void WriteRequestedOutputs(const record::AnalysisRecord& record, const ProgramOptions& options) {
+  if (!options.json.empty()) WriteOutput(options.json, record::RecordJson(record), "--json");
+  if (!options.samples.empty()) WriteOutput(options.samples, record::SamplesCsv(record), "--samples");
+  if (!options.html.empty()) WriteOutput(options.html, HtmlPage(record, TruthText(record)), "--html");
+}
+
+bool AnyCheckFailed(const record::AnalysisRecord& record) {
+  for (const record::CheckRecord& check : record.checks) {
+    if (check.applicable && !check.pass) return true;
+  }
+  return false;
+}

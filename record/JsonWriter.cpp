@@ -1,0 +1,130 @@
+// Writing JSON text.
+#include "record/JsonWriter.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace record {
+
+std::string ShortestText(double value) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+void JsonWriter::NewLine() {
+  text_ += '\n';
+  text_.append(2 * first_.size(), ' ');
+}
+
+void JsonWriter::BeforeValue() {
+  if (afterKey_) {
+    afterKey_ = false;
+    return;
+  }
+  if (!first_.empty()) {
+    if (!first_.back()) text_ += ',';
+    first_.back() = false;
+    NewLine();
+  }
+}
+
+void JsonWriter::BeginObject() {
+  BeforeValue();
+  text_ += '{';
+  first_.push_back(true);
+}
+
+void JsonWriter::EndObject() {
+  const bool empty = first_.back();
+  first_.pop_back();
+  if (!empty) NewLine();
+  text_ += '}';
+}
+
+void JsonWriter::BeginArray() {
+  BeforeValue();
+  text_ += '[';
+  first_.push_back(true);
+}
+
+void JsonWriter::EndArray() {
+  const bool empty = first_.back();
+  first_.pop_back();
+  if (!empty) NewLine();
+  text_ += ']';
+}
+
+JsonWriter& JsonWriter::Key(std::string_view name) {
+  BeforeValue();
+  Quoted(name);
+  text_ += ": ";
+  afterKey_ = true;
+  return *this;
+}
+
+void JsonWriter::String(std::string_view value) {
+  BeforeValue();
+  Quoted(value);
+}
+
+void JsonWriter::Quoted(std::string_view value) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  text_ += '"';
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const auto c = static_cast<unsigned char>(value[i]);
+    if (c == '"' || c == '\\') {
+      text_ += '\\';
+      text_ += static_cast<char>(c);
+    } else if (c < 0x20 || c == 0x7f) {
+      text_ += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : "";
+      if (c != '\n' && c != '\r' && c != '\t') {
+        text_ += "\\u00";
+        text_ += kHex[c >> 4];
+        text_ += kHex[c & 15];
+      }
+    } else if (c < 0x80) {
+      text_ += static_cast<char>(c);
+    } else {
+      // Well-formed UTF-8 passes; any other byte (an 8-bit folder name) is
+      // taken as the Latin-1 character of its value, so the document stays
+      // valid JSON.
+      const std::size_t length = c >= 0xf0 && c < 0xf5 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 && c < 0xe0 ? 2 : 0;
+      bool valid = length > 0 && i + length <= value.size();
+      for (std::size_t k = 1; valid && k < length; ++k) {
+        valid = (static_cast<unsigned char>(value[i + k]) & 0xc0) == 0x80;
+      }
+      if (valid) {
+        text_.append(value.substr(i, length));
+        i += length - 1;
+      } else {
+        text_ += "\\u00";
+        text_ += kHex[c >> 4];
+        text_ += kHex[c & 15];
+      }
+    }
+  }
+  text_ += '"';
+}
+
+void JsonWriter::Number(double value) {
+  BeforeValue();
+  text_ += std::isfinite(value) ? ShortestText(value) : "null";
+}
+
+void JsonWriter::Integer(long long value) {
+  BeforeValue();
+  text_ += std::to_string(value);
+}
+
+void JsonWriter::Bool(bool value) {
+  BeforeValue();
+  text_ += value ? "true" : "false";
+}
+
+void JsonWriter::Null() {
+  BeforeValue();
+  text_ += "null";
+}
+
+}  // namespace record

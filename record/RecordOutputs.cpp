@@ -1,0 +1,327 @@
+// Writing the record as JSON and the samples as CSV.
+#include "record/RecordOutputs.h"
+
+#include <cmath>
+
+#include "record/JsonWriter.h"
+
+namespace record {
+
+namespace {
+
+constexpr const char* kFieldNames[] = {"FOLDER", "CALIBRATE", "ZERO",     "MIN_SPEED", "MAX_SPEED",
+                                       "WEIGHT", "TEMPERATURE", "PRESSURE", "AREA",      "CD"};
+
+const char* EndName(SetRecord::End end) {
+  switch (end) {
+    case SetRecord::End::NotLoaded: return "not loaded";
+    case SetRecord::End::Missing: return "missing file";
+    case SetRecord::End::Empty: return "empty file";
+    case SetRecord::End::Error: return "error";
+  }
+  return "";
+}
+
+const char* StateName(FileRecord::State state) {
+  switch (state) {
+    case FileRecord::State::Missing: return "missing";
+    case FileRecord::State::Empty: return "empty, deleted";
+    case FileRecord::State::Read: return "read";
+    case FileRecord::State::Error: return "error";
+  }
+  return "";
+}
+
+void WriteError(JsonWriter& json, const char* key, const ErrorNote& error) {
+  json.Key(key);
+  if (error.number == 0) {
+    json.Null();
+    return;
+  }
+  json.BeginObject();
+  json.Key("number").Integer(error.number);
+  json.Key("description").String(error.description);
+  json.Key("detail").String(error.detail);
+  json.EndObject();
+}
+
+void WriteEstimates(JsonWriter& json, const char* key, const std::vector<Estimate>& estimates) {
+  json.Key(key).BeginArray();
+  for (const Estimate& e : estimates) {
+    json.BeginObject();
+    json.Key("name").String(e.name);
+    json.Key("unit").String(e.unit);
+    json.Key("value").Number(e.value);
+    json.Key("standard_error").Number(e.standardError);
+    json.Key("low95").Number(e.low);
+    json.Key("high95").Number(e.high);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteFit(JsonWriter& json, const char* key, const FitRecord& fit) {
+  json.Key(key).BeginObject();
+  json.Key("ran").Bool(fit.ran);
+  json.Key("completed").Bool(fit.completed);
+  json.Key("solver").String(fit.solver);
+  json.Key("samples_offered").Integer(fit.samplesOffered);
+  json.Key("excluded_negative_deceleration").Integer(fit.negativeDeceleration);
+  json.Key("samples_used").Integer(fit.used);
+  json.Key("coefficients").BeginObject();
+  static const char* const kNames[8] = {"m0_N", "m1_N_per_m_s", "m2_N_per_m2_s2", "a0_N_per_m2_s2",
+                                        "a1",   "a2",           "a3",             "a4"};
+  for (std::size_t j = 0; j < 8; ++j) json.Key(kNames[j]).Number(fit.coefficients[j]);
+  json.EndObject();
+  json.EndObject();
+}
+
+void WriteSet(JsonWriter& json, const SetRecord& set) {
+  json.BeginObject();
+  json.Key("name").String(SetName(set.kind));
+  json.Key("loaded").Bool(set.loaded);
+  json.Key("runs").Integer(set.runs);
+  json.Key("samples").Integer(set.samples);
+  json.Key("end").String(EndName(set.end));
+  WriteError(json, "error", set.error);
+  json.Key("later_files_not_analysed").String(set.laterFiles);
+  json.Key("files").BeginArray();
+  for (const FileRecord& f : set.files) {
+    json.BeginObject();
+    json.Key("name").String(f.name);
+    json.Key("path").String(f.path);
+    json.Key("run").Integer(f.run);
+    json.Key("state").String(StateName(f.state));
+    json.Key("bytes").Integer(static_cast<long long>(f.bytes));
+    json.Key("records").Integer(f.records);
+    json.Key("samples").Integer(f.samples);
+    json.Key("fields_read_as_zero").Integer(f.zeroFields);
+    if (f.zeroFields > 0) {
+      json.Key("first_field_read_as_zero").BeginObject();
+      json.Key("line").Integer(f.zeroFieldLine);
+      json.Key("field").Integer(f.zeroFieldPosition);
+      json.Key("text").String(f.zeroFieldText);
+      json.EndObject();
+    }
+    json.Key("lines_not_one_record").Integer(f.linesNotOneRecord);
+    if (f.linesNotOneRecord > 0) {
+      json.Key("first_line_not_one_record").BeginObject();
+      json.Key("line").Integer(f.notOneRecordLine);
+      json.Key("fields").Integer(f.notOneRecordFields);
+      json.EndObject();
+    }
+    json.Key("sha256").String(f.sha256);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
+}
+
+}  // namespace
+
+std::string RecordJson(const AnalysisRecord& r) {
+  JsonWriter json;
+  json.BeginObject();
+  json.Key("format").String(AnalysisRecord::kFormat);
+  json.Key("format_version").Integer(AnalysisRecord::kFormatVersion);
+  json.Key("program").BeginObject();
+  json.Key("name").String("coastdown");
+  json.Key("version").String(r.programVersion);
+  json.EndObject();
+  json.Key("date").String(r.date);
+
+  json.Key("command").BeginObject();
+  json.Key("text").String(r.commandText);
+  json.Key("fields").BeginObject();
+  for (std::size_t i = 0; i < 10; ++i) {
+    json.Key(kFieldNames[i]);
+    if (i < r.fields.size()) {
+      json.String(r.fields[i]);
+    } else {
+      json.Null();
+    }
+  }
+  json.EndObject();
+  json.Key("limit_data").Bool(r.limitData);
+  json.EndObject();
+
+  json.Key("unit_factors").BeginObject();
+  json.Key("area_m2_per_ft2").Number(r.areaFactor);
+  json.Key("temperature_code").String(r.temperatureCode);
+  json.Key("pressure_kPa_per_inHg").Number(r.pressureFactor);
+  json.Key("weight_N_per_lb").Number(r.weightFactor);
+  json.Key("speed_m_s_per_mph").Number(r.speedFactor);
+  json.Key("force_N_per_lbf").Number(r.forceFactor);
+  json.EndObject();
+
+  json.Key("conditions").BeginObject();
+  json.Key("temperature_C").Number(r.temperatureC);
+  json.Key("pressure_kPa").Number(r.pressureKpa);
+  json.Key("test_density_kg_m3").Number(r.testDensity);
+  json.Key("standard_density_kg_m3").Number(r.standardDensity);
+  json.Key("area_m2").Number(r.areaM2);
+  json.Key("weight_N").Number(r.weightN);
+  json.Key("mass_kg").Number(r.massKg);
+  json.Key("constrained_cd").Number(r.constrainedCd);
+  json.Key("cd_ap_N_per_m2_s2").Number(r.cdAp);
+  json.EndObject();
+
+  json.Key("sets").BeginArray();
+  for (const SetRecord& set : r.sets) WriteSet(json, set);
+  json.EndArray();
+
+  json.Key("yaw_offset_deg").Number(r.yawOffset);
+  json.Key("yaw_offset_from_zero_runs").Bool(r.yawOffsetFromZero);
+
+  const CalibrationRecord& c = r.calibration;
+  json.Key("calibration").BeginObject();
+  json.Key("ran").Bool(c.ran);
+  json.Key("Ka").Number(c.Ka);
+  json.Key("yaw_offset_deg").Number(c.CalYawOffset);
+  json.Key("Ky").Number(c.Ky);
+  json.Key("k3_per_deg2").Number(c.k3);
+  json.Key("K4_m_s").Number(c.K4);
+  json.Key("yaw_spread_deg").Number(c.yawSpread);
+  json.Key("yaw_limit_deg").Number(c.yawLimit);
+  json.Key("yaw_outliers").Integer(c.yawRejected);
+  json.Key("head_mismatch_as_read_m2_s2").Number(c.headMismatchBefore);
+  json.Key("cross_mismatch_as_read_m2_s2").Number(c.crossMismatchBefore);
+  json.Key("head_mismatch_calibrated_m2_s2").Number(c.headMismatchAfter);
+  json.Key("cross_mismatch_calibrated_m2_s2").Number(c.crossMismatchAfter);
+  json.Key("runs").BeginArray();
+  for (const CalibrationRecord::RunWind& w : c.runs) {
+    json.BeginObject();
+    json.Key("run").Integer(w.run);
+    json.Key("head_as_read_m_s").Number(w.headBefore);
+    json.Key("cross_as_read_m_s").Number(w.crossBefore);
+    json.Key("head_calibrated_m_s").Number(w.headAfter);
+    json.Key("cross_calibrated_m_s").Number(w.crossAfter);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
+
+  WriteFit(json, "first_fit", r.firstFit);
+  json.Key("outlier_filter").BeginObject();
+  json.Key("ran").Bool(r.filter.ran);
+  json.Key("samples_tested").Integer(r.filter.tested);
+  json.Key("mean_residual_N").Number(r.filter.mean);
+  json.Key("residual_sd_N").Number(r.filter.sd);
+  json.Key("limit_N").Number(r.filter.limit);
+  json.Key("excluded").Integer(r.filter.excluded);
+  json.EndObject();
+  json.Key("window").BeginObject();
+  json.Key("applied").Bool(r.window.applied);
+  json.Key("min_speed_m_s").Number(r.window.minSpeed);
+  json.Key("max_speed_m_s").Number(r.window.maxSpeed);
+  json.Key("min_wind_m_s").Number(r.window.minWind);
+  json.Key("max_wind_m_s").Number(r.window.maxWind);
+  json.Key("min_yaw_deg").Number(r.window.minYaw);
+  json.Key("max_yaw_deg").Number(r.window.maxYaw);
+  json.Key("excluded").Integer(r.window.excluded);
+  json.EndObject();
+  WriteFit(json, "final_fit", r.finalFit);
+
+  json.Key("corrections").BeginObject();
+  json.Key("mech_factor").Number(r.mechFactor);
+  json.Key("aero_factor").Number(r.aeroFactor);
+  json.EndObject();
+
+  json.Key("wind").BeginObject();
+  json.Key("mean_head_m_s").Number(r.meanHead);
+  json.Key("mean_cross_m_s").Number(r.meanCross);
+  json.Key("max_head_m_s").Number(r.maxHead);
+  json.Key("max_cross_m_s").Number(r.maxCross);
+  json.Key("mean_speed_m_s").Number(r.meanWindSpeed);
+  json.EndObject();
+
+  const UncertaintyRecord& u = r.uncertainty;
+  json.Key("uncertainty").BeginObject();
+  json.Key("available").Bool(u.available);
+  json.Key("why_not").String(u.why);
+  json.Key("samples").Integer(u.n);
+  json.Key("coefficients_fitted").Integer(u.p);
+  json.Key("degrees_of_freedom").Integer(u.dof);
+  json.Key("residual_sd_N").Number(u.residualSd);
+  json.Key("r_squared").Number(u.rSquared);
+  json.Key("t95").Number(u.t95);
+  json.Key("solver_agreement").Number(u.solverAgreement);
+  WriteEstimates(json, "coefficients", u.coefficients);
+  json.Key("correlation").BeginArray();
+  for (const std::vector<double>& row : u.correlation) {
+    json.BeginArray();
+    for (double x : row) json.Number(x);
+    json.EndArray();
+  }
+  json.EndArray();
+  json.Key("correlation_m2_a0").Number(u.correlationM2A0);
+  json.Key("still_air_road_load").BeginArray();
+  for (const RoadLoadPoint& p : u.roadLoad) {
+    json.BeginObject();
+    json.Key("speed_mph").Number(p.speedMph);
+    json.Key("force_N").Number(p.force);
+    json.Key("low95_N").Number(p.low);
+    json.Key("high95_N").Number(p.high);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
+
+  json.Key("results").BeginObject();
+  json.Key("available").Bool(r.results.available);
+  WriteEstimates(json, "report_units", r.results.report);
+  WriteEstimates(json, "si", r.results.si);
+  WriteEstimates(json, "road_load_coefficients", r.results.roadLoad);
+  WriteEstimates(json, "drag", r.results.drag);
+  json.Key("texts").BeginObject();
+  json.Key("cAero").String(r.results.cAero);
+  json.Key("cTotal").String(r.results.cTotal);
+  json.Key("CD").String(r.results.CD);
+  json.EndObject();
+  json.EndObject();
+
+  json.Key("checks").BeginArray();
+  for (const CheckRecord& check : r.checks) {
+    json.BeginObject();
+    json.Key("id").String(check.id);
+    json.Key("title").String(check.title);
+    json.Key("value").Number(check.value);
+    json.Key("unit").String(check.unit);
+    json.Key("limit").String(check.limit);
+    json.Key("source").String(check.source);
+    json.Key("applicable").Bool(check.applicable);
+    json.Key("pass").Bool(check.pass);
+    json.EndObject();
+  }
+  json.EndArray();
+
+  json.Key("warnings").BeginArray();
+  for (const std::string& w : r.warnings) json.String(w);
+  json.EndArray();
+
+  json.Key("report").BeginObject();
+  json.Key("path").String(r.reportPath);
+  json.Key("written").Bool(r.reportWritten);
+  json.EndObject();
+  WriteError(json, "error", r.error);
+  json.Key("exit_status").Integer(r.exitStatus);
+  json.EndObject();
+  return json.Text();
+}
+
+std::string SamplesCsv(const AnalysisRecord& record) {
+  std::string csv =
+      "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,head_wind_m_s,"
+      "cross_wind_m_s,filter_residual_N,residual_N,status\r\n";
+  const auto number = [](double x) { return std::isfinite(x) ? ShortestText(x) : std::string(); };
+  for (const SampleRecord& s : record.samples) {
+    csv += SetName(s.set);
+    csv += ',' + std::to_string(s.run) + ',' + std::to_string(s.direction) + ',' + std::to_string(s.time) + ',' +
+           number(s.speed) + ',' + number(s.wind) + ',' + number(s.yaw) + ',' + number(s.deceleration) + ',' +
+           number(s.force) + ',' + number(s.head) + ',' + number(s.cross) + ',' + number(s.filterResidual) + ',' +
+           number(s.residual) + ',' + StatusName(s.status) + "\r\n";
+  }
+  return csv;
+}
+
+}  // namespace record
