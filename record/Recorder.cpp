@@ -494,6 +494,8 @@ void Recorder::DeriveResults() {
 
 void Recorder::DeriveChecks() {
   std::vector<CheckRecord>& checks = record_.checks;
+  // The checks judge a result; a run that ended before one has nothing to judge.
+  const bool judged = record_.finalFit.completed;
   const SetRecord& data = record_.Set(SetKind::Data);
   const bool results = record_.results.available;
   constexpr const char* kWindSource =
@@ -506,7 +508,7 @@ void Recorder::DeriveChecks() {
   CheckRecord directions{"directions", "DATA runs in both directions, as many each way",
                          static_cast<double>(odd - even), "runs (odd minus even)",
                          "0, with at least one run each way", "the practice of driving runs in pairs of opposite direction"};
-  directions.applicable = data.loaded;
+  directions.applicable = judged;
   directions.pass = odd > 0 && even > 0 && odd == even;
   checks.push_back(directions);
 
@@ -524,7 +526,7 @@ void Recorder::DeriveChecks() {
 
   CheckRecord temperature{"temperature", "test temperature", record_.temperatureC, "degC", "5 to 35 degC",
                           "the range within which the corrections to 20 degC are meant to be used"};
-  temperature.applicable = std::isfinite(temperature.value);
+  temperature.applicable = judged;
   temperature.pass = temperature.value >= 5.0 && temperature.value <= 35.0;
   checks.push_back(temperature);
 
@@ -533,7 +535,7 @@ void Recorder::DeriveChecks() {
                        filter.tested > 0 ? 100.0 * static_cast<double>(filter.excluded) / static_cast<double>(filter.tested)
                                          : kNone,
                        "%", "<= 10 %", "more than a few outliers means the model does not describe the test"};
-  outliers.applicable = filter.ran && filter.tested > 0;
+  outliers.applicable = judged && filter.ran && filter.tested > 0;
   outliers.pass = outliers.value <= 10.0;
   checks.push_back(outliers);
 
@@ -584,6 +586,8 @@ void Recorder::DeriveChecks() {
 }
 
 void Recorder::DeriveWarnings() {
+  // Without the test folder there is nothing to say of its files: the error says it.
+  if (!IsFolder(Folder())) return;
   // What the data silently changed, set by set.
   for (const SetRecord& set : record_.sets) {
     if (!set.loaded) continue;
@@ -649,6 +653,11 @@ void Recorder::DeriveWarnings() {
 }
 
 std::string Recorder::Explain(const RuntimeError& error) const {
+  // A test folder that is not there explains every file of it that is not.
+  const std::string folder = Folder();
+  if (error.Number() == ErrorNumber::PathNotFound && !folder.empty() && !IsFolder(folder)) {
+    return "FOLDER " + folder + " does not exist";
+  }
   const auto missingFirst = [&](SetKind kind) -> std::string {
     const SetRecord& set = record_.Set(kind);
     if (set.files.empty()) return {};

@@ -66,6 +66,17 @@ inline int ErrorOf(const std::function<void()>& operation) {
   return 0;
 }
 
+// Standard error without the lines that only tell (warnings and notes), as
+// the decided error and message-box lines are compared.
+inline std::string WithoutWarnings(const std::string& err) {
+  std::string kept;
+  std::istringstream lines(err);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.starts_with("coastdown: warning: ") && !line.starts_with("coastdown: note: ")) kept += line + "\n";
+  }
+  return kept;
+}
+
 struct ProcessResult {
   int status = -1;
   std::string out;

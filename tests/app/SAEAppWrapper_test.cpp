@@ -94,7 +94,7 @@ TEST(ProgramTest, AnswersOnTheCommandLine) {
        "coastdown: run-time error 9: Subscript out of range (the command line has 2 of the 10 fields; field 3 (ZERO) "
        "is missing)\n" + usage},
       {{"/nonexistent/x,1,0,15,70,3500,68,29.92,22.5,"}, 1, "",
-       "coastdown: run-time error 76: Path not found (/nonexistent/x/CAL.1)\n"},
+       "coastdown: run-time error 76: Path not found (FOLDER /nonexistent/x does not exist)\n"},
       {{"/t,maybe,0,15,70,3500,68,29.92,22.5,"}, 1, "",
        "coastdown: run-time error 13: Type mismatch (CALIBRATE \"maybe\" is not True, False or a number)\n"},
   };
