@@ -1,5 +1,6 @@
-// A two-dimensional array with its own bounds in each dimension; every
-// access is checked (error 9 outside the bounds).
+// A two-dimensional array with its own bounds in each dimension, stored by
+// rows; every access is checked (error 9 outside the bounds). The design
+// matrices use it with terms as rows and samples as columns.
 #pragma once
 
 #include <cstddef>
@@ -7,8 +8,6 @@
 
 #include "common/BoundedArray.h"
 
-// A two-dimensional array with its own bounds in each dimension, stored by
-// rows. The design matrices use it with terms as rows and samples as columns.
 template <typename T>
 class BoundedMatrix {
  public:

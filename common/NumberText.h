@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/Real.h"
+
 // " .345", "-1.5", " 20", " 0", " 1E-05", " 1.23456789012346E+15": a blank
 // (or a minus sign) first, at most 15 significant digits, no trailing zeros,
 // no zero before the point below 1, E notation where %.15g would use it.
@@ -17,8 +19,6 @@ std::string NumberText(double value);
 // it, the 15-digit decimal form rounded half away from zero, "-" for negative
 // values (also when they round to zero), no blank. Any other pattern is error 5.
 std::string FormatFixed(double value, std::string_view pattern);
-
-#include "common/Real.h"
 
 inline std::string NumberText(Real value) { return NumberText(value.value()); }
 inline std::string FormatFixed(Real value, std::string_view pattern) { return FormatFixed(value.value(), pattern); }
