@@ -9,21 +9,31 @@
 #include "NumberFormat.h"
 #include "Runs.h"
 #include "Scenario.h"
+#include "Units.h"
 
 namespace sim {
 
 namespace {
 
 using Setter = void (*)(SimConfig&, const std::string& option, const std::string& value);
-using Shower = std::string (*)(const SimConfig&);
+
+// An option's value as truth.txt records it and --help shows its default.
+struct Shown {
+  std::string value;  // empty when the option is unset
+  std::string note;   // what stands in for an unset value
+};
+using Shower = Shown (*)(const SimConfig&);
 
 struct OptionRow {
   const char* group;
-  const char* name;  // without the leading "--"
+  const char* name;     // without the leading "--"
   const char* metavar;
   const char* help;
+  // The unit truth.txt gives after the value; nullptr for the options that
+  // only say where and how to write, which are no parameter of the test.
+  const char* unit;
   Setter set;
-  Shower show;  // the value --help shows as the default
+  Shower show;
 };
 
 double ParseNumber(const std::string& option, const std::string& text) {
@@ -66,99 +76,112 @@ std::string ShowList(const std::vector<double>& values) {
 }
 
 // One table row per option; the macros keep each row to the field it sets.
-#define SIM_NUMBER(group, name, metavar, help, field)                                                          \
+#define SIM_NUMBER(group, name, metavar, help, unit, field)                                                    \
   OptionRow {                                                                                                  \
-    group, name, metavar, help,                                                                                 \
+    group, name, metavar, help, unit,                                                                           \
         [](SimConfig& c, const std::string& o, const std::string& v) { c.field = ParseNumber(o, v); },          \
-        [](const SimConfig& c) { return FormatShortest(c.field); }                                              \
+        [](const SimConfig& c) { return Shown{FormatShortest(c.field), ""}; }                                   \
   }
 #define SIM_COUNT(group, name, metavar, help, field)                                                            \
   OptionRow {                                                                                                  \
-    group, name, metavar, help,                                                                                 \
+    group, name, metavar, help, "",                                                                             \
         [](SimConfig& c, const std::string& o, const std::string& v) { c.field = ParseCount(o, v); },           \
-        [](const SimConfig& c) { return std::to_string(c.field); }                                              \
+        [](const SimConfig& c) { return Shown{std::to_string(c.field), ""}; }                                   \
   }
-#define SIM_OPTIONAL(group, name, metavar, help, field, unset)                                                  \
+// An option that may stay unset: `unsetValue` (an expression of the
+// configuration `c`) and `note` then stand in for its value.
+#define SIM_OPTIONAL(group, name, metavar, help, unit, field, unsetValue, note)                                 \
   OptionRow {                                                                                                  \
-    group, name, metavar, help,                                                                                 \
+    group, name, metavar, help, unit,                                                                           \
         [](SimConfig& c, const std::string& o, const std::string& v) { c.field = ParseNumber(o, v); },          \
-        [](const SimConfig& c) { return c.field ? FormatShortest(*c.field) : std::string(unset); }              \
+        [](const SimConfig& c) {                                                                                \
+          return c.field ? Shown{FormatShortest(*c.field), ""} : Shown{unsetValue, note};                       \
+        }                                                                                                       \
   }
 
+// The order is that of --help and of the parameters in truth.txt.
 const std::vector<OptionRow>& Table() {
   static const std::vector<OptionRow> table = {
-      {"General", "out", "DIR", "test folder to write; created when missing (required)",
+      {"General", "out", "DIR", "test folder to write; created when missing (required)", nullptr,
        [](SimConfig& c, const std::string& o, const std::string& v) {
          if (v.empty()) throw UsageError("--" + o + ": the folder name is empty");
          c.outDir = v;
        },
-       [](const SimConfig&) { return std::string(); }},
-      {"General", "scenario", "NAME", "starting point that the other options change (list below)",
+       [](const SimConfig&) { return Shown{}; }},
+      {"General", "scenario", "NAME", "starting point that the other options change (list below)", "",
        [](SimConfig&, const std::string&, const std::string&) {},  // applied before all others
-       [](const SimConfig&) { return std::string(kDefaultScenario); }},
-      {"General", "seed", "N", "random seed: the same seed writes the same bytes",
+       [](const SimConfig& c) { return Shown{c.scenario, ""}; }},
+      {"General", "seed", "N", "random seed: the same seed writes the same bytes", "",
        [](SimConfig& c, const std::string& o, const std::string& v) {
          const auto result = std::from_chars(v.data(), v.data() + v.size(), c.seed);
          if (v.empty() || result.ec != std::errc() || result.ptr != v.data() + v.size()) {
            throw UsageError("--" + o + ": '" + v + "' is not a whole number from 0 to 18446744073709551615");
          }
        },
-       [](const SimConfig& c) { return std::to_string(c.seed); }},
-      SIM_OPTIONAL("General", "known-cd", "CD", "drag coefficient for the CD field of the printed command", knownCd,
-                   "empty: free fit"),
+       [](const SimConfig& c) { return Shown{std::to_string(c.seed), ""}; }},
 
-      SIM_NUMBER("Vehicle", "weight", "LB", "test (inertia) weight", vehicle.weightLb),
-      SIM_NUMBER("Vehicle", "area", "FT2", "frontal area", vehicle.areaFt2),
-      SIM_NUMBER("Vehicle", "cd", "CD", "drag coefficient with the wind on the nose (Cd0)", vehicle.cd0),
-      SIM_NUMBER("Vehicle", "cd-yaw", "K", "yaw growth of drag: Cd = Cd0*(1 + K*yaw^2), yaw in degrees",
+      SIM_NUMBER("Vehicle", "weight", "LB", "test (inertia) weight", "lb", vehicle.weightLb),
+      SIM_NUMBER("Vehicle", "area", "FT2", "frontal area", "ft^2", vehicle.areaFt2),
+      SIM_NUMBER("Vehicle", "cd", "CD", "drag coefficient with the wind on the nose (Cd0)", "", vehicle.cd0),
+      SIM_NUMBER("Vehicle", "cd-yaw", "K", "yaw growth of drag: Cd = Cd0*(1 + K*yaw^2), yaw in degrees", "per deg^2",
                  vehicle.cdYawPerDeg2),
-      SIM_NUMBER("Vehicle", "mech-a", "LBF", "mechanical road load A", vehicle.mechA),
-      SIM_NUMBER("Vehicle", "mech-b", "LBF/MPH", "mechanical road load B", vehicle.mechB),
-      SIM_NUMBER("Vehicle", "mech-c", "LBF/MPH2", "mechanical road load C", vehicle.mechC),
+      SIM_NUMBER("Vehicle", "mech-a", "LBF", "mechanical road load A", "lbf", vehicle.mechA),
+      SIM_NUMBER("Vehicle", "mech-b", "LBF/MPH", "mechanical road load B", "lbf/mph", vehicle.mechB),
+      SIM_NUMBER("Vehicle", "mech-c", "LBF/MPH2", "mechanical road load C", "lbf/mph^2", vehicle.mechC),
 
-      SIM_NUMBER("Test day", "temperature", "F", "ambient temperature", conditions.temperatureF),
-      SIM_NUMBER("Test day", "pressure", "INHG", "barometric pressure", conditions.pressureInHg),
+      SIM_NUMBER("Test day", "temperature", "F", "ambient temperature", "F", conditions.temperatureF),
+      SIM_NUMBER("Test day", "pressure", "INHG", "barometric pressure", "inHg", conditions.pressureInHg),
 
-      SIM_NUMBER("Wind", "wind-speed", "MPH", "mean true wind speed", wind.speedMph),
+      SIM_NUMBER("Wind", "wind-speed", "MPH", "mean true wind speed", "mph", wind.speedMph),
       SIM_NUMBER("Wind", "wind-direction", "DEG",
                  "where the wind blows from, clockwise from the odd-run heading (0 head wind, 90 from the right)",
-                 wind.directionDeg),
-      SIM_NUMBER("Wind", "wind-drift", "MPH", "amplitude of the slow change of wind speed", wind.driftMph),
-      SIM_NUMBER("Wind", "wind-veer", "DEG", "amplitude of the slow change of wind direction", wind.veerDeg),
-      SIM_NUMBER("Wind", "drift-period", "S", "period of the slow changes", wind.driftPeriodS),
-      SIM_NUMBER("Wind", "gust", "MPH", "RMS of each horizontal gust component", wind.gustMph),
-      SIM_NUMBER("Wind", "gust-time", "S", "shortest gust period (the longest is 20 times it)", wind.gustTimeS),
+                 "deg from the odd-run heading, clockwise", wind.directionDeg),
+      SIM_NUMBER("Wind", "wind-drift", "MPH", "amplitude of the slow change of wind speed", "mph", wind.driftMph),
+      SIM_NUMBER("Wind", "wind-veer", "DEG", "amplitude of the slow change of wind direction", "deg", wind.veerDeg),
+      SIM_NUMBER("Wind", "drift-period", "S", "period of the slow changes", "s", wind.driftPeriodS),
+      SIM_NUMBER("Wind", "gust", "MPH", "RMS of each horizontal gust component", "mph RMS per component",
+                 wind.gustMph),
+      SIM_NUMBER("Wind", "gust-time", "S", "shortest gust period (the longest is 20 times it)", "s", wind.gustTimeS),
 
-      SIM_NUMBER("Anemometer", "anemo-gain", "G", "speed gain: reads G times the true air speed", anemometer.gain),
+      SIM_NUMBER("Anemometer", "anemo-gain", "G", "speed gain: reads G times the true air speed", "",
+                 anemometer.gain),
       SIM_NUMBER("Anemometer", "anemo-offset", "MPH",
-                 "speed offset added to the reading (coastdown's calibration removes -0.3 only)",
+                 "speed offset added to the reading (coastdown's calibration removes -0.3 only)", "mph",
                  anemometer.offsetMph),
-      SIM_NUMBER("Anemometer", "anemo-misalign", "DEG", "yaw read with the wind on the nose",
+      SIM_NUMBER("Anemometer", "anemo-misalign", "DEG", "yaw read with the wind on the nose", "deg",
                  anemometer.misalignDeg),
-      SIM_OPTIONAL("Anemometer", "anemo-yaw-gain", "G", "yaw gain", anemometer.yawGain, "anemo-gain^-1.5"),
+      SIM_OPTIONAL("Anemometer", "anemo-yaw-gain", "G", "yaw gain, anemo-gain^-1.5 unless set", "",
+                   anemometer.yawGain, FormatSignificant(c.anemometer.EffectiveYawGain(), 12),
+                   "coupled to the gain"),
       SIM_OPTIONAL("Anemometer", "anemo-loss", "L",
-                   "yaw-dependent loss: speed reading divided by (1 - L*yaw^2), yaw in degrees",
-                   anemometer.lossPerDeg2, "(1/anemo-gain - 1)*0.00053"),
-      SIM_NUMBER("Anemometer", "anemo-noise", "MPH", "RMS noise of the air speed reading", anemometer.speedNoiseMph),
-      SIM_NUMBER("Anemometer", "yaw-noise", "DEG", "RMS noise of the yaw reading", anemometer.yawNoiseDeg),
-      SIM_NUMBER("Anemometer", "speed-noise", "MPH", "RMS noise of the vehicle speed reading", speedNoiseMph),
+                   "yaw-dependent loss: speed reading divided by (1 - L*yaw^2), yaw in degrees; "
+                   "(1/anemo-gain - 1)*0.00053 unless set",
+                   "per deg^2", anemometer.lossPerDeg2, FormatSignificant(c.anemometer.EffectiveLoss(), 12),
+                   "coupled to the gain"),
+      SIM_NUMBER("Anemometer", "anemo-noise", "MPH", "RMS noise of the air speed reading", "mph",
+                 anemometer.speedNoiseMph),
+      SIM_NUMBER("Anemometer", "yaw-noise", "DEG", "RMS noise of the yaw reading", "deg", anemometer.yawNoiseDeg),
+      SIM_NUMBER("Anemometer", "speed-noise", "MPH", "RMS noise of the vehicle speed reading", "mph", speedNoiseMph),
 
       SIM_COUNT("Runs", "zero-runs", "N", "ZERO runs, 0 to 20", runs.zeroRuns),
-      SIM_NUMBER("Runs", "zero-speed", "MPH", "speed of the ZERO runs", runs.zeroSpeedMph),
-      SIM_NUMBER("Runs", "zero-duration", "S", "length of each ZERO run", runs.zeroDurationS),
+      SIM_NUMBER("Runs", "zero-speed", "MPH", "speed of the ZERO runs", "mph", runs.zeroSpeedMph),
+      SIM_NUMBER("Runs", "zero-duration", "S", "length of each ZERO run", "s", runs.zeroDurationS),
       SIM_COUNT("Runs", "cal-runs", "N", "CAL runs, 0 or an even number from 2 to 20", runs.calRuns),
-      {"Runs", "cal-speeds", "MPH,...", "speed of each CAL pair, repeated when there are more pairs",
+      {"Runs", "cal-speeds", "MPH,...", "speed of each CAL pair, repeated when there are more pairs", "mph",
        [](SimConfig& c, const std::string& o, const std::string& v) { c.runs.calSpeedsMph = ParseList(o, v); },
-       [](const SimConfig& c) { return ShowList(c.runs.calSpeedsMph); }},
-      SIM_NUMBER("Runs", "cal-duration", "S", "length of each CAL run", runs.calDurationS),
+       [](const SimConfig& c) { return Shown{ShowList(c.runs.calSpeedsMph), ""}; }},
+      SIM_NUMBER("Runs", "cal-duration", "S", "length of each CAL run", "s", runs.calDurationS),
       SIM_COUNT("Runs", "data-runs", "N", "DATA runs (coastdowns), 1 to 100", runs.dataRuns),
-      SIM_NUMBER("Runs", "coast-high", "MPH", "speed each coastdown starts at (the command's MAX_SPEED)",
+      SIM_NUMBER("Runs", "coast-high", "MPH", "speed each coastdown starts at (the command's MAX_SPEED)", "mph",
                  runs.coastHighMph),
-      SIM_NUMBER("Runs", "coast-low", "MPH", "speed each coastdown ends below (the command's MIN_SPEED)",
+      SIM_NUMBER("Runs", "coast-low", "MPH", "speed each coastdown ends below (the command's MIN_SPEED)", "mph",
                  runs.coastLowMph),
-      SIM_NUMBER("Runs", "turn-time", "S", "time from the end of one run to the start of the next",
+      SIM_NUMBER("Runs", "turn-time", "S", "time from the end of one run to the start of the next", "s",
                  runs.turnTimeS),
-      SIM_NUMBER("Runs", "step", "S", "integration step, at most 0.01 and dividing 0.2", runs.stepS),
+      SIM_NUMBER("Runs", "step", "S", "integration step, at most 0.01 and dividing 0.2", "s", runs.stepS),
+
+      SIM_OPTIONAL("Printed command", "known-cd", "CD", "drag coefficient for the CD field", "", knownCd,
+                   std::string(), "none: free fit"),
   };
   return table;
 }
@@ -244,7 +267,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   std::string& recorded = parsed.config.optionText;
   ForEachOption(args, [&](const OptionRow& row, const std::string& value) {
     row.set(parsed.config, row.name, value);
-    if (std::string(row.name) != "out") {
+    if (row.unit != nullptr) {
       recorded += (recorded.empty() ? "--" : " --") + std::string(row.name) + " " + ShellWord(value);
     }
   });
@@ -332,6 +355,20 @@ void Validate(const SimConfig& c) {
                                    Show(slowest) + " mph)");
 }
 
+std::vector<Parameter> Parameters(const SimConfig& c) {
+  std::vector<Parameter> parameters;
+  for (const OptionRow& row : Table()) {
+    if (row.unit == nullptr) continue;
+    const Shown shown = row.show(c);
+    std::string text = shown.value;
+    for (const std::string& part : {std::string(row.unit), shown.note.empty() ? "" : "(" + shown.note + ")"}) {
+      if (!part.empty()) text += (text.empty() ? "" : " ") + part;
+    }
+    parameters.push_back({row.name, text});
+  }
+  return parameters;
+}
+
 std::string HelpText() {
   SimConfig defaults;
   ScenarioConfig(kDefaultScenario, defaults);
@@ -347,16 +384,17 @@ std::string HelpText() {
   const char* group = "";
   for (const OptionRow& row : Table()) {
     if (std::string(group) != row.group) {
+      if (std::string(group) == "General") text += "  --help, -h              print this text and exit\n";
       group = row.group;
       text += std::string("\n") + group + ":\n";
     }
     std::string left = std::string("  --") + row.name + " " + row.metavar;
     if (left.size() < 26) left.resize(26, ' ');
     else left += " ";
-    const std::string shown = row.show(defaults);
-    text += left + row.help + (shown.empty() ? "" : " [" + shown + "]") + "\n";
+    const Shown shown = row.show(defaults);
+    const std::string value = shown.note.empty() ? shown.value : shown.note;
+    text += left + row.help + (value.empty() ? "" : " [" + value + "]") + "\n";
   }
-  text += "  --help, -h              print this text and exit\n";
   text += "\nScenarios (--scenario NAME):\n";
   for (const ScenarioInfo& s : Scenarios()) {
     std::string left = std::string("  ") + s.name;

@@ -35,6 +35,17 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args);
 // naming the option to change.
 void Validate(const SimConfig& config);
 
+// One parameter of the test as truth.txt records it: its value and unit,
+// or what stands in for an unset value.
+struct Parameter {
+  std::string name;  // the option's name without "--"
+  std::string text;
+};
+
+// Every option that shapes the test, in the order --help lists them; the
+// options that only say where and how to write are left out.
+std::vector<Parameter> Parameters(const SimConfig& config);
+
 std::string HelpText();
 
 }  // namespace sim

@@ -3,11 +3,11 @@
 
 #include <cmath>
 
+#include "Units.h"
+
 namespace sim {
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
 
 std::uint64_t RotateLeft(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
 
@@ -58,7 +58,7 @@ double Random::Normal() {
     return spare_;
   }
   const double radius = std::sqrt(-2.0 * std::log(Uniform()));
-  const double angle = kTwoPi * Uniform();
+  const double angle = 2.0 * kPi * Uniform();
   spare_ = radius * std::sin(angle);
   haveSpare_ = true;
   return radius * std::cos(angle);

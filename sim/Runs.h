@@ -13,8 +13,6 @@
 
 namespace sim {
 
-inline constexpr int kRecordsPerSecond = 5;
-inline constexpr double kRecordInterval = 0.2;  // s
 // The analysis counts records in 16 bits; stay well inside.
 inline constexpr double kLongestRunS = 6000.0;
 

@@ -1,10 +1,15 @@
 // Truth in report units and the text of truth.txt.
 #include "Truth.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "NumberFormat.h"
+#include "Options.h"
 #include "Units.h"
+#include "common/NumberText.h"
+#include "data/CDataCol.h"
 
 namespace sim {
 
@@ -15,9 +20,7 @@ constexpr const char* kEol = "\r\n";
 class Lines {
  public:
   void Add(const std::string& line) { text_ += line + kEol; }
-  void Param(const std::string& name, double value, const std::string& unit) {
-    Add("#   " + name + " = " + FormatShortest(value) + (unit.empty() ? "" : " " + unit));
-  }
+  void Append(const std::string& lines) { text_ += lines; }
   void Param(const std::string& name, const std::string& value) { Add("#   " + name + " = " + value); }
   // A value computed from the parameters, to 12 significant digits.
   void Derived(const std::string& name, double value, const std::string& unit) {
@@ -29,13 +32,69 @@ class Lines {
   std::string text_;
 };
 
-std::string JoinSpeeds(const std::vector<double>& speeds) {
-  std::string out;
-  for (double s : speeds) out += (out.empty() ? "" : ",") + FormatShortest(s);
-  return out;
+// The one-second samples the analysis reduces `values` (three a record,
+// as vehicle speed, relative wind and yaw) of run `number` to.
+CDataCol OneSecondSamples(int number, std::size_t records, const auto& values) {
+  CDataCol raw;
+  for (std::size_t i = 0; i < records; ++i) {
+    const auto [a, b, c] = values(i);
+    raw.Add(a, b, c, number);
+  }
+  CDataCol samples;
+  samples.Reduce(number, raw);
+  return samples;
 }
 
 }  // namespace
+
+double ZeroRunMeanYaw(const std::vector<Run>& runs) {
+  double sum = 0.0;
+  long count = 0;
+  for (const Run& run : runs) {
+    if (run.kind != RunKind::Zero) continue;
+    const CDataCol samples = OneSecondSamples(run.number, run.records.size(), [&](std::size_t i) {
+      const Record& r = run.records[i];
+      return std::array{r.speedMph, r.windMph, r.yawDeg};
+    });
+    for (const CMeasurement& s : samples) sum += s.dAngle.value();
+    count += samples.Count();
+  }
+  return count == 0 ? 0.0 : sum / static_cast<double>(count);
+}
+
+TestFacts FactsOf(const std::vector<Run>& runs) {
+  TestFacts facts;
+  double head = 0.0;
+  double cross = 0.0;
+  long count = 0;
+  for (const Run& run : runs) {
+    if (run.kind != RunKind::Data) continue;
+    // The true wind at every record in the frame of the odd runs, m/s,
+    // sampled as the analysis samples the readings.
+    const double direction = HeadingOfRun(run.number);
+    const CDataCol samples = OneSecondSamples(run.number, run.truth.size(), [&](std::size_t i) {
+      const TrueState& s = run.truth[i];
+      const double yaw = s.air.yawDeg * kRadiansPerDegree;
+      return std::array{(s.air.speed * std::cos(yaw) - s.speed) * direction, s.air.speed * std::sin(yaw) * direction,
+                        0.0};
+    });
+    for (const CMeasurement& s : samples) {
+      head += s.dVehicleSpeed.value();
+      cross += s.dWindSpeed.value();
+      facts.maxHeadMph = std::max(facts.maxHeadMph, std::fabs(MetresPerSecondToMph(s.dVehicleSpeed.value())));
+      facts.maxCrossMph = std::max(facts.maxCrossMph, std::fabs(MetresPerSecondToMph(s.dWindSpeed.value())));
+    }
+    count += samples.Count();
+  }
+  if (count > 0) {
+    facts.meanHeadMph = MetresPerSecondToMph(head / static_cast<double>(count));
+    facts.meanCrossMph = MetresPerSecondToMph(cross / static_cast<double>(count));
+  }
+  if (std::any_of(runs.begin(), runs.end(), [](const Run& r) { return r.kind == RunKind::Zero; })) {
+    facts.zeroMeanYawDeg = ZeroRunMeanYaw(runs);
+  }
+  return facts;
+}
 
 Truth ComputeTruth(const SimConfig& config) {
   Truth t{};
@@ -71,15 +130,15 @@ Truth ComputeTruth(const SimConfig& config) {
 
 std::string TruthResultLines(const Truth& t) {
   Lines out;
-  out.Add("Amech: " + FormatReportFixed(t.amech, 2));
-  out.Add("Bmech: " + FormatReportFixed(t.bmech, 4));
-  out.Add("Cmech: " + FormatReportFixed(t.cmech, 6) + " ^ 2");
+  out.Add("Amech: " + FormatFixed(t.amech, "0.00"));
+  out.Add("Bmech: " + FormatFixed(t.bmech, "0.0000"));
+  out.Add("Cmech: " + FormatFixed(t.cmech, "0.000000") + " ^ 2");
   out.Add("");
-  out.Add("Caero: " + FormatReportFixed(t.caero, 6) + " N/MPH ^ 2");
-  out.Add("Ctotl: " + FormatReportFixed(t.ctotl, 6) + " N/MPH ^ 2");
+  out.Add("Caero: " + FormatFixed(t.caero, "0.000000") + " N/MPH ^ 2");
+  out.Add("Ctotl: " + FormatFixed(t.ctotl, "0.000000") + " N/MPH ^ 2");
   out.Add("");
-  out.Add("Area: " + FormatReportNumber(t.areaFt2) + "ft ^2 ");
-  out.Add("Cd:    " + FormatReportFixed(t.cd, 3));
+  out.Add("Area: " + NumberText(t.areaFt2) + "ft ^2 ");
+  out.Add("Cd:    " + FormatFixed(t.cd, "0.000"));
   return out.Text();
 }
 
@@ -89,26 +148,24 @@ std::string TruthFileText(const SimConfig& c, const Truth& t, const TestFacts& f
   // offset, already subtracted, left of the misalignment.
   const double yawOffset = a.misalignDeg - facts.zeroMeanYawDeg.value_or(0.0);
 
-  Lines out;
-  out.Add("# Truth of this simulated test: lines 2 to 10 are laid out as lines 2 to 10 of the report");
-  std::string text = out.Text() + TruthResultLines(t);
-
   Lines r;
+  r.Add("# Truth of this simulated test: lines 2 to 10 are laid out as lines 2 to 10 of the report");
+  r.Append(TruthResultLines(t));
   r.Add("");
   r.Add("Average Wind");
-  r.Add("Head: " + FormatReportFixed(facts.meanHeadMph, 2) + " Cross: " + FormatReportFixed(facts.meanCrossMph, 2));
+  r.Add("Head: " + FormatFixed(facts.meanHeadMph, "0.00") + " Cross: " + FormatFixed(facts.meanCrossMph, "0.00"));
   r.Add("Max Wind");
-  r.Add("Head: " + FormatReportFixed(facts.maxHeadMph, 2) + " Cross: " + FormatReportFixed(facts.maxCrossMph, 2));
+  r.Add("Head: " + FormatFixed(facts.maxHeadMph, "0.00") + " Cross: " + FormatFixed(facts.maxCrossMph, "0.00"));
   r.Add("");
   r.Add("CALIBRATION COEFFICIENTS");
   r.Add("True anemometer");
   r.Add("");
-  r.Add("Ka = " + FormatReportNumber(1.0 / a.gain) + " ");
-  r.Add("k3 = " + FormatReportFixed(a.EffectiveLoss(), 6));
-  r.Add("K4 = " + FormatReportNumber(-a.offsetMph * kMetresPerSecondPerMph) + " ");
+  r.Add("Ka = " + NumberText(1.0 / a.gain) + " ");
+  r.Add("k3 = " + FormatFixed(a.EffectiveLoss(), "0.000000"));
+  r.Add("K4 = " + NumberText(-a.offsetMph * kMetresPerSecondPerMph) + " ");
   r.Add("");
-  r.Add("Ky = " + FormatReportFixed(1.0 / a.EffectiveYawGain(), 6));
-  r.Add("Yaw Offset = " + FormatReportFixed(yawOffset, 6));
+  r.Add("Ky = " + FormatFixed(1.0 / a.EffectiveYawGain(), "0.000000"));
+  r.Add("Yaw Offset = " + FormatFixed(yawOffset, "0.000000"));
   r.Add("");
   r.Add("# Caero and Ctotl are in lbf/mph^2 whatever their label says; all results are corrected");
   r.Add("# to 20 C and 98.21 kPa as the report's are. The wind is the true wind over the one-second");
@@ -116,83 +173,35 @@ std::string TruthFileText(const SimConfig& c, const Truth& t, const TestFacts& f
   r.Add("# from their right. Ka = 1/anemo-gain, k3 = anemo-loss, K4 = -anemo-offset in m/s,");
   if (facts.zeroMeanYawDeg) {
     r.Add("# Ky = 1/anemo-yaw-gain, Yaw Offset = anemo-misalign minus the ZERO runs' mean yaw");
-    r.Add("# reading (" + FormatFixed(*facts.zeroMeanYawDeg, 6) + " deg), which coastdown subtracts first.");
+    r.Add("# reading (" + FormatSixDecimals(*facts.zeroMeanYawDeg) + " deg), which coastdown subtracts first.");
   } else {
     r.Add("# Ky = 1/anemo-yaw-gain, Yaw Offset = anemo-misalign.");
   }
   r.Add("# coastdown holds K4 at .134112 and ties Ky and k3 to Ka: only the default offset of");
   r.Add("# -0.3 mph with the coupled yaw gain and loss can be calibrated out completely. Without");
   r.Add("# CAL runs it does not calibrate and its report shows Ka = 1.");
-  text += r.Text();
-
-  Lines p;
-  p.Add("#");
-  p.Add("# Model at test conditions (SI):");
-  p.Derived("m0", t.m0, "N");
-  p.Derived("m1", t.m1, "N/(m/s)");
-  p.Derived("m2", t.m2, "N/(m/s)^2");
-  p.Derived("a0 = 0.5*rho*Cd0*A", t.a0, "N/(m/s)^2");
-  p.Derived("a2 = a0*k (yaw in degrees)", t.a2, "N/(m/s)^2/deg^2");
-  p.Param("a1 = a3 = a4", "0");
-  p.Derived("test temperature", t.testTemperatureC, "C");
-  p.Derived("test pressure", t.testPressureKpa, "kPa");
-  p.Derived("test air density", t.testDensity, "kg/m^3");
-  p.Derived("standard air density", t.standardDensity, "kg/m^3");
-  p.Derived("MechFactor", t.mechFactor, "");
-  p.Derived("AeroFactor", t.aeroFactor, "");
-  p.Add("#");
+  r.Add("#");
+  r.Add("# Model at test conditions (SI):");
+  r.Derived("m0", t.m0, "N");
+  r.Derived("m1", t.m1, "N/(m/s)");
+  r.Derived("m2", t.m2, "N/(m/s)^2");
+  r.Derived("a0 = 0.5*rho*Cd0*A", t.a0, "N/(m/s)^2");
+  r.Derived("a2 = a0*k (yaw in degrees)", t.a2, "N/(m/s)^2/deg^2");
+  r.Param("a1 = a3 = a4", "0");
+  r.Derived("test temperature", t.testTemperatureC, "C");
+  r.Derived("test pressure", t.testPressureKpa, "kPa");
+  r.Derived("test air density", t.testDensity, "kg/m^3");
+  r.Derived("standard air density", t.standardDensity, "kg/m^3");
+  r.Derived("MechFactor", t.mechFactor, "");
+  r.Derived("AeroFactor", t.aeroFactor, "");
+  r.Add("#");
   // The folder changes nothing but COMMAND, so these options remake every
   // other byte of the folder anywhere.
-  p.Add("# Made by: coastdown-sim --out FOLDER" + (c.optionText.empty() ? "" : " " + c.optionText));
-  p.Add("#");
-  p.Add("# Parameters:");
-  p.Param("scenario", c.scenario);
-  p.Param("seed", std::to_string(c.seed));
-  p.Param("weight", c.vehicle.weightLb, "lb");
-  p.Param("area", c.vehicle.areaFt2, "ft^2");
-  p.Param("cd", c.vehicle.cd0, "");
-  p.Param("cd-yaw", c.vehicle.cdYawPerDeg2, "per deg^2");
-  p.Param("mech-a", c.vehicle.mechA, "lbf");
-  p.Param("mech-b", c.vehicle.mechB, "lbf/mph");
-  p.Param("mech-c", c.vehicle.mechC, "lbf/mph^2");
-  p.Param("temperature", c.conditions.temperatureF, "F");
-  p.Param("pressure", c.conditions.pressureInHg, "inHg");
-  p.Param("wind-speed", c.wind.speedMph, "mph");
-  p.Param("wind-direction", c.wind.directionDeg, "deg from the odd-run heading, clockwise");
-  p.Param("wind-drift", c.wind.driftMph, "mph");
-  p.Param("wind-veer", c.wind.veerDeg, "deg");
-  p.Param("drift-period", c.wind.driftPeriodS, "s");
-  p.Param("gust", c.wind.gustMph, "mph RMS per component");
-  p.Param("gust-time", c.wind.gustTimeS, "s");
-  p.Param("anemo-gain", a.gain, "");
-  p.Param("anemo-offset", a.offsetMph, "mph");
-  p.Param("anemo-misalign", a.misalignDeg, "deg");
-  if (a.yawGain) {
-    p.Param("anemo-yaw-gain", *a.yawGain, "");
-  } else {
-    p.Derived("anemo-yaw-gain", a.EffectiveYawGain(), "(coupled to the gain)");
-  }
-  if (a.lossPerDeg2) {
-    p.Param("anemo-loss", *a.lossPerDeg2, "per deg^2");
-  } else {
-    p.Derived("anemo-loss", a.EffectiveLoss(), "per deg^2 (coupled to the gain)");
-  }
-  p.Param("anemo-noise", a.speedNoiseMph, "mph");
-  p.Param("yaw-noise", a.yawNoiseDeg, "deg");
-  p.Param("speed-noise", c.speedNoiseMph, "mph");
-  p.Param("zero-runs", std::to_string(c.runs.zeroRuns));
-  p.Param("zero-speed", c.runs.zeroSpeedMph, "mph");
-  p.Param("zero-duration", c.runs.zeroDurationS, "s");
-  p.Param("cal-runs", std::to_string(c.runs.calRuns));
-  p.Param("cal-speeds", JoinSpeeds(c.runs.calSpeedsMph) + " mph");
-  p.Param("cal-duration", c.runs.calDurationS, "s");
-  p.Param("data-runs", std::to_string(c.runs.dataRuns));
-  p.Param("coast-high", c.runs.coastHighMph, "mph");
-  p.Param("coast-low", c.runs.coastLowMph, "mph");
-  p.Param("turn-time", c.runs.turnTimeS, "s");
-  p.Param("step", c.runs.stepS, "s");
-  p.Param("known-cd", c.knownCd ? FormatShortest(*c.knownCd) : std::string("(none: free fit)"));
-  return text + p.Text();
+  r.Add("# Made by: coastdown-sim --out FOLDER" + (c.optionText.empty() ? "" : " " + c.optionText));
+  r.Add("#");
+  r.Add("# Parameters:");
+  for (const Parameter& parameter : Parameters(c)) r.Param(parameter.name, parameter.text);
+  return r.Text();
 }
 
 }  // namespace sim

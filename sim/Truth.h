@@ -5,8 +5,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Config.h"
+#include "Runs.h"
 
 namespace sim {
 
@@ -49,6 +51,13 @@ struct TestFacts {
   // when the test has none.
   std::optional<double> zeroMeanYawDeg;
 };
+
+// Mean yaw reading of the ZERO runs as the analysis forms it: the mean of
+// their one-second samples. This is the yaw offset it subtracts.
+double ZeroRunMeanYaw(const std::vector<Run>& runs);
+
+// The true wind of the DATA runs and the ZERO runs' mean yaw reading.
+TestFacts FactsOf(const std::vector<Run>& runs);
 
 // The result lines as lines 2 to 10 of the report: Amech, Bmech, Cmech, an
 // empty line, Caero, Ctotl, an empty line, Area and Cd, each ended by CR LF.

@@ -1,9 +1,19 @@
-// The unit factors and the air-density law of the analysis. The simulator
-// uses the very same constants so that its truth is exactly what a perfect
+// Constants the whole simulator shares. The unit factors and the air-density
+// law are the analysis' own, so that the truth is exactly what a perfect
 // analysis of a perfect test would report.
 #pragma once
 
 namespace sim {
+
+// The record rate of a run file.
+inline constexpr int kRecordsPerSecond = 5;
+inline constexpr double kRecordInterval = 0.2;  // s
+
+// The true geometry of wind and yaw uses pi itself. The analysis turns
+// degrees into radians with 3.141596 / 180, and what that costs it is part
+// of what a simulated test shows, so the simulator must not copy it.
+inline constexpr double kPi = 3.141592653589793;
+inline constexpr double kRadiansPerDegree = kPi / 180.0;
 
 inline constexpr double kMetresPerSecondPerMph = 0.44704;
 inline constexpr double kSquareMetresPerSquareFoot = 0.0929;

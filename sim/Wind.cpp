@@ -10,8 +10,6 @@ namespace sim {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kDegree = kPi / 180.0;
 // Gust sinusoids per horizontal component. Enough for an irregular trace,
 // few enough that evaluating the wind stays cheap at every RK4 stage.
 constexpr int kGustWaves = 12;
@@ -24,9 +22,9 @@ int HeadingOfRun(int run) { return run % 2 == 1 ? 1 : -1; }
 
 WindField::WindField(const WindConfig& config, std::uint64_t seed)
     : meanSpeed_(MphToMetresPerSecond(config.speedMph)),
-      directionRad_(config.directionDeg * kDegree),
+      directionRad_(config.directionDeg * kRadiansPerDegree),
       drift_(MphToMetresPerSecond(config.driftMph)),
-      veerRad_(config.veerDeg * kDegree),
+      veerRad_(config.veerDeg * kRadiansPerDegree),
       driftOmega_(2.0 * kPi / config.driftPeriodS) {
   Random random(seed, kWindStream);
   driftPhase_ = 2.0 * kPi * random.Uniform();
@@ -64,7 +62,7 @@ RelativeAir RelativeAirOf(double vehicleSpeed, int heading, Vec2 wind) {
   const double relY = wind.y;
   const double fromAhead = -heading * relX;
   const double fromRight = heading * relY;
-  return {std::hypot(fromAhead, fromRight), std::atan2(fromRight, fromAhead) / kDegree};
+  return {std::hypot(fromAhead, fromRight), std::atan2(fromRight, fromAhead) / kRadiansPerDegree};
 }
 
 }  // namespace sim

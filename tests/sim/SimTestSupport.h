@@ -1,41 +1,23 @@
-// Helpers for the simulator's tests: scratch folders, whole-file reads, the
-// program run as a user runs it, and configurations from options.
+// Helpers for the simulator's tests beside the shared ones (scratch folders,
+// whole-file reads): the program run as a user runs it, and configurations
+// from options.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "App.h"
 #include "Options.h"
+#include "tests/TestSupport.h"
 
 namespace simtest {
 
-// A fresh folder under the test temp dir, removed with the object.
-struct ScratchDir {
-  std::string path = [] {
-    std::string pattern = ::testing::TempDir() + "coastdown_sim_XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    return pattern;
-  }();
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
-};
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testsupport::ReadFile;
+using testsupport::ScratchDir;
 
 // The words of `text` split at blanks.
 inline std::vector<std::string> Words(const std::string& text) {

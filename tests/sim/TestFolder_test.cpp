@@ -1,10 +1,9 @@
 // Whole test folders as coastdown reads them: files, the command,
-// determinism, the true wind, and failures. (The shipped example, remade
-// byte for byte by the end-to-end tests, pins the rest of the format.)
+// determinism, and failures. (The shipped example, remade byte for byte by
+// the end-to-end tests, pins the rest of the format.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,7 +12,6 @@
 
 #include "Command.h"
 #include "SimTestSupport.h"
-#include "TestFolder.h"
 
 namespace {
 
@@ -71,26 +69,6 @@ TEST(TestFolderTest, SameSeedSameBytesOtherSeedOtherNoise) {
     // More DATA runs after them leave the earlier runs unchanged.
     EXPECT_TRUE(file == "truth.txt" || ReadFile(a + file) == ReadFile(d + file)) << file;
   }
-}
-
-TEST(TestFolderTest, FactsGiveTheTrueWindOfTheCoastdownsAndTheZeroRunsMeanYaw) {
-  // A steady 6 mph from 120 degrees: a tail wind of 3 mph on the odd runs
-  // and 5.196 mph from their right, whatever the direction of the run.
-  sim::SimConfig c = simtest::Config(
-      "--wind-speed 6 --wind-direction 120 --wind-drift 0 --wind-veer 0 --gust 0 --data-runs 2 --zero-runs 0", true);
-  sim::TestFacts facts = sim::FactsOf(sim::TestDrive(c).DriveAll());
-  EXPECT_NEAR(facts.meanHeadMph, -3.0, 1e-9);
-  EXPECT_NEAR(facts.meanCrossMph, 3.0 * std::sqrt(3.0), 1e-9);
-  EXPECT_NEAR(facts.maxHeadMph, 3.0, 1e-9);
-  EXPECT_FALSE(facts.zeroMeanYawDeg.has_value());
-  // Wind along the track gives no yaw either way: the ZERO runs read just
-  // the misalignment.
-  c.wind.directionDeg = 0.0;
-  c.runs.zeroRuns = 2;
-  c.anemometer.misalignDeg = 2.0;
-  facts = sim::FactsOf(sim::TestDrive(c).DriveAll());
-  EXPECT_NEAR(facts.zeroMeanYawDeg.value_or(0.0), 2.0, 1e-9);
-  EXPECT_NEAR(facts.meanHeadMph, 6.0, 1e-9);
 }
 
 TEST(TestFolderTest, CommandFieldsAndShellQuoting) {

@@ -1,9 +1,9 @@
 // The true results against numbers worked out by hand from the analysis'
-// conversions and corrections, the layout of truth.txt, and its number
-// forms: fixed decimals rounded like the report's, its plain numbers, and
-// the shortest exact form for echoed parameters.
+// conversions and corrections, the true wind and zero yaw of a test, the
+// layout of truth.txt, and the number forms the simulator writes itself.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -63,8 +63,8 @@ TEST(TruthTest, FileMirrorsTheReportAndCommentsEveryParameter) {
   for (std::size_t at = text.find("\r\n") + report.size() - 1; at + 2 < text.size(); at = text.find("\r\n", at) + 2) {
     ASSERT_EQ(text[at], '#') << text.substr(at, 40);
   }
-  for (const char* p : {"\n#   seed = 77\r", "\n#   weight = 3500 lb\r", "\n#   anemo-yaw-gain = 1.25\r",
-                        "\n#   cal-speeds = 30,45,60 mph\r", "mean yaw\r\n# reading (1.000000 deg)",
+  for (const char* p : {"\n#   weight = 3500 lb\r", "\n#   anemo-loss = 0.0001325 per deg^2 (coupled to the gain)\r",
+                        "\n#   known-cd = (none: free fit)\r", "mean yaw\r\n# reading (1.000000 deg)",
                         "\n#   a2 = a0*k (yaw in degrees) = 0.000322150342119 N/(m/s)^2/deg^2\r",
                         "\n# Made by: coastdown-sim --out FOLDER --seed 77 --anemo-gain 0.8\r\n"}) {
     EXPECT_NE(text.find(p), std::string::npos) << p;
@@ -74,34 +74,65 @@ TEST(TruthTest, FileMirrorsTheReportAndCommentsEveryParameter) {
   EXPECT_NE(sim::TruthFileText(c, t, facts).find("\r\nYaw Offset = 2.500000\r\n"), std::string::npos);
 }
 
-TEST(NumberFormatTest, FormsAsTheReportWritesThem) {
-  // F: fixed decimals, N: the report's plain number, S: shortest fixed form.
+TEST(TruthTest, ParametersRecordedInTruthRemakeTheTest) {
+  // Each parameter line given back as an option (unset ones left unset)
+  // makes the very same test: a parameter left out of the list, or shown
+  // from another field than its option sets, changes some byte.
+  simtest::ScratchDir dir;
+  const std::string options =
+      " --scenario truck --seed 12 --anemo-loss 0.0001 --known-cd 0.5 --cal-speeds 20,40 --wind-veer 7 "
+      "--zero-runs 1 --cal-runs 4 --data-runs 1 --zero-duration 5 --cal-duration 5 --coast-low 40";
+  ASSERT_EQ(simtest::RunSim("--out " + dir / "a" + options).status, 0);
+  const std::string truth = simtest::ReadFile(dir / "a/truth.txt");
+  std::string remade;
+  for (std::size_t at = truth.find("\n#   ", truth.find("# Parameters:")); at != std::string::npos;
+       at = truth.find("\n#   ", at + 1)) {
+    const std::string line = truth.substr(at + 5, truth.find('\r', at) - at - 5);  // name = value unit
+    if (line.find(" (") == std::string::npos) {
+      remade += " --" + line.substr(0, line.find(' ')) + " " + simtest::Words(line.substr(line.find(" = ") + 3))[0];
+    }
+  }
+  ASSERT_EQ(simtest::RunSim("--out " + dir / "b" + remade).status, 0);
+  for (const char* file : {"ZERO.1", "CAL.1", "CAL.4", "DATA.1"}) {
+    EXPECT_EQ(simtest::ReadFile(dir / "a/" + file), simtest::ReadFile(dir / "b/" + file)) << file << remade;
+  }
+  const std::string other = simtest::ReadFile(dir / "b/truth.txt");
+  EXPECT_EQ(truth.substr(0, truth.find("# Made by")), other.substr(0, other.find("# Made by")));
+  EXPECT_EQ(truth.substr(truth.find("# Parameters")), other.substr(other.find("# Parameters")));
+}
+
+TEST(TruthTest, FactsGiveTheTrueWindOfTheCoastdownsAndTheZeroRunsMeanYaw) {
+  // A steady 6 mph from 120 degrees: a tail wind of 3 mph on the odd runs
+  // and 5.196 mph from their right, whatever the direction of the run.
+  sim::SimConfig c = simtest::Config(
+      "--wind-speed 6 --wind-direction 120 --wind-drift 0 --wind-veer 0 --gust 0 --data-runs 2 --zero-runs 0", true);
+  sim::TestFacts facts = sim::FactsOf(sim::TestDrive(c).DriveAll());
+  EXPECT_NEAR(facts.meanHeadMph, -3.0, 1e-9);
+  EXPECT_NEAR(facts.meanCrossMph, 3.0 * std::sqrt(3.0), 1e-9);
+  EXPECT_NEAR(facts.maxHeadMph, 3.0, 1e-9);
+  EXPECT_FALSE(facts.zeroMeanYawDeg.has_value());
+  // Wind along the track gives no yaw either way: the ZERO runs read just
+  // the misalignment.
+  c.wind.directionDeg = 0.0;
+  c.runs.zeroRuns = 2;
+  c.anemometer.misalignDeg = 2.0;
+  facts = sim::FactsOf(sim::TestDrive(c).DriveAll());
+  EXPECT_NEAR(facts.zeroMeanYawDeg.value_or(0.0), 2.0, 1e-9);
+  EXPECT_NEAR(facts.meanHeadMph, 6.0, 1e-9);
+}
+
+TEST(NumberFormatTest, RunFileDecimalsAndShortestForm) {
   const struct {
-    char form;
     double value;
-    int decimals;
     const char* text;
   } cases[] = {
-      {'F', -2.675, 2, "-2.68"},         // half away from zero
-      {'F', 0.0, 6, "0.000000"},
-      {'F', -0.0000004, 6, "0.000000"},  // no minus on a zero in run files (the truth keeps it, see above)
-      {'F', 0.0000005, 6, "0.000001"},
-      {'F', 9.9999996, 6, "10.000000"},  // carry into a new digit
-      {'F', 999.995, 2, "1000.00"},
-      {'F', 12345678.5, 0, "12345679"},
-      {'F', 1e-9, 3, "0.000"},
-      {'N', 22.5 * 0.0929 / 0.0929, 0, " 22.5"},  // 15 digits hide the round trip
-      {'N', 1.0 / 0.98, 0, " 1.02040816326531"},
-      {'N', -0.0, 0, " 0"},
-      {'N', 0.00001, 0, " 1E-05"},
-      {'S', 200000.0, 0, "200000"},
+      {-0.0000004, "0.000000"},   // no minus on a zero in run files (the truth keeps it, see above)
+      {-0.0000005, "-0.000001"},  // half away from zero, as the report rounds
+      {9.9999996, "10.000000"},   // carry into a new digit
   };
-  for (const auto& c : cases) {
-    const std::string text = c.form == 'F'   ? sim::FormatFixed(c.value, c.decimals)
-                             : c.form == 'N' ? sim::FormatReportNumber(c.value)
-                                             : sim::FormatShortest(c.value);
-    EXPECT_EQ(text, c.text) << c.form << " " << c.value;
-  }
+  for (const auto& c : cases) EXPECT_EQ(sim::FormatSixDecimals(c.value), c.text) << c.value;
+  EXPECT_EQ(sim::FormatShortest(200000.0), "200000");
+  EXPECT_EQ(sim::FormatShortest(0.1 + 0.2), "0.30000000000000004");
 }
 
 }  // namespace
