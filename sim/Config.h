@@ -73,6 +73,7 @@ struct RunPlan {
 
 struct SimConfig {
   std::string outDir;
+  bool force = false;  // write into outDir even when it holds an earlier test
   std::string scenario = "still-air";  // the plain defaults of these structs
   std::uint64_t seed = 1;
   VehicleConfig vehicle;
@@ -82,8 +83,8 @@ struct SimConfig {
   double speedNoiseMph = 0.02;  // noise of the vehicle speed reading
   RunPlan runs;
   std::optional<double> knownCd;  // written into the command's CD field
-  // The options that made this test, --out left out, as a shell would take
-  // them back; truth.txt records them.
+  // The options that made this test, --out and --force left out, as a
+  // shell takes them back; truth.txt records them.
   std::string optionText;
 };
 

@@ -27,7 +27,7 @@ using Shower = Shown (*)(const SimConfig&);
 struct OptionRow {
   const char* group;
   const char* name;     // without the leading "--"
-  const char* metavar;
+  const char* metavar;  // nullptr: a switch, which takes no value
   const char* help;
   // The unit truth.txt gives after the value; nullptr for the options that
   // only say where and how to write, which are no parameter of the test.
@@ -107,6 +107,9 @@ const std::vector<OptionRow>& Table() {
          if (v.empty()) throw UsageError("--" + o + ": the folder name is empty");
          c.outDir = v;
        },
+       [](const SimConfig&) { return Shown{}; }},
+      {"General", "force", nullptr, "write into a folder that holds an earlier test; its run files are removed",
+       nullptr, [](SimConfig& c, const std::string&, const std::string&) { c.force = true; },
        [](const SimConfig&) { return Shown{}; }},
       {"General", "scenario", "NAME", "starting point that the other options change (list below)", "",
        [](SimConfig&, const std::string&, const std::string&) {},  // applied before all others
@@ -217,7 +220,10 @@ void ForEachOption(const std::vector<std::string>& args, const Use& use) {
     Argument a = Split(args[i]);
     const OptionRow* row = Find(a.name);
     if (row == nullptr) throw UsageError("unknown option '--" + a.name + "'");
-    if (!a.value) {
+    if (row->metavar == nullptr) {
+      if (a.value) throw UsageError("--" + a.name + " takes no value");
+      a.value = "";
+    } else if (!a.value) {
       // A following option is never taken for a value; negative numbers
       // start with a single dash and still are.
       if (i + 1 >= args.size() || args[i + 1].compare(0, 2, "--") == 0) {
@@ -379,6 +385,7 @@ std::string HelpText() {
       "ZERO.n and CAL.n runs at steady speed, DATA.n coastdowns, truth.txt with the\n"
       "true results as coastdown reports them, and COMMAND with the argument text for\n"
       "coastdown. Prints the coastdown command line for the folder on standard output.\n"
+      "A folder that already holds run files or a report is refused without --force.\n"
       "Options take a value as '--name value' or '--name=value'; the last one counts.\n"
       "Defaults in brackets are those of the default scenario, " + std::string(kDefaultScenario) + ".\n";
   const char* group = "";
@@ -388,7 +395,7 @@ std::string HelpText() {
       group = row.group;
       text += std::string("\n") + group + ":\n";
     }
-    std::string left = std::string("  --") + row.name + " " + row.metavar;
+    std::string left = std::string("  --") + row.name + (row.metavar ? std::string(" ") + row.metavar : "");
     if (left.size() < 26) left.resize(26, ' ');
     else left += " ";
     const Shown shown = row.show(defaults);
@@ -405,7 +412,8 @@ std::string HelpText() {
       "\n"
       "Exit status:\n"
       "  0  the folder was written (or --help)\n"
-      "  1  the folder could not be written, or a coastdown did not reach its low speed\n"
+      "  1  the folder holds an earlier test (see --force) or could not be written, or a\n"
+      "     coastdown did not reach its low speed\n"
       "  2  usage error: unknown option, missing or malformed value, value out of range\n";
   return text;
 }

@@ -1,6 +1,7 @@
 // Simulating a test and laying it out as a folder coastdown can read.
 #include "TestFolder.h"
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -16,6 +17,9 @@ namespace sim {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The name under which coastdown writes its report into the test folder.
+constexpr const char* kReportName = "VB6Output.txt";
 
 // A run file as coastdown reads it: one record a line, "vehicle
 // speed,relative wind speed,relative yaw" in mph, mph and degrees, six
@@ -38,46 +42,94 @@ void WriteFileExactly(const fs::path& path, const std::string& text) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
-bool IsRunFileName(const std::string& name) {
-  for (const char* set : {"ZERO.", "CAL.", "DATA."}) {
-    const std::string prefix = set;
-    if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
-        name.find_first_not_of("0123456789", prefix.size()) == std::string::npos) {
-      return true;
-    }
-  }
-  return false;
+// A file name as the platform tells names apart: Windows, and coastdown
+// there, takes "data.1" for DATA.1.
+std::string Folded(std::string name) {
+#ifdef _WIN32
+  for (char& ch : name) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+#endif
+  return name;
 }
 
-// Deletes every ZERO.n, CAL.n and DATA.n in `folder`. The analysis reads a
-// set up to its first missing number, so files left from a larger earlier
-// test would otherwise join the new one.
-void RemoveRunFiles(const std::string& folder) {
-  std::error_code error;
-  std::vector<fs::path> stale;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    if (IsRunFileName(it->path().filename().string())) stale.push_back(it->path());
-  }
-  if (error) throw std::runtime_error("cannot list " + folder + ": " + error.message());
-  for (const fs::path& path : stale) {
-    if (!fs::remove(path, error) && error) {
-      throw std::runtime_error("cannot remove " + path.string() + ": " + error.message());
+// The set a file name such as "DATA.12" belongs to, or -1.
+int RunSetOf(const std::string& name) {
+  for (const RunKind kind : {RunKind::Zero, RunKind::Cal, RunKind::Data}) {
+    const std::string prefix = std::string(RunSetName(kind)) + ".";
+    if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+        name.find_first_not_of("0123456789", prefix.size()) == std::string::npos) {
+      return static_cast<int>(kind);
     }
   }
+  return -1;
+}
+
+// What an earlier test left in `folder`: its run files and its report.
+struct EarlierTest {
+  std::vector<fs::path> runFiles;
+  int count[3] = {0, 0, 0};  // run files of each set
+  bool report = false;
+};
+
+EarlierTest EarlierTestIn(const std::string& folder) {
+  EarlierTest found;
+  std::error_code error;
+  if (!fs::is_directory(folder, error)) return found;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = Folded(it->path().filename().string());
+    const int set = RunSetOf(name);
+    if (set >= 0) {
+      found.runFiles.push_back(it->path());
+      ++found.count[set];
+    }
+    found.report = found.report || name == Folded(kReportName);
+  }
+  if (error) throw std::runtime_error("cannot list " + folder + ": " + error.message());
+  return found;
+}
+
+// "2 ZERO, 6 CAL and 10 DATA run files and a report (VB6Output.txt)".
+std::string Describe(const EarlierTest& test) {
+  std::vector<std::string> parts;
+  int files = 0;
+  for (const RunKind kind : {RunKind::Zero, RunKind::Cal, RunKind::Data}) {
+    const int n = test.count[static_cast<int>(kind)];
+    if (n > 0) parts.push_back(std::to_string(n) + " " + RunSetName(kind));
+    files += n;
+  }
+  std::string text;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+  }
+  if (files > 0) text += files == 1 ? " run file" : " run files";
+  if (test.report) text += std::string(files > 0 ? " and " : "") + "a report (" + kReportName + ")";
+  return text;
 }
 
 }  // namespace
 
 std::string WriteTestFolder(const SimConfig& config) {
+  const std::string& shown = config.outDir;
+  // A folder of an earlier test may hold a user's only recording of it.
+  const EarlierTest earlier = EarlierTestIn(config.outDir);
+  if (!config.force && (!earlier.runFiles.empty() || earlier.report)) {
+    throw std::runtime_error("the folder " + shown + " already holds " + Describe(earlier) +
+                             "; use --force to replace that test, or another folder");
+  }
   // Simulate first: a coastdown that never ends must not leave a half
   // written folder behind.
   const std::vector<Run> runs = TestDrive(config).DriveAll();
 
   std::error_code error;
   fs::create_directories(config.outDir, error);
-  if (error) throw std::runtime_error("cannot create " + config.outDir + ": " + error.message());
-  if (!fs::is_directory(config.outDir)) throw std::runtime_error(config.outDir + " is not a folder");
-  RemoveRunFiles(config.outDir);
+  if (error) throw std::runtime_error("cannot create " + shown + ": " + error.message());
+  if (!fs::is_directory(config.outDir)) throw std::runtime_error(shown + " is not a folder");
+  // A set is read up to its first missing number, so run files of a larger
+  // earlier test would join the new one.
+  for (const fs::path& path : earlier.runFiles) {
+    if (!fs::remove(path, error) && error) {
+      throw std::runtime_error("cannot remove " + path.string() + ": " + error.message());
+    }
+  }
 
   const fs::path folder(config.outDir);
   for (const Run& run : runs) {

@@ -49,6 +49,7 @@ TEST(OptionsTest, RefusesBadCommandLinesWithStatusTwo) {
       {"--out /dev/null/a\"b", "must not hold a comma or a double quote"},
       {"--out=", "--out: the folder name is empty"},
       {"--out /dev/null/x --known-cd 0", "--known-cd must be above 0"},
+      {"--out /dev/null/x --force=yes", "--force takes no value"},
   };
   for (const auto& c : cases) {
     const simtest::Outcome o = simtest::RunSim(c.args);
@@ -61,14 +62,15 @@ TEST(OptionsTest, RefusesBadCommandLinesWithStatusTwo) {
 
 TEST(OptionsTest, ScenarioFirstThenOptionsInOrderLastOneCounting) {
   const sim::SimConfig c = simtest::Config(
-      "--weight 4000 --scenario hot-day --weight=4200 --wind-direction -45 --cal-speeds 25,50 --seed 9");
+      "--weight 4000 --scenario hot-day --force --weight=4200 --wind-direction -45 --cal-speeds 25,50 --seed 9");
   EXPECT_EQ(c.conditions.temperatureF, 95.0);  // from the scenario
   EXPECT_EQ(c.vehicle.weightLb, 4200.0);       // the later of two
   EXPECT_EQ(c.wind.directionDeg, -45.0);       // a negative number is a value
   EXPECT_EQ(c.runs.calSpeedsMph, (std::vector<double>{25.0, 50.0}));
   EXPECT_EQ(c.seed, 9u);
-  // As given, --out left out and --name=value as two words, so that they
-  // remake the folder anywhere.
+  EXPECT_TRUE(c.force);
+  // As given, --out and --force left out and --name=value as two words, so
+  // that they remake the folder anywhere.
   EXPECT_EQ(c.optionText,
             "--weight 4000 --scenario hot-day --weight 4200 --wind-direction -45 --cal-speeds 25,50 --seed 9");
   EXPECT_EQ(simtest::Config("").scenario, "light-wind");

@@ -1,11 +1,11 @@
-// Whole test folders as coastdown reads them: files, the command,
-// determinism, and failures. (The shipped example, remade byte for byte by
-// the end-to-end tests, pins the rest of the format.)
+// Whole test folders as coastdown reads them: files, determinism, an earlier
+// test that is never written over by accident, the command, and failures.
+// (The shipped example, remade byte for byte by the end-to-end tests, pins
+// the rest of the format.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +18,9 @@ namespace {
 using simtest::ReadFile;
 using simtest::RunSim;
 
+// A short test: one ZERO run, one CAL pair and one coastdown.
+const std::string kSmall = " --zero-runs 1 --cal-runs 2 --data-runs 1 --zero-duration 5 --cal-duration 5";
+
 std::string FileNames(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename());
@@ -27,11 +30,11 @@ std::string FileNames(const std::string& folder) {
   return text;
 }
 
-TEST(TestFolderTest, WritesTheRunSetsTruthAndCommandAndRewritesThem) {
+TEST(TestFolderTest, WritesTheRunSetsTruthAndCommand) {
   simtest::ScratchDir dir;
   const std::string out = dir / "t1/nested";
   const simtest::Outcome o =
-      RunSim("--out " + out + " --zero-runs 1 --cal-runs 4 --data-runs 3 --cal-duration 10 --zero-duration 8");
+      RunSim("--out " + out + "/ --zero-runs 1 --cal-runs 4 --data-runs 3 --cal-duration 10 --zero-duration 8");
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(o.out, "coastdown " + out + ",True,True,15,70,3500,68,29.92,22.5,\n");
   EXPECT_EQ(ReadFile(out + "/COMMAND"), out + ",True,True,15,70,3500,68,29.92,22.5,\n");
@@ -46,13 +49,42 @@ TEST(TestFolderTest, WritesTheRunSetsTruthAndCommandAndRewritesThem) {
   EXPECT_NEAR(std::stod(data), 70.0, 0.1);
   EXPECT_NEAR(std::stod(data.substr(data.rfind('\n', data.size() - 3) + 1)), 14.95, 0.15);
   EXPECT_NE(ReadFile(out + "/truth.txt").find("\r\nAmech: 30.00\r\n"), std::string::npos);
-  // A smaller test in the same folder: old run files would join its sets,
-  // so they go, and nothing else does.
-  std::ofstream(out + "/notes.txt") << "keep me";
-  std::ofstream(out + "/DATA.backup") << "keep me too";
-  ASSERT_EQ(RunSim("--out " + out + " --data-runs 2 --cal-runs 0 --zero-runs 0").status, 0);
-  EXPECT_EQ(FileNames(out), "COMMAND DATA.1 DATA.2 DATA.backup notes.txt truth.txt ");
-  EXPECT_EQ(ReadFile(out + "/COMMAND"), out + ",False,False,15,70,3500,68,29.92,22.5,\n");
+}
+
+TEST(TestFolderTest, AnEarlierTestIsKeptUnlessForced) {
+  const struct {
+    std::vector<const char*> files;  // in the folder before, each holding "mine"
+    const char* options;
+    const char* message;  // after "the folder F already holds "; empty: written
+    const char* after;
+  } cases[] = {
+      {{}, "", "", "CAL.1 CAL.2 COMMAND DATA.1 ZERO.1 truth.txt "},
+      {{"notes.txt", "DATA.backup", "truth.txt"}, "", "",
+       "CAL.1 CAL.2 COMMAND DATA.1 DATA.backup ZERO.1 notes.txt truth.txt "},
+      {{"ZERO.3"}, "", "1 ZERO run file; use --force", "ZERO.3 "},
+      {{"VB6Output.txt"}, "", "a report (VB6Output.txt); use --force", "VB6Output.txt "},
+      {{"CAL.1", "CAL.7", "DATA.1", "VB6Output.txt", "notes.txt"}, "",
+       "2 CAL and 1 DATA run files and a report (VB6Output.txt); use --force to replace that test, or another folder",
+       "CAL.1 CAL.7 DATA.1 VB6Output.txt notes.txt "},
+      // Forced, old run files go, so that they cannot join the new sets.
+      {{"CAL.1", "CAL.7", "DATA.1", "DATA.2", "VB6Output.txt", "notes.txt"}, " --force", "",
+       "CAL.1 CAL.2 COMMAND DATA.1 VB6Output.txt ZERO.1 notes.txt truth.txt "},
+  };
+  for (const auto& c : cases) {
+    simtest::ScratchDir dir;
+    for (const char* name : c.files) testsupport::WriteFile(dir / name, "mine");
+    const simtest::Outcome o = RunSim("--out " + dir.path() + kSmall + c.options);
+    SCOPED_TRACE(c.after);
+    EXPECT_EQ(FileNames(dir.path()), c.after);
+    if (*c.message == '\0') {
+      EXPECT_EQ(o.status, 0) << o.err;
+      EXPECT_NE(ReadFile(dir / "DATA.1"), "mine");
+      continue;
+    }
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err.rfind("coastdown-sim: the folder " + dir.path() + " already holds " + c.message, 0), 0u) << o.err;
+    for (const char* name : c.files) EXPECT_EQ(ReadFile(dir / name), "mine") << name;
+  }
 }
 
 TEST(TestFolderTest, SameSeedSameBytesOtherSeedOtherNoise) {
@@ -82,7 +114,7 @@ TEST(TestFolderTest, CommandFieldsAndShellQuoting) {
 
 TEST(TestFolderTest, FailuresAreStatusOneAndWriteNothing) {
   simtest::ScratchDir dir;
-  std::ofstream(dir / "plain") << "a file, not a folder";
+  testsupport::WriteFile(dir / "plain", "a file, not a folder");
   // 200000 lb with almost no load takes far longer than a run may last.
   for (const auto& [args, message] : {std::pair<std::string, std::string>{"--out " + dir / "plain", ""},
                                       {"--out " + dir / "slow" + " --scenario still-air --weight 200000 --mech-a 0 "
