@@ -1,12 +1,13 @@
 // The file layer on POSIX systems.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <dirent.h>
 
 #include <cerrno>
-#include <ctime>
+#include <csignal>
+#include <cstdlib>
 
 #include "common/FileSystem.h"
 #include "common/RuntimeError.h"
@@ -30,12 +31,15 @@ std::string FolderOf(const std::string& path) {
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // A temporary that a finished run would have renamed: no run holds its lock,
-// and it is not one that a starting run has just created and not yet locked.
-bool Abandoned(int fd) {
+// and it is not one that a starting run has just created and not yet locked
+// (that one is still empty, and the process its name carries still lives).
+bool Abandoned(int fd, const std::string& pidText) {
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return false;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return false;
-  return info.st_size > 0 || std::time(nullptr) - info.st_mtime >= 5;
+  if (info.st_size > 0) return true;
+  const long pid = std::strtol(pidText.c_str(), nullptr, 10);
+  return pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
 }
 
 }  // namespace
@@ -165,7 +169,7 @@ void StagedFile::Create() {
     const std::string stale = JoinPath(folder, name);
     const int fd = ::open(stale.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) continue;
-    if (Abandoned(fd)) ::unlink(stale.c_str());
+    if (Abandoned(fd, name.substr(namePrefix.size()))) ::unlink(stale.c_str());
     ::close(fd);
   }
 

@@ -84,14 +84,17 @@ struct ProcessResult {
   long maxResidentKb = 0;  // peak resident memory of the process
 };
 
-// Runs `program` with the arguments, capturing both streams.
-inline ProcessResult Run(const std::string& program, const std::vector<std::string>& args) {
+// Runs `program` with the arguments, capturing both streams. A run that
+// hangs is ended after `limitSeconds` (status -1).
+inline ProcessResult Run(const std::string& program, const std::vector<std::string>& args,
+                         unsigned limitSeconds = 60) {
   ScratchDir io;
   const std::string outPath = io / "out";
   const std::string errPath = io / "err";
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr)) _exit(127);
+    ::alarm(limitSeconds);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

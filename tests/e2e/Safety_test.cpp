@@ -1,0 +1,216 @@
+// The user's folder is safe whatever it holds: a report name that is a link
+// or a FIFO, run-file names that are FIFOs, devices or dangling links, runs
+// on one folder at the same time, runs killed at any moment, an empty
+// FOLDER field. Each runs the program as a user does, on a folder the
+// simulator writes, and looks at what is left in and around the folder.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::ScratchDir;
+using testsupport::WriteFile;
+
+// The report with its date line masked.
+std::string Masked(const std::string& report) {
+  return std::regex_replace(report, std::regex("Report Generated on [^\r]*"), "Report Generated on <date>");
+}
+
+// A simulated test folder `t` in a scratch folder, and its argument text.
+struct Folder {
+  explicit Folder(const std::string& options = "--seed 11") {
+    std::vector<std::string> args = {"--out", path};
+    std::istringstream words(options);
+    for (std::string w; words >> w;) args.push_back(w);
+    EXPECT_EQ(testsupport::Run(COASTDOWN_SIM_EXE, args).status, 0);
+    arguments = ReadFile(path + "/COMMAND");
+    arguments = arguments.substr(0, arguments.find('\n'));
+  }
+  testsupport::ProcessResult Analyse(std::vector<std::string> before = {}) const {
+    before.push_back(arguments);
+    return testsupport::Run(COASTDOWN_EXE, before);
+  }
+  std::string Report() const { return Masked(ReadFile(path + "/VB6Output.txt")); }
+  std::vector<std::string> Temporaries() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(path)) {
+      if (e.path().filename().string().starts_with("VB6Output.txt.writing-")) names.push_back(e.path().filename());
+    }
+    return names;
+  }
+
+  ScratchDir dir;
+  std::string path = dir / "t";
+  std::string arguments;
+};
+
+TEST(SafetyTest, TheReportReplacesALinkOrAFifoOfItsNameInsteadOfWritingThroughIt) {
+  Folder t;
+  ASSERT_EQ(t.Analyse().status, 0);
+  const std::string expected = t.Report();
+
+  WriteFile(t.dir / "o.txt", "keep");
+  fs::remove(t.path + "/VB6Output.txt");
+  fs::create_symlink(t.dir / "o.txt", t.path + "/VB6Output.txt");
+  EXPECT_EQ(t.Analyse().status, 0);
+  EXPECT_EQ(ReadFile(t.dir / "o.txt"), "keep");
+  EXPECT_FALSE(fs::is_symlink(t.path + "/VB6Output.txt"));
+  EXPECT_EQ(t.Report(), expected);
+
+  fs::remove(t.path + "/VB6Output.txt");
+  fs::create_symlink(t.dir / "nowhere.txt", t.path + "/VB6Output.txt");
+  EXPECT_EQ(t.Analyse().status, 0);
+  EXPECT_FALSE(fs::exists(t.dir / "nowhere.txt"));
+  EXPECT_EQ(t.Report(), expected);
+
+  // A FIFO would hold a writer for ever; it is replaced (the test's own
+  // time limit is the child's: alarm ends a hung run).
+  fs::remove(t.path + "/VB6Output.txt");
+  ASSERT_EQ(::mkfifo((t.path + "/VB6Output.txt").c_str(), 0600), 0);
+  const testsupport::ProcessResult run = t.Analyse();
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(t.Report(), expected);
+  EXPECT_TRUE(t.Temporaries().empty());
+}
+
+TEST(SafetyTest, RunFileNamesThatAreNotFilesEndTheSetAndAreLeftAsTheyAre) {
+  Folder t;
+  ASSERT_EQ(t.Analyse().status, 0);
+  const std::string whole = t.Report();
+  // DATA.5 a FIFO, a link to a device, a link that leads nowhere: the set
+  // ends there, with a warning for the two that are no files, and nothing
+  // is deleted, opened or created.
+  const std::string data5 = t.path + "/DATA.5";
+  const std::string kept = ReadFile(data5);
+  for (const std::string kind : {"fifo", "device", "dangling"}) {
+    SCOPED_TRACE(kind);
+    fs::remove(data5);
+    if (kind == "fifo") {
+      ASSERT_EQ(::mkfifo(data5.c_str(), 0600), 0);
+    }
+    if (kind == "device") fs::create_symlink("/dev/zero", data5);
+    if (kind == "dangling") fs::create_symlink(t.dir / "nowhere", data5);
+    const testsupport::ProcessResult run = t.Analyse();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(t.Report(), whole);
+    EXPECT_TRUE(fs::exists(fs::symlink_status(data5)));
+    EXPECT_EQ(run.err.find("DATA.5") != std::string::npos, true) << run.err;
+  }
+  EXPECT_FALSE(fs::exists(t.dir / "nowhere"));
+  fs::remove(data5);
+  WriteFile(data5, kept);
+  ASSERT_EQ(t.Analyse().status, 0);
+  EXPECT_EQ(t.Report(), whole);
+}
+
+TEST(SafetyTest, AnEmptyFolderFieldIsRefusedBeforeAnythingIsTouched) {
+  const bool before = fs::exists("/VB6Output.txt");
+  const testsupport::ProcessResult run = testsupport::Run(COASTDOWN_EXE, {",False,True,15,70,3500,68,29.92,22.5,"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "coastdown: run-time error 76: Path not found (the FOLDER field is empty)\n");
+  EXPECT_EQ(fs::exists("/VB6Output.txt"), before);
+}
+
+// Several runs on one folder at once: each ends normally with the same
+// coefficients as a single run, and the report left is whole.
+TEST(SafetyTest, RunsOnOneFolderAtOnceEachFinishWithTheSameResult) {
+  Folder t;
+  ASSERT_EQ(t.Analyse({"--json", t.dir / "single.json"}).status, 0);
+  const std::string report = t.Report();
+  const std::string json = ReadFile(t.dir / "single.json");
+  const auto results = [](const std::string& text) { return text.substr(text.find("\"results\"")); };
+  for (int round = 0; round < 5; ++round) {
+    std::vector<std::thread> runs;
+    std::vector<testsupport::ProcessResult> outcomes(4);
+    for (int i = 0; i < 4; ++i) {
+      runs.emplace_back([&, i] { outcomes[i] = t.Analyse({"--json", t.dir / ("run" + std::to_string(i) + ".json")}); });
+    }
+    for (std::thread& run : runs) run.join();
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(outcomes[i].status, 0) << outcomes[i].err;
+      EXPECT_EQ(results(ReadFile(t.dir / ("run" + std::to_string(i) + ".json"))), results(json));
+    }
+    EXPECT_EQ(t.Report(), report);
+    EXPECT_TRUE(t.Temporaries().empty());
+  }
+}
+
+// Killed at any moment of a long analysis, a run leaves the previous report
+// or the whole new one, and at most its own temporary, which a later run
+// removes.
+TEST(SafetyTest, AKilledRunLeavesTheOldReportOrTheWholeNewOne) {
+  Folder t("--seed 3 --data-runs 100 --zero-runs 4 --cal-runs 10");
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(t.Analyse().status, 0);
+  // Most kills fall near the end of a run, where the report is written.
+  const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+  std::uniform_int_distribution<long> when(took.count() / 2, took.count() * 6 / 5);
+  const std::string whole = t.Report();
+  WriteFile(t.path + "/VB6Output.txt", "an older report\r\n");
+  std::mt19937 random(7);
+  std::string previous = "an older report\r\n";
+  for (int kill = 0; kill < 40; ++kill) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::execl(COASTDOWN_EXE, COASTDOWN_EXE, "--quiet", t.arguments.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(when(random)));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    const std::string now = t.Report();
+    EXPECT_TRUE(now == previous || now == whole) << "after kill " << kill << ": " << now.substr(0, 200);
+    EXPECT_LE(t.Temporaries().size(), 1u + static_cast<unsigned>(kill));
+    previous = now;
+  }
+  // The next run that reaches its report removes what killed runs left.
+  ASSERT_EQ(t.Analyse().status, 0);
+  EXPECT_EQ(t.Report(), whole);
+  EXPECT_TRUE(t.Temporaries().empty());
+
+  // Killed for certain between the last section and the rename (strace
+  // holds the rename back): the old report stays, the whole new one waits
+  // under its temporary name, and the next run clears it away.
+  if (!fs::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
+  WriteFile(t.path + "/VB6Output.txt", "an older report\r\n");
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::execl("/usr/bin/strace", "strace", "-f", "-o", "/dev/null", "-e", "inject=rename:delay_enter=3000000",
+            COASTDOWN_EXE, "--quiet", t.arguments.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  for (int wait = 0; wait < 200 && t.Temporaries().empty(); ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  // The analysis first: strace gone, it would go on to the rename.
+  const std::string children = ReadFile("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+  ASSERT_FALSE(children.empty());
+  ::kill(static_cast<pid_t>(std::stol(children)), SIGKILL);
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  EXPECT_EQ(ReadFile(t.path + "/VB6Output.txt"), "an older report\r\n");
+  ASSERT_EQ(t.Temporaries().size(), 1u);
+  EXPECT_EQ(Masked(ReadFile(t.path + "/" + t.Temporaries()[0])), whole);
+  ASSERT_EQ(t.Analyse().status, 0);
+  EXPECT_TRUE(t.Temporaries().empty());
+}
+
+}  // namespace
