@@ -1,5 +1,6 @@
-// The argument text that runs coastdown on a simulated folder:
-// FOLDER,CALIBRATE,ZERO,MIN_SPEED,MAX_SPEED,WEIGHT,TEMPERATURE,PRESSURE,AREA,CD
+// The argument text that runs coastdown on a simulated folder,
+// FOLDER,CALIBRATE,ZERO,MIN_SPEED,MAX_SPEED,WEIGHT,TEMPERATURE,PRESSURE,AREA,CD,
+// and the form in which a user can type it into a shell.
 #pragma once
 
 #include <string>
@@ -8,18 +9,30 @@
 
 namespace sim {
 
-// The ten fields joined with commas. The folder is --out without trailing
-// slashes; CALIBRATE and ZERO are True when the folder has such runs; the
-// speed window is the coastdown's low and high speed; CD is empty unless
-// --known-cd was given.
+// A path as users type it on this platform: with its separators (\ on
+// Windows) and without trailing ones; --out so is the command's FOLDER.
+std::string NativePath(const std::string& outDir);
+
+// The ten fields joined with commas. CALIBRATE and ZERO are True when the
+// folder has such runs; the speed window is the coastdown's low and high
+// speed; CD is empty unless --known-cd was given.
 std::string CoastdownArguments(const SimConfig& config);
 
-// `coastdown ` and the argument text, quoted for a POSIX shell when it holds
-// anything a shell would split or expand.
-std::string CoastdownCommandLine(const std::string& arguments);
+enum class Shell { Posix, Cmd };
+#ifdef _WIN32
+inline constexpr Shell kPlatformShell = Shell::Cmd;
+#else
+inline constexpr Shell kPlatformShell = Shell::Posix;
+#endif
 
-// `word` as a POSIX shell reads it back as one word: unchanged when it is
-// plain, in single quotes otherwise.
-std::string ShellWord(const std::string& word);
+// `word` as one word that a POSIX shell and cmd.exe both read back
+// unchanged: as it is when it is plain, in double quotes when it holds
+// nothing that double quotes leave open in either shell. A word that no
+// common form carries is written for `fallback`: in single quotes for a
+// POSIX shell; for cmd.exe in double quotes, left for each % and ".
+std::string CommandWord(const std::string& word, Shell fallback = kPlatformShell);
+
+// `coastdown ` and the argument text as one command word.
+std::string CoastdownCommandLine(const std::string& arguments);
 
 }  // namespace sim

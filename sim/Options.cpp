@@ -274,7 +274,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   ForEachOption(args, [&](const OptionRow& row, const std::string& value) {
     row.set(parsed.config, row.name, value);
     if (row.unit != nullptr) {
-      recorded += (recorded.empty() ? "--" : " --") + std::string(row.name) + " " + ShellWord(value);
+      recorded += (recorded.empty() ? "--" : " --") + std::string(row.name) + " " + CommandWord(value);
     }
   });
   Validate(parsed.config);

@@ -39,7 +39,7 @@ void WriteFileExactly(const fs::path& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
   out.close();
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  if (!out) throw std::runtime_error("cannot write " + NativePath(path.string()));
 }
 
 // A file name as the platform tells names apart: Windows, and coastdown
@@ -83,7 +83,7 @@ EarlierTest EarlierTestIn(const std::string& folder) {
     }
     found.report = found.report || name == Folded(kReportName);
   }
-  if (error) throw std::runtime_error("cannot list " + folder + ": " + error.message());
+  if (error) throw std::runtime_error("cannot list " + NativePath(folder) + ": " + error.message());
   return found;
 }
 
@@ -108,7 +108,7 @@ std::string Describe(const EarlierTest& test) {
 }  // namespace
 
 std::string WriteTestFolder(const SimConfig& config) {
-  const std::string& shown = config.outDir;
+  const std::string shown = NativePath(config.outDir);
   // A folder of an earlier test may hold a user's only recording of it.
   const EarlierTest earlier = EarlierTestIn(config.outDir);
   if (!config.force && (!earlier.runFiles.empty() || earlier.report)) {
@@ -127,7 +127,7 @@ std::string WriteTestFolder(const SimConfig& config) {
   // earlier test would join the new one.
   for (const fs::path& path : earlier.runFiles) {
     if (!fs::remove(path, error) && error) {
-      throw std::runtime_error("cannot remove " + path.string() + ": " + error.message());
+      throw std::runtime_error("cannot remove " + NativePath(path.string()) + ": " + error.message());
     }
   }
 

@@ -61,7 +61,8 @@ void ExpectWithin(const std::string& report, const std::string& truth,
 }
 
 // One folder written by coastdown-sim with `options`, and the reports
-// coastdown makes of it.
+// coastdown makes of it. The folder's name holds a blank, so that the
+// printed command has to quote it.
 struct Simulated {
   explicit Simulated(const std::string& options) {
     std::vector<std::string> args = {"--out", folder};
@@ -71,7 +72,11 @@ struct Simulated {
     EXPECT_EQ(sim.status, 0) << sim.err;
     arguments = ReadFile(folder + "/COMMAND");
     arguments = arguments.substr(0, arguments.find('\n'));
-    EXPECT_EQ(sim.out, "coastdown " + arguments + "\n");
+    // The printed command, typed into a shell, hands coastdown the folder's
+    // argument text as one word.
+    EXPECT_EQ(sim.out.rfind("coastdown \"", 0), 0u) << sim.out;
+    const std::string word = sim.out.size() > 11 ? sim.out.substr(10, sim.out.size() - 11) : "";
+    EXPECT_EQ(testsupport::Run("/bin/sh", {"-c", "printf '%s|' " + word}).out, arguments + "|");
     truth = ReadFile(folder + "/truth.txt");
   }
 
@@ -88,7 +93,7 @@ struct Simulated {
   }
 
   testsupport::ScratchDir dir;
-  std::string folder = dir / "t", arguments, truth;
+  std::string folder = dir / "sim test", arguments, truth;
 };
 
 TEST(SimulatedTest, TheRoadLoadIsRecoveredWithinWhatTheMethodResolves) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -103,13 +104,48 @@ TEST(TestFolderTest, SameSeedSameBytesOtherSeedOtherNoise) {
   }
 }
 
-TEST(TestFolderTest, CommandFieldsAndShellQuoting) {
+TEST(CommandTest, FieldsAndTheFolderAsTyped) {
   sim::SimConfig c = simtest::Config("--scenario truck --known-cd 0.62 --cal-runs 0 --temperature 50.5");
   c.outDir = "/data/My Tests/run 1//";
   EXPECT_EQ(sim::CoastdownCommandLine(sim::CoastdownArguments(c)),
-            "coastdown '/data/My Tests/run 1,False,True,15,60,36000,50.5,29.92,105,0.62'");
-  EXPECT_EQ(sim::CoastdownCommandLine("it's,x"), "coastdown 'it'\\''s,x'");
-  EXPECT_EQ(sim::CoastdownCommandLine("examples/light-wind,True"), "coastdown examples/light-wind,True");
+            "coastdown \"/data/My Tests/run 1,False,True,15,60,36000,50.5,29.92,105,0.62\"");
+  for (const auto& [typed, argument] : {std::pair<const char*, const char*>{"/", "/"}, {"///", "/"}, {"a/b/", "a/b"}}) {
+    EXPECT_EQ(sim::NativePath(typed), argument);
+  }
+  // Not to be taken for one of coastdown's options.
+  c.outDir = "--odd";
+  EXPECT_EQ(sim::CoastdownArguments(c).substr(0, 8), "./--odd,");
+}
+
+TEST(CommandTest, WordsThatBothShellsReadBackElseThePlatformForm) {
+  const struct {
+    const char* word;
+    const char* posix;
+    const char* cmd;  // nullptr: as for a POSIX shell
+  } cases[] = {
+      {"examples/light-wind,True,22.5,", "examples/light-wind,True,22.5,", nullptr},
+      {"/data/My Tests/run 1,False", "\"/data/My Tests/run 1,False\"", nullptr},
+      {"it's (1) & <a|b> ^c;*?~#", "\"it's (1) & <a|b> ^c;*?~#\"", nullptr},
+      {"C:\\tests\\t 1\\x,True", "\"C:\\tests\\t 1\\x,True\"", nullptr},
+      {"", "\"\"", nullptr},
+      // No common form.
+      {"100%,x", "'100%,x'", "\"100\"^%\",x\""},
+      {"$HOME `x` !", "'$HOME `x` !'", "\"$HOME `x` !\""},
+      {"\\\\server\\share", "'\\\\server\\share'", "\"\\\\server\\share\""},
+      {"dir\\", "'dir\\'", "\"dir\\\\\""},
+      {"it's \"q\\\"", "'it'\\''s \"q\\\"'", "\"it's \"\\^\"\"q\\\\\"\\^\"\"\""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(sim::CommandWord(c.word, sim::Shell::Posix), c.posix) << c.word;
+    EXPECT_EQ(sim::CommandWord(c.word, sim::Shell::Cmd), c.cmd ? c.cmd : c.posix) << c.word;
+    // A POSIX shell takes the word back as it was, as one word.
+    std::FILE* shell = ::popen(("printf '%s|' " + std::string(c.posix)).c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    std::string echoed;
+    for (int ch; (ch = std::fgetc(shell)) != EOF;) echoed += static_cast<char>(ch);
+    ::pclose(shell);
+    EXPECT_EQ(echoed, std::string(c.word) + "|");
+  }
 }
 
 TEST(TestFolderTest, FailuresAreStatusOneAndWriteNothing) {
