@@ -188,6 +188,7 @@ struct CheckRecord {
   std::string unit;
   std::string limit;    // the limit in words, "<= 16 km/h"
   std::string source;   // where the limit comes from
+  std::string finding;  // what was found, in words: "9 runs, 5 one way and 4 the other"
   bool applicable = true;  // false when the analysis did not get far enough
   bool pass = true;
 };

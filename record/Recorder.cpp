@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <unordered_map>
+#include <utility>
 
 #include "calibration/CVelkCal.h"
 #include "common/FileSystem.h"
@@ -73,6 +74,18 @@ std::string Lower(std::string text) {
   return text;
 }
 
+CheckRecord MakeCheck(std::string id, std::string title, double value, std::string unit, std::string limit,
+                      std::string source) {
+  CheckRecord check;
+  check.id = std::move(id);
+  check.title = std::move(title);
+  check.value = value;
+  check.unit = std::move(unit);
+  check.limit = std::move(limit);
+  check.source = std::move(source);
+  return check;
+}
+
 }  // namespace
 
 std::string Recorder::Folder() const { return record_.fields.empty() ? std::string() : record_.fields[0]; }
@@ -136,7 +149,10 @@ void Recorder::CopySamples(SetKind kind, const CDataCol& data) {
   if (copied_[static_cast<std::size_t>(k)]) return;
   copied_[static_cast<std::size_t>(k)] = true;
   SetRecord& set = record_.Set(kind);
-  set.runs = data.totalRun.value();
+  // The runs that reached the collection: a file that an error ended gives none.
+  set.runs = static_cast<int>(std::count_if(set.files.begin(), set.files.end(), [](const FileRecord& f) {
+    return f.state == FileRecord::State::Read;
+  }));
   set.samples = data.Count();
   if (kind == SetKind::Data) dataStart_ = record_.samples.size();
   const double k2r = 3.141596 / 180.0;  // the analysis' own degree-to-radian factor
@@ -502,39 +518,40 @@ void Recorder::DeriveChecks() {
       "the limits commonly used for coastdowns without an anemometer; advisory when an anemometer measures the wind";
 
   // Runs each way.
-  long odd = 0;
-  long even = 0;
-  for (int run = 1; run <= data.runs; ++run) (run % 2 == 1 ? odd : even) += 1;
-  CheckRecord directions{"directions", "DATA runs in both directions, as many each way",
-                         static_cast<double>(odd - even), "runs (odd minus even)",
-                         "0, with at least one run each way", "the practice of driving runs in pairs of opposite direction"};
+  const long odd = (data.runs + 1) / 2;
+  const long even = data.runs / 2;
+  CheckRecord directions = MakeCheck("directions", "DATA runs in both directions, as many each way",
+                         static_cast<double>(data.runs), "runs", "an even number, at least 2",
+                         "the practice of driving runs in pairs of opposite direction");
+  directions.finding = std::to_string(data.runs) + " DATA runs, " + std::to_string(odd) + " in the direction of the odd runs and " +
+                       std::to_string(even) + " in the other";
   directions.applicable = judged;
   directions.pass = odd > 0 && even > 0 && odd == even;
   checks.push_back(directions);
 
-  CheckRecord wind{"mean_wind", "mean wind speed over the DATA samples", record_.meanWindSpeed * kKmhPerMs, "km/h",
-                   "<= 16 km/h", kWindSource};
+  CheckRecord wind = MakeCheck("mean_wind", "mean wind speed over the DATA samples", record_.meanWindSpeed * kKmhPerMs, "km/h",
+                   "<= 16 km/h", kWindSource);
   wind.applicable = std::isfinite(wind.value);
   wind.pass = wind.value <= 16.0;
   checks.push_back(wind);
 
-  CheckRecord cross{"mean_crosswind", "mean cross wind over the DATA samples",
-                    std::fabs(record_.meanCross) * kKmhPerMs, "km/h", "<= 8 km/h", kWindSource};
+  CheckRecord cross = MakeCheck("mean_crosswind", "mean cross wind over the DATA samples",
+                    std::fabs(record_.meanCross) * kKmhPerMs, "km/h", "<= 8 km/h", kWindSource);
   cross.applicable = std::isfinite(cross.value);
   cross.pass = cross.value <= 8.0;
   checks.push_back(cross);
 
-  CheckRecord temperature{"temperature", "test temperature", record_.temperatureC, "degC", "5 to 35 degC",
-                          "the range within which the corrections to 20 degC are meant to be used"};
+  CheckRecord temperature = MakeCheck("temperature", "test temperature", record_.temperatureC, "degC", "5 to 35 degC",
+                          "the range within which the corrections to 20 degC are meant to be used");
   temperature.applicable = judged;
   temperature.pass = temperature.value >= 5.0 && temperature.value <= 35.0;
   checks.push_back(temperature);
 
   const FilterRecord& filter = record_.filter;
-  CheckRecord outliers{"outliers", "share of the usable samples removed by the outlier filter",
+  CheckRecord outliers = MakeCheck("outliers", "share of the usable samples removed by the outlier filter",
                        filter.tested > 0 ? 100.0 * static_cast<double>(filter.excluded) / static_cast<double>(filter.tested)
                                          : kNone,
-                       "%", "<= 10 %", "more than a few outliers means the model does not describe the test"};
+                       "%", "<= 10 %", "more than a few outliers means the model does not describe the test");
   outliers.applicable = judged && filter.ran && filter.tested > 0;
   outliers.pass = outliers.value <= 10.0;
   checks.push_back(outliers);
@@ -559,16 +576,16 @@ void Recorder::DeriveChecks() {
     const double relative = 100.0 * (point.high - point.force) / std::fabs(point.force);
     if (!(worst >= relative)) worst = relative;
   }
-  CheckRecord precision{"road_load_precision",
+  CheckRecord precision = MakeCheck("road_load_precision",
                         "95 % interval of the still-air road load at every 10 mph inside the speed window", worst,
-                        "% (largest half-width)", "<= 2 %", "the precision expected of a road-load determination"};
+                        "% (largest half-width)", "<= 2 %", "the precision expected of a road-load determination");
   precision.applicable = std::isfinite(worst);
   precision.pass = worst <= 2.0;
   checks.push_back(precision);
 
   const double cdValue = results ? record_.results.drag[0].value : kNone;
-  CheckRecord cd{"cd_range", "drag coefficient", cdValue, "", "0.15 to 1.5",
-                 "the range of road vehicles, from streamlined cars to trucks"};
+  CheckRecord cd = MakeCheck("cd_range", "drag coefficient", cdValue, "", "0.15 to 1.5",
+                 "the range of road vehicles, from streamlined cars to trucks");
   cd.applicable = std::isfinite(cdValue);
   cd.pass = cdValue >= 0.15 && cdValue <= 1.5;
   checks.push_back(cd);
@@ -578,11 +595,17 @@ void Recorder::DeriveChecks() {
     const std::vector<Estimate>& r = record_.results.report;
     wrong = (r[0].value > 0.0 ? 0.0 : 1.0) + (r[1].value >= 0.0 ? 0.0 : 1.0) + (r[2].value >= 0.0 ? 0.0 : 1.0);
   }
-  CheckRecord signs{"mechanical_signs", "mechanical coefficients of the expected sign (Amech > 0, Bmech >= 0, Cmech >= 0)",
-                    wrong, "coefficients of the wrong sign", "0", "friction and rolling resistance never push the vehicle"};
+  CheckRecord signs = MakeCheck("mechanical_signs", "mechanical coefficients of the expected sign (Amech > 0, Bmech >= 0, Cmech >= 0)",
+                    wrong, "coefficients of the wrong sign", "0", "friction and rolling resistance never push the vehicle");
   signs.applicable = results;
   signs.pass = wrong == 0.0;
   checks.push_back(signs);
+
+  for (CheckRecord& check : checks) {
+    if (check.finding.empty() && std::isfinite(check.value)) {
+      check.finding = Short(check.value) + (check.unit.empty() ? "" : " " + check.unit);
+    }
+  }
 }
 
 void Recorder::DeriveWarnings() {
@@ -593,6 +616,8 @@ void Recorder::DeriveWarnings() {
     if (!set.loaded) continue;
     const std::string base = SetName(set.kind);
     for (const FileRecord& f : set.files) {
+      // A file that an error ended is told by its error alone.
+      if (f.state == FileRecord::State::Error) continue;
       if (f.zeroFields > 0) {
         const std::string what =
             f.zeroFieldText.empty() ? "an empty field" : "\"" + Printable(f.zeroFieldText) + "\"";
@@ -630,11 +655,6 @@ void Recorder::DeriveWarnings() {
          zero.error.description + (zero.samples == 0 ? ", no one-second sample" : "") +
          "); the yaw offset 0 is used instead");
   }
-  const SetRecord& data = record_.Set(SetKind::Data);
-  if (data.runs % 2 == 1 && record_.finalFit.completed) {
-    Warn("the DATA set has " + std::to_string(data.runs) +
-         " runs: the direction of the odd runs has one more than the other");
-  }
   const double r = record_.uncertainty.correlationM2A0;
   if (std::isfinite(r) && std::fabs(r) > 0.99) {
     Warn("the fit cannot tell the mechanical V^2 term from the aerodynamic term (their correlation is " + Short(r) +
@@ -646,8 +666,7 @@ void Recorder::DeriveWarnings() {
   }
   for (const CheckRecord& check : record_.checks) {
     if (check.applicable && !check.pass) {
-      Warn("check failed: " + check.title + " is " + Short(check.value) + (check.unit.empty() ? "" : " " + check.unit) +
-           ", the limit " + check.limit);
+      Warn("check failed: " + check.title + ": " + check.finding + " (limit: " + check.limit + ")");
     }
   }
 }

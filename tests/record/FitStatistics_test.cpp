@@ -1,0 +1,127 @@
+// How sure the final fit is: Student's t, the coverage of the road load's
+// 95 % interval over many fits of known truth, a still-air test whose
+// V² and aerodynamic terms only their sum tells apart, and fits that leave
+// nothing to judge their scatter by.
+#include "record/FitStatistics.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "data/CDataCol.h"
+#include "solvers/CMLRSolve.h"
+
+namespace {
+
+using record::FitSample;
+
+constexpr std::array<double, 8> kTruth{120.0, 4.4, 0.05, 0.4, 0.001, 0.0004, -0.00002, 0.000003};
+constexpr double kMph = 0.44704;
+
+double Model(const std::array<double, 8>& c, double V, double Vr, double Y) {
+  return c[0] + c[1] * V + c[2] * V * V + Vr * Vr * (c[3] + Y * (c[4] + Y * (c[5] + Y * (c[6] + Y * c[7]))));
+}
+
+// `n` samples of the model with gusty wind and normal noise of `sd` N on
+// each force, fitted by the regression solver as the analysis fits them.
+struct Fit {
+  Fit(std::mt19937& random, int n, double sd, double windSd) {
+    std::uniform_real_distribution<double> speed(6.0, 31.0);
+    std::normal_distribution<double> wind(0.0, windSd);
+    std::uniform_real_distribution<double> yaw(-10.0, 10.0);
+    std::normal_distribution<double> noise(0.0, sd);
+    CDataCol data;
+    for (int k = 0; k < n; ++k) {
+      const double V = speed(random);
+      const double Vr = V + wind(random);
+      const double Y = yaw(random);
+      const double F = Model(kTruth, V, Vr, Y) + noise(random);
+      samples.push_back({V, Vr, Y, F});
+      // With a weight of g newtons the sample's force is its deceleration.
+      data.Add(V, Vr, Y, 1, F);
+    }
+    BoundedArray<Real> results;
+    CMLRSolve solver;
+    solver.Solve(data, 9.80665, results);
+    for (long j = 1; j <= 8; ++j) coefficients[static_cast<std::size_t>(j - 1)] = results(j).value();
+    fit = record::FitUncertainty(samples, coefficients, false, 0.0, residuals);
+  }
+  std::vector<FitSample> samples;
+  std::array<double, 8> coefficients{};
+  std::vector<double> residuals;
+  record::UncertaintyRecord fit;
+};
+
+TEST(FitStatisticsTest, StudentT) {
+  const std::pair<long, double> cases[] = {{1, 12.7062047}, {2, 4.3026527}, {5, 2.5705818},
+                                           {10, 2.2281389}, {30, 2.0422725}, {1000, 1.9623391}};
+  for (const auto& [dof, t] : cases) EXPECT_NEAR(record::StudentTQuantile(0.95, dof), t, 1e-6) << dof;
+  EXPECT_TRUE(std::isnan(record::StudentTQuantile(0.95, 0)));
+}
+
+// Fits of 12 samples leave 4 degrees of freedom: an interval from the normal
+// distribution instead of Student's t covers about 88 % of the time, and one
+// that leaves out the correlation of the coefficients nearly always. The
+// tolerance is four standard deviations of a count over 600 fits.
+TEST(FitStatisticsTest, TheRoadLoadIntervalCoversTheTruthNineteenTimesInTwenty) {
+  std::mt19937 random(2026);
+  std::array<int, 2> covered{0, 0};
+  constexpr int kFits = 600;
+  for (int i = 0; i < kFits; ++i) {
+    const Fit f(random, 12, 3.0, 3.0);
+    ASSERT_TRUE(f.fit.available) << f.fit.why;
+    EXPECT_EQ(f.fit.dof, 4);
+    for (std::size_t k = 0; k < 2; ++k) {
+      const double mph = k == 0 ? 30.0 : 60.0;
+      const double v = mph * kMph;
+      const double truth = kTruth[0] + kTruth[1] * v + (kTruth[2] + kTruth[3]) * v * v;
+      const record::RoadLoadPoint p = record::StillAirRoadLoad(f.fit, f.coefficients, 1.0, 1.0, mph);
+      covered[k] += p.low <= truth && truth <= p.high;
+    }
+  }
+  for (int count : covered) {
+    EXPECT_GE(count, kFits * 0.95 - 4 * std::sqrt(kFits * 0.95 * 0.05));
+    EXPECT_LE(count, kFits * 0.95 + 4 * std::sqrt(kFits * 0.95 * 0.05));
+  }
+}
+
+TEST(FitStatisticsTest, StillAirSeparatesOnlyTheSumOfTheSquareTerms) {
+  std::mt19937 random(7);
+  const Fit f(random, 200, 2.0, 0.05);
+  ASSERT_TRUE(f.fit.available);
+  EXPECT_LT(f.fit.correlationM2A0, -0.99);
+  const double m2 = f.fit.coefficients[2].standardError;
+  const double a0 = f.fit.coefficients[3].standardError;
+  const record::Estimate sum =
+      record::LinearEstimate(f.fit, f.coefficients[2] + f.coefficients[3], {0, 0, 1, 1, 0, 0, 0, 0}, "m2+a0", "");
+  EXPECT_LT(sum.standardError, 0.05 * std::min(m2, a0));
+  EXPECT_GT(f.fit.rSquared, 0.99);
+  EXPECT_LT(f.fit.solverAgreement, 1e-3);
+}
+
+TEST(FitStatisticsTest, FitsWithNothingToJudgeTheirScatterBy) {
+  std::mt19937 random(1);
+  // Eight samples for eight coefficients.
+  const Fit tight(random, 8, 1.0, 3.0);
+  EXPECT_FALSE(tight.fit.available);
+  EXPECT_EQ(tight.fit.dof, 0);
+  // No yaw at all: the yaw terms are 0 for every sample.
+  std::vector<FitSample> level;
+  for (int k = 0; k < 20; ++k) level.push_back({10.0 + k, 12.0 + k * 1.1, 0.0, 100.0 + k});
+  std::vector<double> residuals;
+  const record::UncertaintyRecord fit = record::FitUncertainty(level, kTruth, false, 0.0, residuals);
+  EXPECT_FALSE(fit.available);
+  EXPECT_NE(fit.why.find("a1"), std::string::npos);
+  // Held at its value, a0 has no error, and seven coefficients are fitted.
+  std::vector<FitSample> samples = Fit(random, 30, 1.0, 3.0).samples;
+  const record::UncertaintyRecord held = record::FitUncertainty(samples, kTruth, true, kTruth[3], residuals);
+  ASSERT_TRUE(held.available);
+  EXPECT_EQ(held.p, 7);
+  EXPECT_TRUE(std::isnan(held.correlationM2A0));
+  EXPECT_EQ(record::LinearEstimate(held, 1.0, {0, 0, 0, 1, 0, 0, 0, 0}, "a0", "").standardError, 0.0);
+}
+
+}  // namespace
