@@ -1,11 +1,12 @@
-// The whole analysis, from the command line to the report, on test folders
-// the benchmark writes itself from a simple vehicle and wind model: a
-// realistic test day (2 ZERO, 10 CAL and 20 DATA runs of 60 to 90 s) and
-// data sets growing up to the largest that the 16-bit record and sample
-// counts allow. Reading the same files alone is measured beside it, so the
+// The whole analysis, from the command line to the report: on a realistic
+// test day that coastdown-sim writes (2 ZERO and 10 CAL runs of 60 s, 20
+// coastdowns from 70 to 15 mph) and on data sets growing up to the largest
+// that the 16-bit record and sample counts allow, which the benchmark writes
+// itself. Reading the same files alone is measured beside it, so the
 // analysis can be compared with the cost of its input.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -18,17 +19,23 @@
 #include "common/Platform.h"
 #include "common/UnitFactors.h"
 #include "data/CDataCol.h"
+#ifdef COASTDOWN_WITH_SIMULATOR
+#include "sim/Options.h"
+#include "sim/TestFolder.h"
+#endif
 
 namespace {
 
 constexpr double kMph = 0.44704;      // m/s per mph
 constexpr double kDegree = 3.14159265358979 / 180.0;
 
-// A 3500 lb car of 22.5 ft², Cd 0.32, with 30 lbf + 0.25 lbf/mph + 0.002
-// lbf/mph² of mechanical drag, on a straight track in a 5 mph wind from 30°
-// off the heading of the odd runs, seen through an anemometer with a gain
-// of 0.98, an offset of -0.3 mph, 1.5° of misalignment and a little noise.
-struct TestDay {
+// Coastdowns longer than any the simulator drives, to fill run files of up
+// to 32767 records: a 3500 lb car of 22.5 ft², Cd 0.32, with 30 lbf + 0.25
+// lbf/mph + 0.002 lbf/mph² of mechanical drag, slowed down `stretch` times,
+// on a straight track in a 5 mph wind from 30° off the heading of the odd
+// runs, seen through an anemometer with a gain of 0.98, an offset of -0.3
+// mph, 1.5° of misalignment and a little noise.
+struct LongCoastdowns {
   double massKg = 3500.0 * 4.448 / 9.80665;
   double rho = 1.204;
   double cdArea = 0.32 * 22.5 * 0.0929;
@@ -63,9 +70,8 @@ struct TestDay {
     return (mech + aero) / massKg / kMph / stretch;
   }
 
-  // A run file of `records` records: steady at v0 when steady, otherwise a
-  // coastdown from v0 slowed `stretch` times (to fill the longest files).
-  void WriteRun(const std::string& path, int run, int records, double v0, bool steady, double stretch = 1.0) {
+  // A run file of `records` records of a coastdown from v0.
+  void WriteRun(const std::string& path, int run, int records, double v0, double stretch) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     const int dir = run % 2 == 1 ? 1 : -1;
     double v = v0;
@@ -78,11 +84,9 @@ struct TestDay {
       const double readAir = 0.98 * air - 0.3 + 0.1 * Noise();
       const double readYaw = yaw + 1.5 + 0.2 * Noise();
       std::fprintf(file, "%.6f,%.6f,%.6f\r\n", readSpeed, readAir, readYaw);
-      if (!steady) {
-        for (int k = 0; k < 4; ++k) {
-          RelativeAir(v, dir, t + 100.0 * run, air, yaw);
-          v -= Deceleration(v, air, yaw, stretch) * 0.05;
-        }
+      for (int k = 0; k < 4; ++k) {
+        RelativeAir(v, dir, t + 100.0 * run, air, yaw);
+        v -= Deceleration(v, air, yaw, stretch) * 0.05;
       }
     }
     std::fclose(file);
@@ -95,27 +99,31 @@ struct Folder {
   std::int64_t bytes = 0;
 };
 
-Folder MakeFolder(const std::string& name, int zeroRuns, int calRuns, int dataRuns, int dataRecords, double stretch) {
+std::string FreshFolder(const std::string& name) {
+  const std::string path = (std::filesystem::temp_directory_path() / ("coastdown_bench_" + name)).string();
+  std::filesystem::remove_all(path);
+  return path;
+}
+
+std::int64_t BytesIn(const std::string& path) {
+  std::int64_t bytes = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(path)) {
+    bytes += static_cast<std::int64_t>(entry.file_size());
+  }
+  return bytes;
+}
+
+// Five coastdowns of `records` records each, no ZERO or CAL runs.
+Folder LongCoastdownFolder(int records) {
   Folder folder;
-  folder.path = (std::filesystem::temp_directory_path() / ("coastdown_bench_" + name)).string();
-  std::filesystem::remove_all(folder.path);
+  folder.path = FreshFolder("records_" + std::to_string(records));
   std::filesystem::create_directories(folder.path);
-  TestDay day;
-  const double calSpeeds[] = {30.0, 45.0, 60.0, 40.0, 55.0};
-  for (int r = 1; r <= zeroRuns; ++r) day.WriteRun(folder.path + "/ZERO." + std::to_string(r), r, 301, 50.0, true);
-  for (int r = 1; r <= calRuns; ++r) {
-    day.WriteRun(folder.path + "/CAL." + std::to_string(r), r, 301, calSpeeds[((r - 1) / 2) % 5], true);
-  }
-  for (int r = 1; r <= dataRuns; ++r) {
-    // 60 to 90 s coastdowns unless a record count is asked for.
-    const int records = dataRecords > 0 ? dataRecords : 5 * (60 + 10 * (r % 4)) + 1;
-    day.WriteRun(folder.path + "/DATA." + std::to_string(r), r, records, 70.0, false, stretch);
-  }
-  for (const auto& entry : std::filesystem::directory_iterator(folder.path)) {
-    folder.bytes += static_cast<std::int64_t>(entry.file_size());
-  }
-  folder.command = folder.path + (calRuns > 0 ? ",True" : ",False") + (zeroRuns > 0 ? ",True" : ",False") +
-                   ",15,70,3500,68,29.92,22.5,";
+  // A coastdown from 70 mph lasts about 140 s; slower ones fill longer files.
+  const double stretch = std::max(1.0, records / 5.0 / 120.0);
+  LongCoastdowns day;
+  for (int r = 1; r <= 5; ++r) day.WriteRun(folder.path + "/DATA." + std::to_string(r), r, records, 70.0, stretch);
+  folder.bytes = BytesIn(folder.path);
+  folder.command = folder.path + ",False,False,15,70,3500,68,29.92,22.5,";
   return folder;
 }
 
@@ -132,31 +140,51 @@ void AnalyseFolder(benchmark::State& state, const Folder& folder) {
 }
 
 
-const Folder& RealisticFolder() {
-  static const Folder folder = MakeFolder("realistic", 2, 10, 20, 0, 1.0);
-  return folder;
+// The realistic test day, or nothing when the benchmarks are built
+// without the simulator.
+const Folder* RealisticFolder() {
+#ifdef COASTDOWN_WITH_SIMULATOR
+  static const Folder folder = [] {
+    Folder made;
+    made.path = FreshFolder("realistic");
+    made.command = sim::WriteTestFolder(
+        sim::ParseOptions({"--out", made.path, "--zero-runs", "2", "--zero-duration", "60", "--cal-runs", "10",
+                           "--cal-speeds", "30,45,60,40,55", "--cal-duration", "60", "--data-runs", "20"})
+            .config);
+    made.bytes = BytesIn(made.path);
+    return made;
+  }();
+  return &folder;
+#else
+  return nullptr;
+#endif
 }
 
 // 2 ZERO, 10 CAL and 20 DATA runs: the analysis as a user runs it.
-void BM_RealisticTest(benchmark::State& state) { AnalyseFolder(state, RealisticFolder()); }
+void BM_RealisticTest(benchmark::State& state) {
+  const Folder* folder = RealisticFolder();
+  if (folder == nullptr) return state.SkipWithError("built without coastdown_sim_lib");
+  AnalyseFolder(state, *folder);
+}
 BENCHMARK(BM_RealisticTest)->Unit(benchmark::kMillisecond);
 
 // Only reading the three sets of the same folder.
 void BM_RealisticTestReadOnly(benchmark::State& state) {
+  const Folder* folder = RealisticFolder();
+  if (folder == nullptr) return state.SkipWithError("built without coastdown_sim_lib");
   KeepFreedMemoryForReuse();
   UnitFactors().SpeedFactor = kMph;
-  const Folder& folder = RealisticFolder();
   CVelkCal calibrator;  // uncalibrated, as for the zero runs
   for (auto _ : state) {
     CDataCol zero;
-    zero.Load(folder.path + "/ZERO", calibrator, 0.0);
+    zero.Load(folder->path + "/ZERO", calibrator, 0.0);
     CDataCol cal;
-    cal.Load(folder.path + "/CAL", calibrator, 0.0);
+    cal.Load(folder->path + "/CAL", calibrator, 0.0);
     CDataCol data;
-    data.Load(folder.path + "/DATA", calibrator, 0.0);
+    data.Load(folder->path + "/DATA", calibrator, 0.0);
     benchmark::DoNotOptimize(data.Count());
   }
-  state.SetBytesProcessed(state.iterations() * folder.bytes);
+  state.SetBytesProcessed(state.iterations() * folder->bytes);
 }
 BENCHMARK(BM_RealisticTestReadOnly)->Unit(benchmark::kMillisecond);
 
@@ -165,9 +193,7 @@ BENCHMARK(BM_RealisticTestReadOnly)->Unit(benchmark::kMillisecond);
 // give 32760 samples, just below the 32767 that a data set may count.
 void BM_DataRecords(benchmark::State& state) {
   const auto records = static_cast<int>(state.range(0));
-  // A coastdown from 70 mph lasts about 140 s; slower ones fill longer files.
-  const double stretch = std::max(1.0, records / 5.0 / 120.0);
-  const Folder folder = MakeFolder("records_" + std::to_string(records), 0, 0, 5, records, stretch);
+  const Folder folder = LongCoastdownFolder(records);
   AnalyseFolder(state, folder);
   state.SetComplexityN(5 * static_cast<std::int64_t>(records));
   std::filesystem::remove_all(folder.path);
