@@ -67,6 +67,11 @@ long RunNumberOf(const std::string& name, const std::string& base) {
   return std::stol(digits);
 }
 
+// A byte-order mark of UTF-16, or NUL bytes: text of two bytes a character.
+bool LooksUtf16(const std::string& text) {
+  return text.rfind("\xFF\xFE", 0) == 0 || text.rfind("\xFE\xFF", 0) == 0 || text.find('\0') != std::string::npos;
+}
+
 std::string Lower(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -615,9 +620,28 @@ void Recorder::DeriveWarnings() {
   for (const SetRecord& set : record_.sets) {
     if (!set.loaded) continue;
     const std::string base = SetName(set.kind);
+    const std::string lost = set.kind == SetKind::Zero ? "the yaw offset is taken without them"
+                             : set.kind == SetKind::Cal ? "the calibration is made without them"
+                                                        : "they are not analysed";
+    if (set.end == SetRecord::End::Error && !set.files.empty()) {
+      const FileRecord& f = set.files.back();
+      Warn(f.name + ": run-time error " + std::to_string(set.error.number) + ": " + set.error.description +
+           (set.error.detail.empty() ? "" : " (" + set.error.detail + ")") +
+           (LooksUtf16(f.zeroFieldText) ? ", it is UTF-16 text, not 8-bit text" : "") + "; " + f.name +
+           " and the runs after it are not analysed");
+    } else if ((set.end == SetRecord::End::Missing || set.end == SetRecord::End::Empty) && !set.laterFiles.empty() &&
+               !set.files.empty()) {
+      const FileRecord& f = set.files.back();
+      Warn("the " + base + " set ends at " + f.name + ", which " +
+           (set.end == SetRecord::End::Empty ? "was empty and has been deleted" : "is missing") + ": " +
+           set.laterFiles + (set.laterFiles.find(',') == std::string::npos ? " is" : " are") + " in the folder, but " +
+           lost);
+    }
     for (const FileRecord& f : set.files) {
-      // A file that an error ended is told by its error alone.
-      if (f.state == FileRecord::State::Error) continue;
+      if (LooksUtf16(f.zeroFieldText)) {
+        if (f.state != FileRecord::State::Error) Warn(f.name + " is UTF-16 text, not 8-bit text: its fields read as 0");
+        continue;
+      }
       if (f.zeroFields > 0) {
         const std::string what =
             f.zeroFieldText.empty() ? "an empty field" : "\"" + Printable(f.zeroFieldText) + "\"";
@@ -631,22 +655,6 @@ void Recorder::DeriveWarnings() {
              " not hold one record of three numbers (the first, line " + std::to_string(f.notOneRecordLine) +
              ", holds " + std::to_string(f.notOneRecordFields) + "); records were read across lines");
       }
-    }
-    const std::string lost = set.kind == SetKind::Zero ? "the yaw offset is taken without them"
-                             : set.kind == SetKind::Cal ? "the calibration is made without them"
-                                                        : "they are not analysed";
-    if (set.end == SetRecord::End::Error && !set.files.empty()) {
-      const FileRecord& f = set.files.back();
-      Warn(f.name + ": run-time error " + std::to_string(set.error.number) + ": " + set.error.description +
-           (set.error.detail.empty() ? "" : " (" + set.error.detail + ")") + "; " + f.name +
-           " and the runs after it are not analysed");
-    } else if ((set.end == SetRecord::End::Missing || set.end == SetRecord::End::Empty) && !set.laterFiles.empty() &&
-               !set.files.empty()) {
-      const FileRecord& f = set.files.back();
-      Warn("the " + base + " set ends at " + f.name + ", which " +
-           (set.end == SetRecord::End::Empty ? "was empty and has been deleted" : "is missing") + ": " +
-           set.laterFiles + (set.laterFiles.find(',') == std::string::npos ? " is" : " are") + " in the folder, but " +
-           lost);
     }
   }
   const SetRecord& zero = record_.Set(SetKind::Zero);
@@ -677,12 +685,24 @@ std::string Recorder::Explain(const RuntimeError& error) const {
   if (error.Number() == ErrorNumber::PathNotFound && !folder.empty() && !IsFolder(folder)) {
     return "FOLDER " + folder + " does not exist";
   }
-  const auto missingFirst = [&](SetKind kind) -> std::string {
+  // Why a set gave nothing usable, from what its first file held.
+  const auto emptyBecause = [&](SetKind kind) -> std::string {
     const SetRecord& set = record_.Set(kind);
     if (set.files.empty()) return {};
     const FileRecord& first = set.files.front();
+    for (const FileRecord& f : set.files) {
+      if (LooksUtf16(f.zeroFieldText)) return f.path + " is UTF-16 text; run files are 8-bit text (save it as ANSI or UTF-8)";
+    }
+    long fields = 0;
+    long zeros = 0;
+    for (const FileRecord& f : set.files) {
+      fields += 3 * f.records;
+      zeros += f.zeroFields;
+    }
+    if (set.samples > 0) {
+      return fields > 0 && zeros >= fields ? "no field of " + std::string(SetName(kind)) + " files is a number" : "";
+    }
     std::string why;
-    if (set.samples > 0) return {};
     if (set.end == SetRecord::End::Error && set.files.size() == 1) {
       why = first.path + " could not be read (run-time error " + std::to_string(set.error.number) + ": " +
             set.error.description + ")";
@@ -692,17 +712,14 @@ std::string Recorder::Explain(const RuntimeError& error) const {
       why = first.path + " was empty";
     } else {
       why = "its runs are too short to give a one-second sample (a run needs 11 records)";
-      if (first.zeroFields > 0 && first.zeroFields * 2 >= first.records * 3) {
-        why = first.path + " holds no numbers (is it 8-bit text? UTF-16 and spreadsheet files are not run files)";
-      }
     }
     // A file named nearly like the first one is most likely the user's.
     const std::string wanted = Lower(first.name);
+    const std::string base = Lower(SetName(kind));
     for (const std::string& name : FolderEntries(Folder())) {
       const std::string lower = Lower(name);
-      if (name != first.name && (lower == wanted || lower.rfind(wanted + ".", 0) == 0 ||
-                                 lower == Lower(std::string(SetName(kind))) + ".01" ||
-                                 lower == Lower(std::string(SetName(kind))) + "1")) {
+      if (name != first.name &&
+          (lower == wanted || lower.rfind(wanted + ".", 0) == 0 || lower == base + ".01" || lower == base + "1")) {
         why += "; the folder holds " + name + " (run files are named " + SetName(kind) +
                ".1, .2, … in upper case, without leading zeros or an extension)";
         break;
@@ -712,14 +729,14 @@ std::string Recorder::Explain(const RuntimeError& error) const {
   };
   switch (stage_) {
     case Stage::Calibrating: {
-      const std::string why = missingFirst(SetKind::Cal);
+      const std::string why = emptyBecause(SetKind::Cal);
       if (!why.empty()) return "the CAL set is empty: " + why;
       break;
     }
     case Stage::FirstFit:
     case Stage::Filter:
     case Stage::FinalFit: {
-      const std::string why = missingFirst(SetKind::Data);
+      const std::string why = emptyBecause(SetKind::Data);
       if (!why.empty()) return "no usable sample in the DATA set: " + why;
       if (record_.weightN == 0.0) return "WEIGHT is 0, so every force is 0 and there is nothing to fit";
       if (stage_ == Stage::FinalFit && record_.finalFit.samplesOffered == 0) {

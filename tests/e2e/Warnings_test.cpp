@@ -1,0 +1,222 @@
+// What the program tells the user besides the report: a warning for each
+// way the data silently change what is analysed, a detail that names the
+// cause of a setup mistake, and a record whose counts agree with the
+// samples it lists and with the report. Each case damages a copy of one
+// simulated test the way a logger, an editor or a typing slip would.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::ScratchDir;
+using testsupport::WriteFile;
+
+// One simulated test, made once and copied for each case.
+class WarningsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    base_ = new ScratchDir;
+    const auto made =
+        testsupport::Run(COASTDOWN_SIM_EXE, {"--out", *base_ / "t", "--seed", "5", "--cal-runs", "4"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string command = ReadFile(*base_ / "t/COMMAND");
+    switches_ = command.substr(command.find(',') + 1, command.find('\n') - command.find(',') - 1);
+  }
+  static void TearDownTestSuite() { delete base_; }
+
+  // A fresh copy of the test, damaged by `arrange`, analysed with `fields`
+  // (the nine fields after FOLDER; the test's own when empty).
+  testsupport::ProcessResult Analyse(const std::function<void(const std::string&)>& arrange,
+                                     const std::string& fields = "", std::vector<std::string> options = {}) {
+    const std::string t = dir_ / "t";
+    fs::remove_all(t);
+    fs::copy(*base_ / "t", t);
+    arrange(t);
+    options.push_back(t + "," + (fields.empty() ? switches_ : fields));
+    return testsupport::Run(COASTDOWN_EXE, options);
+  }
+
+  static ScratchDir* base_;
+  static std::string switches_;
+  ScratchDir dir_;
+};
+
+ScratchDir* WarningsTest::base_ = nullptr;
+std::string WarningsTest::switches_;
+
+void Append(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::app) << text; }
+void Prepend(const std::string& path, const std::string& text) { WriteFile(path, text + ReadFile(path)); }
+
+TEST_F(WarningsTest, EachSilentChangeOfTheDataIsTold) {
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> arrange;
+    std::vector<std::string> warnings;  // each must be in one warning line
+  } cases[] = {
+      {"a blank last line", [](const std::string& t) { Append(t + "/DATA.3", "\r\n"); },
+       {"DATA.3: run-time error 62: Input past end of file (", "DATA.3 and the runs after it are not analysed"}},
+      {"a record of two fields", [](const std::string& t) { Append(t + "/DATA.3", "42.5,44.1\r\n"); },
+       {"DATA.3: run-time error 62"}},
+      {"a number beyond a double", [](const std::string& t) { Prepend(t + "/DATA.3", "1e999,1,1\r\n"); },
+       {"DATA.3: run-time error 6: Overflow (", "line 1: the number 1e999"}},
+      {"a run file that is a folder",
+       [](const std::string& t) { fs::remove(t + "/DATA.3"), fs::create_directory(t + "/DATA.3"); },
+       {"DATA.3: run-time error 75: Path/File access error (", "DATA.3 is a folder"}},
+      {"an empty run file before others", [](const std::string& t) { WriteFile(t + "/DATA.4", ""); },
+       {"the DATA set ends at DATA.4, which was empty and has been deleted: DATA.5, DATA.6", "not analysed"}},
+      {"a missing run file before others", [](const std::string& t) { fs::remove(t + "/DATA.3"); },
+       {"the DATA set ends at DATA.3, which is missing: DATA.4,"}},
+      {"a blank last line in a zero run", [](const std::string& t) { Append(t + "/ZERO.1", "\r\n"); },
+       {"ZERO.1: run-time error 62", "the ZERO set could not be averaged", "yaw offset 0 is used instead"}},
+      {"a header line", [](const std::string& t) { Prepend(t + "/DATA.1", "speed,wind,yaw\r\n"); },
+       {"DATA.1: 3 fields were not a number and read as 0 (the first at line 1, field 1: \"speed\")"}},
+      {"a byte-order mark", [](const std::string& t) { Prepend(t + "/DATA.2", "\xEF\xBB\xBF"); },
+       {"DATA.2: 1 field was not a number and read as 0 (the first at line 1, field 1: \"\\xEF\\xBB\\xBF"}},
+      {"decimal commas", [](const std::string& t) { Prepend(t + "/DATA.2", "42,5;44,1;-2,3\r\n"); },
+       {"DATA.2: 2 fields were not a number", "\"5;44\"", "DATA.2: 1 line does not hold one record"}},
+      {"an odd number of runs", [](const std::string& t) { fs::remove(t + "/DATA.10"); },
+       {"check failed: DATA runs in both directions, as many each way: 9 DATA runs, 5 in the direction of the odd "
+        "runs and 4 in the other"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const testsupport::ProcessResult run = Analyse(c.arrange);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(testsupport::WithoutWarnings(run.err), "");
+    for (const std::string& w : c.warnings) EXPECT_NE(run.err.find(w), std::string::npos) << w << "\n" << run.err;
+    // The same run told nothing with --quiet, and its report is the same.
+    const std::string report = ReadFile(dir_ / "t/VB6Output.txt");
+    EXPECT_EQ(Analyse(c.arrange, "", {"--quiet"}).err, "");
+    EXPECT_EQ(ReadFile(dir_ / "t/VB6Output.txt").substr(0, 200), report.substr(0, 200));
+  }
+  // An undamaged test draws no warning at all.
+  EXPECT_EQ(Analyse([](const std::string&) {}).err, "");
+}
+
+TEST_F(WarningsTest, AStillAirFitThatCannotSeparateItsTermsSaysSo) {
+  ScratchDir still;
+  ASSERT_EQ(testsupport::Run(COASTDOWN_SIM_EXE, {"--out", still / "t", "--scenario", "still-air"}).status, 0);
+  std::string command = ReadFile(still / "t/COMMAND");
+  const testsupport::ProcessResult run = testsupport::Run(COASTDOWN_EXE, {command.substr(0, command.find('\n'))});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.err.find("the fit cannot tell the mechanical V^2 term from the aerodynamic term"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("CD field"), std::string::npos);
+}
+
+// Setup mistakes keep their error number and description; the detail names
+// the cause, and an older report left in the folder is pointed out.
+TEST_F(WarningsTest, SetupMistakesNameTheirCause) {
+  const auto removeAll = [](const std::string& base) {
+    return [base](const std::string& t) {
+      for (int n = 1; n <= 10; ++n) fs::remove(t + "/" + base + "." + std::to_string(n));
+    };
+  };
+  const std::string noCal = "False,False,15,70,3500,68,29.92,22.5,";
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> arrange;
+    std::string fields;
+    std::string error;  // the whole error line but the folder, shown as @
+  } cases[] = {
+      {"an empty folder",
+       [](const std::string& t) {
+         fs::remove_all(t);
+         fs::create_directory(t);
+       },
+       noCal, "run-time error 9: Subscript out of range (no usable sample in the DATA set: @/DATA.1 not found)"},
+      {"CAL files in lower case",
+       [&](const std::string& t) {
+         removeAll("CAL")(t);
+         fs::copy(*base_ / "t/CAL.1", t + "/cal.1");
+       },
+       "", "run-time error 11: Division by zero (the CAL set is empty: @/CAL.1 not found; the folder holds cal.1"},
+      {"numbers with a leading zero",
+       [&](const std::string& t) {
+         removeAll("DATA")(t);
+         fs::copy(*base_ / "t/DATA.1", t + "/DATA.01");
+       },
+       noCal, "run-time error 9: Subscript out of range (no usable sample in the DATA set: @/DATA.1 not found; the "
+              "folder holds DATA.01"},
+      {"an extension",
+       [&](const std::string& t) {
+         removeAll("DATA")(t);
+         fs::copy(*base_ / "t/DATA.1", t + "/DATA.1.csv");
+       },
+       noCal, "run-time error 9: Subscript out of range (no usable sample in the DATA set: @/DATA.1 not found; the "
+              "folder holds DATA.1.csv"},
+      {"calibration asked for without CAL files", removeAll("CAL"), "",
+       "run-time error 11: Division by zero (the CAL set is empty: @/CAL.1 not found)"},
+      {"a weight of 0", [](const std::string&) {}, "False,False,15,70,0,68,29.92,22.5,",
+       "run-time error 11: Division by zero (WEIGHT is 0, so every force is 0 and there is nothing to fit)"},
+      {"a UTF-16 run file",
+       [&](const std::string& t) {
+         removeAll("DATA")(t);
+         std::string wide = "\xFF\xFE";
+         for (char c : ReadFile(*base_ / "t/DATA.1")) wide += std::string{c, '\0'};
+         WriteFile(t + "/DATA.1", wide);
+       },
+       noCal, "(no usable sample in the DATA set: @/DATA.1 is UTF-16 text; run files are 8-bit text"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string t = dir_ / "t";
+    const testsupport::ProcessResult run = Analyse(
+        [&](const std::string& folder) {
+          c.arrange(folder);
+          WriteFile(folder + "/VB6Output.txt", "an older report\r\n");
+        },
+        c.fields);
+    EXPECT_EQ(run.status, 1);
+    std::string error = c.error.starts_with("run-time") ? "coastdown: " + c.error : c.error;
+    for (std::size_t at; (at = error.find('@')) != std::string::npos;) error.replace(at, 1, t);
+    const std::string err = testsupport::WithoutWarnings(run.err);
+    EXPECT_NE(err.find(error), std::string::npos) << err;
+    EXPECT_NE(run.err.find("coastdown: note: " + t + "/VB6Output.txt is the report of an earlier run"),
+              std::string::npos);
+  }
+}
+
+// The record's counts agree with the samples it lists and with the report.
+TEST_F(WarningsTest, TheRecordAgreesWithItsSamplesAndTheReport) {
+  const testsupport::ProcessResult run = Analyse([](const std::string& t) { fs::remove(t + "/DATA.10"); }, "",
+                                                 {"--json", dir_ / "record.json", "--samples", dir_ / "samples.csv"});
+  ASSERT_EQ(run.status, 0);
+  const std::string json = ReadFile(dir_ / "record.json");
+  std::istringstream csv(ReadFile(dir_ / "samples.csv"));
+  std::map<std::string, int> counts;
+  for (std::string line; std::getline(csv, line);) {
+    const std::string set = line.substr(0, line.find(','));
+    const std::string status = line.substr(line.rfind(',') + 1, line.find('\r') - line.rfind(',') - 1);
+    ++counts[set + " " + status];
+  }
+  const auto number = [&](const std::string& key, std::size_t from = 0) {
+    const std::size_t at = json.find("\"" + key + "\": ", from);
+    return at == std::string::npos ? -1L : std::stol(json.substr(at + key.size() + 4));
+  };
+  const std::size_t finalFit = json.find("\"final_fit\"");
+  EXPECT_EQ(counts["DATA used"], number("samples_used", finalFit));
+  EXPECT_EQ(counts["DATA filter outlier"], number("excluded", json.find("\"outlier_filter\"")));
+  EXPECT_EQ(counts["CAL yaw outlier"], number("yaw_outliers"));
+  EXPECT_EQ(counts["DATA used"] + counts["DATA filter outlier"] + counts["DATA negative deceleration"],
+            number("samples", json.find("\"name\": \"DATA\"")));
+  // The report's Amech is the record's, rounded as the report rounds it.
+  const std::string report = ReadFile(dir_ / "t/VB6Output.txt");
+  const std::size_t amech = json.find("\"name\": \"Amech\"");
+  const double value = std::stod(json.substr(json.find("\"value\": ", amech) + 9));
+  char rounded[32];
+  std::snprintf(rounded, sizeof rounded, "Amech: %.2f\r\n", value);
+  EXPECT_NE(report.find(rounded), std::string::npos) << rounded;
+}
+
+}  // namespace
