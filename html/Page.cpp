@@ -1,6 +1,56 @@
-// The HTML page of one analysis.
+// The HTML page of one analysis: one self-contained file, readable offline
+// and printable, written from the analysis record alone. Every section
+// copes with a run that ended early: what the record does not hold is shown
+// as a dash, or the section says in a sentence why it has nothing to show.
 #include "html/Page.h"
 
-std::string HtmlPage(const record::AnalysisRecord& /*record*/, std::string_view /*truthText*/) {
-  return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>coastdown</title></head><body></body></html>\n";
+#include "html/Html.h"
+#include "html/PageParts.h"
+#include "html/PageStyle.h"
+
+namespace html {
+namespace {
+
+std::string Head(const PageContext& c) {
+  const std::string folder = c.record.fields.empty() ? std::string() : c.record.fields.front();
+  std::string out =
+      "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/>"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>"
+      "<meta name=\"generator\" content=\"coastdown " +
+      Escape(c.record.programVersion) + "\"/>";
+  out += "<title>Coastdown road load \u2013 " + Escape(folder) + "</title><style>" + std::string(html::PageStyle()) +
+         "</style></head>\n<body>";
+  out += "<header><h1>Coastdown road load</h1><p class=\"folder\"><code>" + Escape(folder) + "</code>";
+  if (!c.record.date.empty()) out += " \u00B7 " + Escape(c.record.date);
+  out +=
+      "</p><nav><a href=\"#result\">Result</a> <a href=\"#road-load\">Road load</a> <a href=\"#runs\">Runs</a> "
+      "<a href=\"#fit\">Fit</a> <a href=\"#wind\">Wind</a> <a href=\"#calibration\">Calibration</a> "
+      "<a href=\"#provenance\">Provenance</a></nav></header>\n";
+  return out;
+}
+
+}  // namespace
+}  // namespace html
+
+std::string HtmlPage(const record::AnalysisRecord& record, std::string_view truthText) {
+  const html::PageContext c = html::MakePageContext(record, truthText);
+  std::string page;
+  page.reserve(256 * 1024 + record.samples.size() * 300);
+  page += html::Head(c);
+  page += html::ResultSection(c);
+  page += '\n';
+  page += html::RoadLoadSection(c);
+  page += '\n';
+  page += html::RunsSection(c);
+  page += '\n';
+  page += html::FitSection(c);
+  page += '\n';
+  page += html::WindSection(c);
+  page += '\n';
+  page += html::CalibrationSection(c);
+  page += '\n';
+  page += html::ProvenanceSection(c);
+  page += '\n';
+  page += "</body></html>\n";
+  return page;
 }

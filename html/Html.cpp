@@ -1,0 +1,134 @@
+// Escaping and number texts of the HTML page.
+#include "html/Html.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <system_error>
+
+namespace html {
+
+namespace {
+
+constexpr std::string_view kReplacement = "\uFFFD";
+
+// The length of the valid UTF-8 sequence at text[i], 0 when there is none.
+// Overlong forms, surrogates and code points past U+10FFFF are not valid.
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  std::size_t length = 0;
+  std::uint32_t code = 0;
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code = lead & 0x1Fu;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code = lead & 0x0Fu;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code = lead & 0x07u;
+  } else {
+    return 0;
+  }
+  if (i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0u) != 0x80u) return 0;
+    code = (code << 6) | (byte(i + k) & 0x3Fu);
+  }
+  if (length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) return 0;
+  if (length == 4 && (code < 0x10000 || code > 0x10FFFF)) return 0;
+  return length;
+}
+
+std::string FixedDigits(double value, int decimals) {
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (result.ec != std::errc()) return std::string(kDash);
+  std::string text(buffer, result.ptr);
+  // A negative value that rounds to zero shows no sign.
+  if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+  return text;
+}
+
+}  // namespace
+
+std::string Escape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    const auto u = static_cast<unsigned char>(c);
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default:
+        if (u < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+          out += kReplacement;
+        } else if (u == 0x7F) {
+          out += kReplacement;
+        } else if (u >= 0x80) {
+          const std::size_t length = Utf8Length(text, i);
+          if (length == 0) {
+            out += kReplacement;
+            ++i;
+          } else {
+            out.append(text.substr(i, length));
+            i += length;
+          }
+          continue;
+        } else {
+          out.push_back(c);
+        }
+    }
+    ++i;
+  }
+  return out;
+}
+
+std::string Fixed(double value, int decimals) {
+  if (!std::isfinite(value)) return std::string(kDash);
+  return FixedDigits(value, decimals < 0 ? 0 : decimals);
+}
+
+int DecimalsFor(double magnitude, int digits, int fallback) {
+  const double m = std::fabs(magnitude);
+  if (!std::isfinite(m) || m == 0.0) return fallback;
+  const int exponent = static_cast<int>(std::floor(std::log10(m)));
+  const int decimals = digits - 1 - exponent;
+  return decimals < 0 ? 0 : (decimals > 12 ? 12 : decimals);
+}
+
+std::string Significant(double value, int digits) {
+  if (!std::isfinite(value)) return std::string(kDash);
+  if (value == 0.0) return "0";
+  const double m = std::fabs(value);
+  if (m < 1e-4 || m >= 1e9) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, digits - 1);
+    return std::string(buffer, result.ptr);
+  }
+  return FixedDigits(value, DecimalsFor(value, digits, 0));
+}
+
+std::string Compact(double value, int digits) {
+  std::string text = Significant(value, digits);
+  const std::size_t exponent = text.find('e');
+  if (text.find('.') == std::string::npos || !std::isfinite(value)) return text;
+  std::string mantissa = text.substr(0, exponent);
+  while (mantissa.back() == '0') mantissa.pop_back();
+  if (mantissa.back() == '.') mantissa.pop_back();
+  return exponent == std::string::npos ? mantissa : mantissa + text.substr(exponent);
+}
+
+std::string Count(long long value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+}  // namespace html

@@ -1,0 +1,139 @@
+// What the sections of the HTML page share: the record seen through the
+// page's units with the per-run figures worked out once, the small pieces
+// of markup every section writes, and how a sample of each status is drawn.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "html/RoadLoad.h"
+#include "html/Svg.h"
+#include "record/AnalysisRecord.h"
+
+namespace html {
+
+inline bool Finite(double v) { return std::isfinite(v); }
+
+// The order samples are drawn in: the common statuses first, the rare ones
+// last so that they stay on top where they are seen.
+inline constexpr std::array<record::SampleStatus, 6> kDrawOrder = {
+    record::SampleStatus::Used,          record::SampleStatus::NotUsed,
+    record::SampleStatus::OutsideWindow, record::SampleStatus::NegativeDeceleration,
+    record::SampleStatus::FilterOutlier, record::SampleStatus::YawOutlier};
+
+// The class a sample's marker carries: its status name with hyphens,
+// "filter-outlier".
+std::string StatusClass(record::SampleStatus status);
+svg::Shape StatusShape(record::SampleStatus status);
+
+// The conversions the report uses, so that the page's mph and lbf agree
+// with the report's to the last digit.
+struct Units {
+  double mph = 0.44704;  // m/s per mph
+  double lbf = 4.448;    // N per lbf
+};
+
+// What one run file's samples came to.
+struct RunStats {
+  std::array<long, 6> byStatus{};  // by SampleStatus
+  long samples = 0;
+  double minSpeed = record::kNone, maxSpeed = record::kNone;
+  double headSum = 0.0, crossSum = 0.0;  // over the used samples with a true wind
+  long windSamples = 0;
+};
+
+struct PageContext {
+  const record::AnalysisRecord& record;
+  Truth truth;
+  Units units;
+  StillAirRoadLoad roadLoad;
+  std::map<std::pair<int, int>, RunStats> runs;        // by (set, run)
+  std::vector<const record::SampleRecord*> data, cal;  // the DATA and CAL samples in load order
+};
+
+PageContext MakePageContext(const record::AnalysisRecord& record, std::string_view truthText);
+
+inline double Mph(const PageContext& c, double speed) { return speed / c.units.mph; }
+
+// ---- markup; arguments named "escaped" are put in as they are
+
+std::string Cell(std::string_view escapedContent, std::string_view cssClass = {});
+inline std::string NumCell(std::string_view number) { return Cell(number, "num"); }
+std::string HeaderRow(std::initializer_list<std::string_view> names);
+// A sentence in place of what a section cannot show.
+std::string Missing(std::string_view escapedWhy);
+// Units as the record writes them ("lbf/mph^2") with a raised exponent, escaped.
+std::string UnitText(std::string_view unit);
+// `what`, and when an error ended the analysis, that it ended before it got there; escaped.
+std::string EndedWhy(const record::AnalysisRecord& record, std::string_view what);
+// "run-time error 62: Input past end of file (DATA.3 line 12)".
+std::string ErrorText(const record::ErrorNote& error);
+// "lo–hi"; a bound the analysis sets out of reach shows as "from lo", and
+// a range with no values as a dash.
+std::string RangeText(double lo, double hi, int decimals, std::string_view between);
+// The plot as a figure with its caption, appended to `out`.
+void AppendFigure(std::string& out, std::string_view id, const svg::Plot& plot, std::string_view description,
+                  std::string_view escapedCaption);
+
+// A fitted quantity with its interval: the value shown to the decimals its
+// interval justifies (two significant digits of the half-width).
+struct EstimateText {
+  std::string value, interval, half;
+};
+EstimateText FormatEstimate(const record::Estimate& e);
+
+// ---- samples on plots
+
+// A by-run axis: each run a slot one unit wide at its number, its samples
+// spread across the slot in time order, so the plot shows how a run went.
+class RunSlots {
+ public:
+  void Add(const record::SampleRecord& sample);
+  bool Empty() const { return times_.empty(); }
+  // The sample's x; NaN for a run never added.
+  double X(const record::SampleRecord& sample) const;
+  // The x axis of the slots, labelled with the run numbers.
+  void SetAxis(svg::Plot& plot, std::string label) const;
+  const std::map<int, std::pair<int, int>>& Runs() const { return times_; }  // run: first and last time
+
+ private:
+  std::map<int, std::pair<int, int>> times_;
+};
+
+// Legend entries for the statuses drawn, with their counts.
+void StatusLegend(svg::Plot& plot, const std::array<long, 6>& counts);
+
+// Draws every sample's (x, y) with the marker of its status, rarer statuses
+// last; returns how many of each were drawn.
+template <typename XOf, typename YOf>
+std::array<long, 6> DrawSamples(svg::Plot& plot, const std::vector<const record::SampleRecord*>& samples, XOf x,
+                                YOf y) {
+  std::array<long, 6> counts{};
+  for (const record::SampleStatus status : kDrawOrder) {
+    const std::string cls = "pt " + StatusClass(status);
+    for (const record::SampleRecord* s : samples) {
+      if (s->status != status || !Finite(x(*s)) || !Finite(y(*s))) continue;
+      plot.Mark(x(*s), y(*s), StatusShape(status), cls);
+      counts[static_cast<std::size_t>(status)] += 1;
+    }
+  }
+  return counts;
+}
+
+// ---- the sections, top to bottom
+
+std::string ResultSection(const PageContext& c);
+std::string RoadLoadSection(const PageContext& c);
+std::string RunsSection(const PageContext& c);
+std::string FitSection(const PageContext& c);
+std::string WindSection(const PageContext& c);
+std::string CalibrationSection(const PageContext& c);
+std::string ProvenanceSection(const PageContext& c);
+
+}  // namespace html

@@ -1,0 +1,142 @@
+// The runs section: a row for every run file with what became of its
+// samples, how each set ended, and the speed of every DATA run over time.
+#include "html/Html.h"
+#include "html/PageParts.h"
+
+namespace html {
+
+using record::AnalysisRecord;
+using record::SampleRecord;
+using record::SampleStatus;
+using record::SetKind;
+
+namespace {
+
+std::string SetEndText(SetKind kind, const record::SetRecord& set, const AnalysisRecord& record) {
+  const std::string name = record::SetName(kind);
+  const std::string last = set.files.empty() ? name : set.files.back().name;
+  switch (set.end) {
+    case record::SetRecord::End::NotLoaded:
+      return name + " runs not read" + (record.error.number != 0 ? " (the analysis ended before them)" : "");
+    case record::SetRecord::End::Missing: return name + " set ends at " + last + ", which does not exist";
+    case record::SetRecord::End::Empty: return name + " set ends at " + last + ", which was empty";
+    case record::SetRecord::End::Error: return name + " set ended by " + ErrorText(set.error);
+  }
+  return {};
+}
+
+std::string FileNotes(const record::FileRecord& f) {
+  std::string notes;
+  if (f.zeroFields > 0) {
+    notes += Count(f.zeroFields) + " field(s) read as 0, first at line " + Count(f.zeroFieldLine) + " field " +
+             Count(f.zeroFieldPosition) + " (\u201C" + f.zeroFieldText + "\u201D)";
+  }
+  if (f.linesNotOneRecord > 0) {
+    if (!notes.empty()) notes += "; ";
+    notes += Count(f.linesNotOneRecord) + " line(s) not of three fields, first line " + Count(f.notOneRecordLine) +
+             " with " + Count(f.notOneRecordFields);
+  }
+  return Escape(notes);
+}
+
+std::string RunsTable(const PageContext& c) {
+  std::string out =
+      "<table class=\"runs\"><caption>Run files and what became of their one-second "
+      "samples</caption>";
+  out += HeaderRow({"File", "Direction", "Duration, s", "Speed, mph", "Samples", "Used", "Neg. decel.", "Filter", "Yaw",
+                    "Window", "Not used", "Head, mph", "Cross, mph", "Notes"});
+  for (const SetKind kind : record::kSetKinds) {
+    const record::SetRecord& set = c.record.Set(kind);
+    for (const record::FileRecord& f : set.files) {
+      if (f.state != record::FileRecord::State::Read && f.state != record::FileRecord::State::Error) continue;
+      const auto it = c.runs.find({static_cast<int>(kind), f.run});
+      const RunStats stats = it == c.runs.end() ? RunStats{} : it->second;
+      const bool error = f.state == record::FileRecord::State::Error;
+      out += "<tr class=\"" + std::string(error ? "fail" : "file") + "\" data-set=\"" + record::SetName(kind) + "\">";
+      out += Cell(Escape(f.name)) + Cell(f.run % 2 != 0 ? "odd" : "even");
+      // Five records a second, as the run files are written.
+      out += NumCell(f.records > 0 ? Fixed(static_cast<double>(f.records) / 5.0, 1) : std::string(html::kDash));
+      out += NumCell(RangeText(Mph(c, stats.minSpeed), Mph(c, stats.maxSpeed), 1, "\u2013"));
+      out += NumCell(Count(f.samples));
+      for (const SampleStatus s : {SampleStatus::Used, SampleStatus::NegativeDeceleration, SampleStatus::FilterOutlier,
+                                   SampleStatus::YawOutlier, SampleStatus::OutsideWindow, SampleStatus::NotUsed}) {
+        const long n = stats.byStatus[static_cast<std::size_t>(s)];
+        out += Cell(Count(n), n == 0 ? "num zero" : "num");
+      }
+      if (kind == SetKind::Data && stats.windSamples > 0) {
+        out += NumCell(Fixed(Mph(c, stats.headSum / static_cast<double>(stats.windSamples)), 2));
+        out += NumCell(Fixed(Mph(c, stats.crossSum / static_cast<double>(stats.windSamples)), 2));
+      } else {
+        double head = record::kNone, cross = record::kNone;
+        if (kind == SetKind::Cal) {
+          for (const auto& w : c.record.calibration.runs) {
+            if (w.run == f.run) {
+              head = w.headAfter;
+              cross = w.crossAfter;
+            }
+          }
+        }
+        out += NumCell(Fixed(Mph(c, head), 2)) + NumCell(Fixed(Mph(c, cross), 2));
+      }
+      out += Cell(FileNotes(f), "notes") + "</tr>";
+    }
+    const bool failed = set.end == record::SetRecord::End::Error;
+    out += "<tr class=\"" + std::string(failed ? "setend fail" : "setend") + "\"><td colspan=\"14\">" +
+           (failed ? "\u2718 " : "") + Escape(SetEndText(kind, set, c.record)) +
+           (set.loaded ? Escape("; " + Count(set.runs) + " run(s), " + Count(set.samples) + " samples") : "");
+    if (!set.laterFiles.empty()) {
+      out += "<br/><span class=\"warn\">Later files not analysed: " + Escape(set.laterFiles) + "</span>";
+    }
+    out += "</td></tr>";
+  }
+  out +=
+      "</table><p class=\"note\">Samples are one-second samples. Neg. decel.: gained speed; Filter: outlier of "
+      "the first fit; Yaw: yaw outlier of a CAL run; Window: outside the speed, wind and yaw window; Not used: "
+      "the analysis ended before using them. Head and cross: mean true wind of the used samples (CAL: as "
+      "calibrated), head positive against the odd runs, cross positive from their right.</p>";
+  return out;
+}
+
+std::string SpeedTimePlot(const PageContext& c) {
+  std::map<int, std::pair<std::vector<double>, std::vector<double>>> lines;
+  std::vector<double> times, speeds;
+  for (const SampleRecord* s : c.data) {
+    if (!Finite(s->speed)) continue;
+    auto& [t, v] = lines[s->run];
+    t.push_back(s->time);
+    v.push_back(Mph(c, s->speed));
+    times.push_back(s->time);
+    speeds.push_back(Mph(c, s->speed));
+  }
+  if (lines.empty()) return Missing(EndedWhy(c.record, "No DATA samples to plot"));
+  const auto [tlo, thi] = svg::FiniteRange(times);
+  const auto [vlo, vhi] = svg::FiniteRange(speeds);
+  svg::Plot plot("speed-time", 640, 280);
+  plot.SetX(svg::NiceTicks(std::min(0.0, tlo), thi, 8), "time from the start of the run (s)");
+  plot.SetY(svg::NiceTicks(vlo, vhi, 6), "vehicle speed (mph)");
+  bool odd = false, even = false;
+  for (const auto& [run, line] : lines) {
+    const bool isOdd = run % 2 != 0;
+    (isOdd ? odd : even) = true;
+    plot.Line(line.first, line.second, isOdd ? "run odd" : "run even", "data-run=\"" + Count(run) + "\"");
+  }
+  if (odd) plot.AddLegend({svg::LegendEntry::Kind::Line, "run odd", {}, "odd runs"});
+  if (even) plot.AddLegend({svg::LegendEntry::Kind::Line, "run even", {}, "even runs"});
+  std::string out;
+  AppendFigure(out, "speed-time", plot, "Speed against time of every DATA run",
+               "Speed against time, one line per DATA run (" + Count(static_cast<long long>(lines.size())) +
+                   "), one point per one-second sample.");
+  return out;
+}
+
+}  // namespace
+
+std::string RunsSection(const PageContext& c) {
+  std::string out = "<section id=\"runs\"><h2>Runs</h2>";
+  out += RunsTable(c);
+  out += SpeedTimePlot(c);
+  out += "</section>";
+  return out;
+}
+
+}  // namespace html
