@@ -3,7 +3,8 @@
 # programs when needed, copies the folder into a fresh temporary folder (the
 # shipped files are never changed), runs coastdown on the copy with the
 # example's own command line, and prints the report's results beside the
-# true values the simulator wrote, then the whole report.
+# true values the simulator wrote, then the whole report and where the HTML
+# page with the plots of the test is.
 #
 #   examples/run-example.sh [NAME]      NAME defaults to light-wind
 set -euo pipefail
@@ -31,9 +32,10 @@ cp -R "$example"/. "$work"/
 # The example's command line names its shipped folder; the copy takes its place.
 command=$(head -n 1 "$example/COMMAND" | tr -d '\r')
 arguments="$work,${command#*,}"
-echo "coastdown $arguments"
+page=$work/report.html
+echo "coastdown --html $page $arguments"
 status=0
-"$build/coastdown" "$arguments" || status=$?
+"$build/coastdown" --html "$page" "$arguments" || status=$?
 report=$work/VB6Output.txt
 if [ ! -f "$report" ]; then
   echo "run-example: coastdown wrote no report (exit status $status); the copy is in $work" >&2
@@ -62,4 +64,10 @@ echo "only as far as it changes); Ctotl is their sum. truth.txt explains every v
 echo
 echo "== $report"
 tr -d '\r' <"$report"
+echo
+if [ -f "$page" ]; then
+  echo "== the page with the plots of the test (open it in a browser): $page"
+else
+  echo "run-example: coastdown wrote no page" >&2
+fi
 exit "$status"
