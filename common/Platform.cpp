@@ -58,7 +58,11 @@ std::string FormatReportTime(const std::tm& when) {
 std::tm CurrentLocalTime() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   return local;
 }
 
