@@ -17,12 +17,14 @@
 #include "app/SAEAppWrapper.h"
 #include "calibration/CVelkCal.h"
 #include "common/Platform.h"
+#include "common/TextFile.h"
 #include "common/UnitFactors.h"
 #include "data/CDataCol.h"
-#ifdef COASTDOWN_WITH_SIMULATOR
+#include "record/AnalysisRecord.h"
+#include "record/RecordOutputs.h"
+#include "record/Recorder.h"
 #include "sim/Options.h"
 #include "sim/TestFolder.h"
-#endif
 
 namespace {
 
@@ -140,10 +142,8 @@ void AnalyseFolder(benchmark::State& state, const Folder& folder) {
 }
 
 
-// The realistic test day, or nothing when the benchmarks are built
-// without the simulator.
-const Folder* RealisticFolder() {
-#ifdef COASTDOWN_WITH_SIMULATOR
+// The realistic test day, written once by the simulator.
+const Folder& RealisticFolder() {
   static const Folder folder = [] {
     Folder made;
     made.path = FreshFolder("realistic");
@@ -154,24 +154,44 @@ const Folder* RealisticFolder() {
     made.bytes = BytesIn(made.path);
     return made;
   }();
-  return &folder;
-#else
-  return nullptr;
-#endif
+  return folder;
 }
 
 // 2 ZERO, 10 CAL and 20 DATA runs: the analysis as a user runs it.
-void BM_RealisticTest(benchmark::State& state) {
-  const Folder* folder = RealisticFolder();
-  if (folder == nullptr) return state.SkipWithError("built without coastdown_sim_lib");
-  AnalyseFolder(state, *folder);
-}
+void BM_RealisticTest(benchmark::State& state) { AnalyseFolder(state, RealisticFolder()); }
 BENCHMARK(BM_RealisticTest)->Unit(benchmark::kMillisecond);
+
+// The same with the whole record written, as --json and --samples write it:
+// the files' SHA-256, the JSON document and the CSV of every sample.
+void BM_RealisticTestWithRecord(benchmark::State& state) {
+  const Folder& folder = RealisticFolder();
+  KeepFreedMemoryForReuse();
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    record::AnalysisRecord analysis;
+    record::Recorder recorder(analysis);
+    analysis.fields = SplitCommandLine(folder.command);
+    SAEAppWrapper app;
+    app.SetParams(analysis.fields);
+    app.Observe(&recorder);
+    app.Process();
+    recorder.Finish(nullptr, true);
+    const std::string json = record::RecordJson(analysis);
+    const std::string csv = record::SamplesCsv(analysis);
+    for (const auto& [name, text] : {std::pair{"/record.json", &json}, std::pair{"/samples.csv", &csv}}) {
+      TextFile file(folder.path + name, TextFile::Mode::Replace);
+      file.Write(*text);
+      file.Close();
+    }
+    bytes = json.size() + csv.size();
+  }
+  state.counters["output_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_RealisticTestWithRecord)->Unit(benchmark::kMillisecond);
 
 // Only reading the three sets of the same folder.
 void BM_RealisticTestReadOnly(benchmark::State& state) {
-  const Folder* folder = RealisticFolder();
-  if (folder == nullptr) return state.SkipWithError("built without coastdown_sim_lib");
+  const Folder* folder = &RealisticFolder();
   KeepFreedMemoryForReuse();
   UnitFactors().SpeedFactor = kMph;
   CVelkCal calibrator;  // uncalibrated, as for the zero runs

@@ -4,6 +4,12 @@
 #include <cstring>
 #include <memory>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
+#include <immintrin.h>
+#define COASTDOWN_SHA_EXTENSIONS 1
+#endif
+
 #include "common/FileSystem.h"
 #include "common/RuntimeError.h"
 
@@ -22,12 +28,62 @@ constexpr std::array<std::uint32_t, 64> kRound = {
 
 constexpr std::uint32_t Rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 
+#ifdef COASTDOWN_SHA_EXTENSIONS
+// The processor's own SHA-256 rounds, about ten times as fast as the plain
+// rounds: they make hashing the run files cheap beside their analysis.
+bool HasShaExtensions() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_SSE4_1) == 0 || (c & bit_SSSE3) == 0) return false;
+  if (__get_cpuid_count(7, 0, &a, &b, &c, &d) == 0) return false;
+  return (b & (1u << 29)) != 0;
+}
+
+__attribute__((target("sha,sse4.1,ssse3"))) void ShaExtensionBlock(std::array<std::uint32_t, 8>& state,
+                                                                    const unsigned char* block) {
+  const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+  // The state as the instructions hold it: ABEF and CDGH.
+  __m128i tmp = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[0])), 0xB1);
+  __m128i state1 = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[4])), 0x1B);
+  __m128i state0 = _mm_alignr_epi8(tmp, state1, 8);
+  state1 = _mm_blend_epi16(state1, tmp, 0xF0);
+  const __m128i abef = state0;
+  const __m128i cdgh = state1;
+  __m128i w[4];
+  for (int g = 0; g < 16; ++g) {
+    if (g < 4) {
+      w[g] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * g)), byteSwap);
+    }
+    __m128i message = _mm_add_epi32(w[g % 4], _mm_loadu_si128(reinterpret_cast<const __m128i*>(&kRound[4 * g])));
+    state1 = _mm_sha256rnds2_epu32(state1, state0, message);
+    if (g >= 3 && g <= 14) {
+      tmp = _mm_alignr_epi8(w[g % 4], w[(g + 3) % 4], 4);
+      w[(g + 1) % 4] = _mm_sha256msg2_epu32(_mm_add_epi32(w[(g + 1) % 4], tmp), w[g % 4]);
+    }
+    message = _mm_shuffle_epi32(message, 0x0E);
+    state0 = _mm_sha256rnds2_epu32(state0, state1, message);
+    if (g >= 1 && g <= 12) w[(g + 3) % 4] = _mm_sha256msg1_epu32(w[(g + 3) % 4], w[g % 4]);
+  }
+  state0 = _mm_add_epi32(state0, abef);
+  state1 = _mm_add_epi32(state1, cdgh);
+  tmp = _mm_shuffle_epi32(state0, 0x1B);
+  state1 = _mm_shuffle_epi32(state1, 0xB1);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[0]), _mm_blend_epi16(tmp, state1, 0xF0));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[4]), _mm_alignr_epi8(state1, tmp, 8));
+}
+
+const bool kShaExtensions = HasShaExtensions();
+#endif
+
 }  // namespace
 
-Sha256::Sha256()
-    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
+Sha256::Sha256(bool processorRounds)
+    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19},
+      processorRounds_(processorRounds) {}
 
 void Sha256::Block(const unsigned char* block) {
+#ifdef COASTDOWN_SHA_EXTENSIONS
+  if (kShaExtensions && processorRounds_) return ShaExtensionBlock(state_, block);
+#endif
   std::array<std::uint32_t, 64> w{};
   for (int i = 0; i < 16; ++i) {
     w[i] = static_cast<std::uint32_t>(block[4 * i]) << 24 | static_cast<std::uint32_t>(block[4 * i + 1]) << 16 |

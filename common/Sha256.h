@@ -10,7 +10,9 @@
 
 class Sha256 {
  public:
-  Sha256();
+  // With `processorRounds`, the processor's SHA instructions where it has
+  // them; otherwise the portable rounds.
+  explicit Sha256(bool processorRounds = true);
   // Adds the next bytes of the stream.
   void Update(std::string_view bytes);
   // The digest of everything added, as 64 lower-case hex digits.
@@ -23,6 +25,7 @@ class Sha256 {
   std::array<unsigned char, 64> pending_{};
   std::size_t pendingSize_ = 0;
   std::uint64_t length_ = 0;  // bytes added
+  bool processorRounds_;
 };
 
 // The digest of a whole file, read in blocks through the file layer; empty

@@ -56,6 +56,17 @@ double IncompleteBeta(double a, double b, double x) {
   return 1.0 - front * fraction(b, a, 1.0 - x) / b;
 }
 
+// The length of a vector, scaled by its largest element so that squares of
+// huge elements cannot overflow (cheaper than hypot element by element).
+double Norm(const double* first, const double* last) {
+  double largest = 0.0;
+  for (const double* x = first; x < last; ++x) largest = std::max(largest, std::fabs(*x));
+  if (largest == 0.0 || !std::isfinite(largest)) return largest;
+  double sum = 0.0;
+  for (const double* x = first; x < last; ++x) sum += (*x / largest) * (*x / largest);
+  return largest * std::sqrt(sum);
+}
+
 // Householder QR of the n × p matrix `a` (column-major, columns of n),
 // applied to `y` as well. On return the upper triangle of the first p rows
 // holds R and y holds Qᵀy. False when a column is (nearly) a combination of
@@ -63,8 +74,7 @@ double IncompleteBeta(double a, double b, double x) {
 bool HouseholderQr(std::vector<double>& a, std::vector<double>& y, std::size_t n, std::size_t p) {
   const auto at = [&](std::size_t i, std::size_t j) -> double& { return a[j * n + i]; };
   for (std::size_t k = 0; k < p; ++k) {
-    double norm = 0.0;
-    for (std::size_t i = k; i < n; ++i) norm = std::hypot(norm, at(i, k));
+    const double norm = Norm(&at(k, k), &at(k, k) + (n - k));
     // The columns have unit length, so a pivot this small means the
     // column adds nothing the others do not already give.
     if (norm < 1e-12) return false;
@@ -155,7 +165,7 @@ UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const st
     y[k] = samples[k].F - (constrained ? cdAp * t[3] : 0.0);
   }
   for (std::size_t j = 0; j < p; ++j) {
-    for (std::size_t k = 0; k < n; ++k) scale[j] = std::hypot(scale[j], a[j * n + k]);
+    scale[j] = Norm(&a[j * n], &a[j * n] + n);
     if (!(scale[j] > 0.0) || !std::isfinite(scale[j])) {
       fit.why = std::string("the term of ") + kNames[fitted[j]] + " is 0 for every sample of the final fit";
       return fit;

@@ -109,7 +109,12 @@ void JsonWriter::Quoted(std::string_view value) {
 
 void JsonWriter::Number(double value) {
   BeforeValue();
-  text_ += std::isfinite(value) ? ShortestText(value) : "null";
+  if (!std::isfinite(value)) {
+    text_ += "null";
+    return;
+  }
+  char text[32];
+  text_.append(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 void JsonWriter::Integer(long long value) {

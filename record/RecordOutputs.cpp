@@ -1,6 +1,7 @@
 // Writing the record as JSON and the samples as CSV.
 #include "record/RecordOutputs.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "record/JsonWriter.h"
@@ -311,15 +312,28 @@ std::string RecordJson(const AnalysisRecord& r) {
 
 std::string SamplesCsv(const AnalysisRecord& record) {
   std::string csv =
-      "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,head_wind_m_s,"
-      "cross_wind_m_s,filter_residual_N,residual_N,status\r\n";
-  const auto number = [](double x) { return std::isfinite(x) ? ShortestText(x) : std::string(); };
+      "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status\r\n";
+  // Rows are appended in place: tens of thousands of numbers, each the
+  // shortest text that reads back to its double.
+  csv.reserve(csv.size() + record.samples.size() * 120);
+  char text[32];
+  const auto whole = [&](long value) {
+    csv.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+    csv += ',';
+  };
+  const auto number = [&](double value) {
+    if (std::isfinite(value)) csv.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+    csv += ',';
+  };
   for (const SampleRecord& s : record.samples) {
     csv += SetName(s.set);
-    csv += ',' + std::to_string(s.run) + ',' + std::to_string(s.direction) + ',' + std::to_string(s.time) + ',' +
-           number(s.speed) + ',' + number(s.wind) + ',' + number(s.yaw) + ',' + number(s.deceleration) + ',' +
-           number(s.force) + ',' + number(s.head) + ',' + number(s.cross) + ',' + number(s.filterResidual) + ',' +
-           number(s.residual) + ',' + StatusName(s.status) + "\r\n";
+    csv += ',';
+    whole(s.run);
+    whole(s.direction);
+    whole(s.time);
+    for (double value : {s.speed, s.wind, s.yaw, s.deceleration, s.force}) number(value);
+    csv += StatusName(s.status);
+    csv += "\r\n";
   }
   return csv;
 }

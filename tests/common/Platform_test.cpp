@@ -8,6 +8,7 @@
 #include <tuple>
 #include <utility>
 
+#include "common/Sha256.h"
 #include "common/TextFile.h"
 #include "tests/TestSupport.h"
 
@@ -44,6 +45,28 @@ TEST(TextFileTest, ReplaceAppendLineEndsAndErrors) {
   const std::pair<std::string, int> cases[] = {{dir / "missing/x.txt", 76}, {path + "/x.txt", 76}, {dir.path(), 75}};
   for (const auto& [bad, error] : cases) {
     EXPECT_EQ(ErrorOf([&] { TextFile(bad, TextFile::Mode::Append); }), error) << bad;
+  }
+}
+
+// The standard's own examples, fed whole and in pieces that cut its blocks,
+// with the processor's rounds and with the portable ones.
+TEST(Sha256Test, KnownDigests) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (const auto& [text, digest] : cases) {
+    for (const bool processor : {true, false}) {
+      Sha256 whole(processor);
+      whole.Update(text);
+      EXPECT_EQ(whole.HexDigest(), digest) << text.size() << processor;
+      Sha256 parts(processor);
+      for (std::size_t at = 0; at < text.size(); at += 37) parts.Update(std::string_view(text).substr(at, 37));
+      EXPECT_EQ(parts.HexDigest(), digest) << text.size() << processor;
+    }
   }
 }
 
