@@ -111,7 +111,9 @@ std::string RunResidualPlot(const PageContext& c) {
   if (slots.Empty()) return "<div>" + Missing(EndedWhy(c.record, "No residuals of the final fit")) + "</div>";
   const auto [ylo, yhi] = svg::FiniteRange(ys);
   const svg::Ticks yt = svg::NiceTicks(ylo, yhi, 6);
-  svg::Plot plot("residual-run", 360, 240);
+  // A slot of some 30 px per run keeps a long test day readable.
+  const double width = std::clamp(30.0 * static_cast<double>(slots.Runs().size()), 360.0, 640.0);
+  svg::Plot plot("residual-run", width, 240);
   slots.SetAxis(plot, "DATA run");
   plot.SetY(yt, "final-fit residual (N)");
   for (const auto& [run, span] : slots.Runs()) {

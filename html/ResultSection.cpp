@@ -113,7 +113,9 @@ std::string ResultsTable(const PageContext& c) {
         const double truth = compare ? c.truth.Value(e.name) : record::kNone;
         const double difference = (e.value - truth) / truth * 100.0;
         // A truth outside the interval is worth a second look.
-        const bool outside = Finite(truth) && Finite(e.low) && Finite(e.high) && (truth < e.low || truth > e.high);
+        // A held term has no interval of its own to lie outside of.
+        const bool outside =
+            Finite(truth) && Finite(e.low) && Finite(e.high) && e.high > e.low && (truth < e.low || truth > e.high);
         out += NumCell(Significant(truth, 5)) +
                Cell(Finite(difference) ? Fixed(difference, 2) + " %" : std::string(html::kDash),
                     outside ? "num outside" : "num");
@@ -142,10 +144,10 @@ std::string ChecksTable(const PageContext& c) {
   // Failed checks first, then passed ones, then those the run did not get to.
   const auto rank = [](const record::CheckRecord* k) { return !k->applicable ? 2 : (k->pass ? 1 : 0); };
   std::stable_sort(ordered.begin(), ordered.end(), [&](const auto* a, const auto* b) { return rank(a) < rank(b); });
-  long failed = 0;
-  for (const auto* k : ordered) failed += rank(k) == 0 ? 1 : 0;
-  std::string out = "<table class=\"checks\"><caption>Checks: " + Count(failed) + " failed of " +
-                    Count(static_cast<long long>(checks.size())) + "</caption>";
+  std::array<long, 3> byRank{};
+  for (const auto* k : ordered) byRank[static_cast<std::size_t>(rank(k))] += 1;
+  std::string out = "<table class=\"checks\"><caption>Checks: " + Count(byRank[0]) + " failed, " + Count(byRank[1]) +
+                    " passed, " + Count(byRank[2]) + " not applicable</caption>";
   out += HeaderRow({"Result", "Check", "Value", "Limit", "Source"});
   for (const auto* k : ordered) {
     const int r = rank(k);

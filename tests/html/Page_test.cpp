@@ -8,6 +8,7 @@
 #include <cctype>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 
 #include "tests/html/HandBuiltRecord.h"
@@ -185,6 +186,23 @@ TEST(PageTest, FailedChecksComeFirstAndMarked) {
   EXPECT_NE(rows[0]->AllText().find("FAIL"), std::string::npos);
   EXPECT_EQ(*rows[3]->Attribute("data-check"), "cal_pairs");  // not applicable: last
   EXPECT_TRUE(rows[3]->HasClass("na"));
+}
+
+TEST(PageTest, TruthOutsideAnIntervalIsMarked) {
+  record::AnalysisRecord r = handbuilt::Test(2, 30);
+  auto& caero = r.results.report[3];
+  caero.low = caero.high = caero.value;  // held at the known Cd: no interval
+  const Element root = Parsed(HtmlPage(r, "Amech: 40\nBmech: 0.25\nCaero: 0.0176\nCtotl: 0.01953\n"));
+  const auto rows = xmltree::FindAll(root, [](const Element& e) { return e.name == "tr"; });
+  std::map<std::string, bool> marked;
+  for (const Element* row : rows) {
+    if (row->children.size() < 7) continue;
+    marked[row->children[0].text] = row->children[6].HasClass("outside");
+  }
+  EXPECT_TRUE(marked.at("Amech"));   // 40 against 27.4 ... 32.6
+  EXPECT_FALSE(marked.at("Bmech"));  // inside
+  EXPECT_FALSE(marked.at("Caero"));  // held, however far
+  EXPECT_FALSE(marked.at("Cd"));     // no truth given
 }
 
 TEST(PageTest, UserTextStaysText) {
