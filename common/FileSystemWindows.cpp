@@ -227,11 +227,12 @@ bool InputFile::Open(const std::string& path) {
   // With the right to delete it, so that an empty file is deleted through
   // this handle, the very file that was found empty. Where that right is
   // not given (another program holds the file without letting it be
-  // deleted, or its permissions say no), it is read all the same.
+  // deleted, its permissions say no, the medium is read-only), it is read
+  // all the same, and only deleting it would be refused.
   HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_READ | DELETE, kShareAll, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE &&
-      (::GetLastError() == ERROR_SHARING_VIOLATION || ::GetLastError() == ERROR_ACCESS_DENIED)) {
+  if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_NOT_FOUND &&
+      ::GetLastError() != ERROR_PATH_NOT_FOUND) {
     file = ::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                          nullptr);
   }
