@@ -67,9 +67,7 @@ std::string Escape(std::string_view text) {
       case '"': out += "&quot;"; break;
       case '\'': out += "&#39;"; break;
       default:
-        if (u < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-          out += kReplacement;
-        } else if (u == 0x7F) {
+        if ((u < 0x20 && c != '\t' && c != '\n' && c != '\r') || u == 0x7F) {
           out += kReplacement;
         } else if (u >= 0x80) {
           const std::size_t length = Utf8Length(text, i);

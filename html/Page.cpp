@@ -4,6 +4,8 @@
 // as a dash, or the section says in a sentence why it has nothing to show.
 #include "html/Page.h"
 
+#include <cstddef>
+
 #include "html/Html.h"
 #include "html/PageParts.h"
 #include "html/PageStyle.h"
@@ -35,7 +37,8 @@ std::string Head(const PageContext& c) {
 std::string HtmlPage(const record::AnalysisRecord& record, std::string_view truthText) {
   const html::PageContext c = html::MakePageContext(record, truthText);
   std::string page;
-  page.reserve(256 * 1024 + record.samples.size() * 300);
+  // Some 300 bytes a sample over all plots, and the tables besides.
+  page.reserve(std::size_t{256} * 1024 + record.samples.size() * 300);
   page += html::Head(c);
   page += html::ResultSection(c);
   page += '\n';

@@ -140,6 +140,7 @@ std::string ChecksTable(const PageContext& c) {
   const auto& checks = c.record.checks;
   if (checks.empty()) return Missing(EndedWhy(c.record, "No checks were made"));
   std::vector<const record::CheckRecord*> ordered;
+  ordered.reserve(checks.size());
   for (const auto& check : checks) ordered.push_back(&check);
   // Failed checks first, then passed ones, then those the run did not get to.
   const auto rank = [](const record::CheckRecord* k) { return !k->applicable ? 2 : (k->pass ? 1 : 0); };

@@ -97,7 +97,7 @@ Truth::Truth(std::string_view text) {
     while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
     // The report writes numbers below 1 without their zero: ".134112".
     std::string number(rest.substr(0, rest.find_first_of(" \t")));
-    if (number.size() > 0 && number.front() == '.') number.insert(0, "0");
+    if (!number.empty() && number.front() == '.') number.insert(0, "0");
     if (number.size() > 1 && number.front() == '-' && number[1] == '.') number.insert(1, "0");
     double value = 0.0;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
