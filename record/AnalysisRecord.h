@@ -163,6 +163,8 @@ struct UncertaintyRecord {
   long dof = 0;           // n - p
   double residualSd = kNone;  // N
   double rSquared = kNone;
+  double neighbourCorrelation = kNone;  // of residuals one second apart in a run
+  double varianceFactor = 1.0;          // the covariance's widening for it, at least 1
   double t95 = kNone;         // Student t, two-sided 95 %, dof degrees of freedom
   std::vector<Estimate> coefficients;       // m0 m1 m2 [a0] a1..a4, test conditions, SI
   std::vector<std::vector<double>> correlation;  // between those coefficients

@@ -187,8 +187,24 @@ UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const st
       rInv[j * p + i] = -sum / r(i, i);
     }
   }
+  // Neighbours in time: the same run, one second apart.
+  double lagged = 0.0;
+  double squares = 0.0;
+  long pairs = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    squares += residuals[k] * residuals[k];
+    if (k > 0 && samples[k].run != 0 && samples[k].run == samples[k - 1].run &&
+        samples[k].time == samples[k - 1].time + 1) {
+      lagged += residuals[k] * residuals[k - 1];
+      ++pairs;
+    }
+  }
+  if (pairs >= 10 && squares > 0.0) {
+    fit.neighbourCorrelation = lagged / squares;
+    fit.varianceFactor = std::max(1.0, 1.0 + 2.0 * fit.neighbourCorrelation);
+  }
   std::vector<double> cov(p * p, 0.0);
-  const double s2 = fit.residualSd * fit.residualSd;
+  const double s2 = fit.residualSd * fit.residualSd * fit.varianceFactor;
   for (std::size_t i = 0; i < p; ++i) {
     for (std::size_t j = 0; j < p; ++j) {
       double sum = 0.0;

@@ -14,16 +14,25 @@ namespace record {
 
 // One sample of the final fit.
 struct FitSample {
-  double V;   // m/s
-  double Vr;  // m/s
-  double Y;   // degrees
-  double F;   // N
+  double V;       // m/s
+  double Vr;      // m/s
+  double Y;       // degrees
+  double F;       // N
+  int run = 0;    // samples of one run one second apart are neighbours;
+  int time = 0;   // run 0 has none
 };
 
 // The statistics of a fit of `samples` with the coefficients the solver
 // delivered (m0 m1 m2 a0 … a4). With `cdAp` given (the constrained fit), a0
 // is held at it and seven coefficients are fitted to F − cdAp·Vr².
 // `residuals` receives F minus the model for each sample.
+//
+// The decelerations of neighbouring seconds share the speeds of the second
+// between them, and a disturbance of the road or the wind lasts beyond one
+// second, so residuals of one run are not independent. Where neighbours'
+// residuals go together (correlation r > 0), the covariance is widened by
+// 1 + 2r, the variance of a sum of such residuals over slowly changing
+// terms; where they alternate, the plain least-squares covariance stands.
 UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const std::array<double, 8>& coefficients,
                                  bool constrained, double cdAp, std::vector<double>& residuals);
 

@@ -245,6 +245,8 @@ std::string RecordJson(const AnalysisRecord& r) {
   json.Key("degrees_of_freedom").Integer(u.dof);
   json.Key("residual_sd_N").Number(u.residualSd);
   json.Key("r_squared").Number(u.rSquared);
+  json.Key("neighbour_correlation").Number(u.neighbourCorrelation);
+  json.Key("variance_factor").Number(u.varianceFactor);
   json.Key("t95").Number(u.t95);
   json.Key("solver_agreement").Number(u.solverAgreement);
   WriteEstimates(json, "coefficients", u.coefficients);

@@ -441,7 +441,7 @@ void Recorder::DeriveResults() {
                          vr2 * (c[3] + s.yaw * (c[4] + s.yaw * (c[5] + s.yaw * (c[6] + s.yaw * c[7]))));
     s.residual = s.force - model;
     if (s.status == SampleStatus::Used) {
-      used.push_back({s.speed, s.wind, s.yaw, s.force});
+      used.push_back({s.speed, s.wind, s.yaw, s.force, s.run, s.time});
       usedAt.push_back(i);
     }
   }
@@ -666,8 +666,18 @@ void Recorder::DeriveWarnings() {
   const double r = record_.uncertainty.correlationM2A0;
   if (std::isfinite(r) && std::fabs(r) > 0.99) {
     Warn("the fit cannot tell the mechanical V^2 term from the aerodynamic term (their correlation is " + Short(r) +
-         "): the wind did not vary enough between the samples; their sum Ctotl is sound, Cmech, Caero and Cd are "
-         "not. Give the drag coefficient in the CD field to hold the aerodynamic term");
+         "): the wind did not vary enough between the samples, so Cmech, Caero and Cd are not determined, only "
+         "their sum Ctotl. Give the drag coefficient in the CD field to hold the aerodynamic term");
+  } else if (record_.results.available && record_.uncertainty.available && !constrained_) {
+    // Other terms than the mechanical V² one can stand in for the
+    // aerodynamic term too, as a yaw polynomial does when the yaw hardly
+    // changes.
+    const Estimate& caero = record_.results.report[3];
+    if (caero.low <= 0.0 && 0.0 <= caero.high) {
+      Warn("the data do not determine the aerodynamic term: the 95 % interval of Caero, " + Short(caero.low) + " to " +
+           Short(caero.high) + " lbf/mph^2, holds 0, so Cmech, Caero and Cd are not determined. Give the drag "
+           "coefficient in the CD field to hold the aerodynamic term");
+    }
   }
   if (record_.finalFit.completed && !record_.uncertainty.available) {
     Warn("no uncertainty for the final fit: " + record_.uncertainty.why);

@@ -18,6 +18,9 @@ struct VehicleConfig {
   double mechA = 30.0;           // lbf
   double mechB = 0.25;           // lbf per mph
   double mechC = 0.002;          // lbf per mph²
+  // RMS of a random force from the road (surface, small grades), lbf; a new
+  // value every record interval, zero on average.
+  double roadNoiseLbf = 0.0;
 };
 
 struct ConditionsConfig {

@@ -131,6 +131,9 @@ const std::vector<OptionRow>& Table() {
       SIM_NUMBER("Vehicle", "mech-a", "LBF", "mechanical road load A", "lbf", vehicle.mechA),
       SIM_NUMBER("Vehicle", "mech-b", "LBF/MPH", "mechanical road load B", "lbf/mph", vehicle.mechB),
       SIM_NUMBER("Vehicle", "mech-c", "LBF/MPH2", "mechanical road load C", "lbf/mph^2", vehicle.mechC),
+      SIM_NUMBER("Vehicle", "road-noise", "LBF",
+                 "RMS of a random force from the road, new every 0.2 s, zero on average", "lbf RMS",
+                 vehicle.roadNoiseLbf),
 
       SIM_NUMBER("Test day", "temperature", "F", "ambient temperature", "F", conditions.temperatureF),
       SIM_NUMBER("Test day", "pressure", "INHG", "barometric pressure", "inHg", conditions.pressureInHg),
@@ -297,6 +300,7 @@ void Validate(const SimConfig& c) {
   InRange("mech-a", v.mechA, 0.0, 5000.0, "lbf");
   InRange("mech-b", v.mechB, 0.0, 100.0, "lbf/mph");
   InRange("mech-c", v.mechC, 0.0, 10.0, "lbf/mph^2");
+  InRange("road-noise", v.roadNoiseLbf, 0.0, 100.0, "lbf");
   Require(v.mechA + v.mechB + v.mechC + v.cd0 > 0.0,
           "the vehicle has no road load: set --mech-a, --mech-b, --mech-c or --cd above 0");
 

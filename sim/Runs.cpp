@@ -19,6 +19,10 @@ std::uint64_t NoiseStream(RunKind kind, int number) {
   return 1000 + static_cast<std::uint64_t>(kind) * 100000 + static_cast<std::uint64_t>(number);
 }
 
+// The road's random force on coastdown n: a stream of its own, so that the
+// sensors' noise stays the same with or without it.
+std::uint64_t RoadStream(int number) { return 5000000 + static_cast<std::uint64_t>(number); }
+
 }  // namespace
 
 const char* RunSetName(RunKind kind) {
@@ -88,7 +92,12 @@ Run TestDrive::Coastdown(int number, double startTime) const {
   const double low = MphToMetresPerSecond(plan.coastLowMph);
   const long substeps = std::lround(kRecordInterval / plan.stepS);
   const double h = kRecordInterval / static_cast<double>(substeps);
-  auto slowing = [&](double t, double v) { return -vehicle_.Deceleration(v, AirAt(startTime + t, v, heading)); };
+  Random road(config_.seed, RoadStream(number));
+  const double roadNoise = config_.vehicle.roadNoiseLbf * kNewtonPerPound;
+  double disturbance = 0.0;  // N, held over one record interval
+  auto slowing = [&](double t, double v) {
+    return -(vehicle_.Deceleration(v, AirAt(startTime + t, v, heading)) + disturbance / vehicle_.Mass());
+  };
 
   double v = MphToMetresPerSecond(plan.coastHighMph);
   for (long i = 0;; ++i) {
@@ -100,6 +109,7 @@ Run TestDrive::Coastdown(int number, double startTime) const {
                                FormatShortest(plan.coastLowMph) + " mph within " + FormatShortest(kLongestRunS) +
                                " s; raise the road load or --coast-low");
     }
+    if (roadNoise > 0.0) disturbance = roadNoise * road.Normal();
     // Time is rebuilt from the step count rather than summed, so that a
     // long coastdown does not collect rounding errors in its clock.
     for (long s = 0; s < substeps; ++s) v = Rk4Step(slowing, t + static_cast<double>(s) * h, v, h);
