@@ -3,8 +3,13 @@
 // every line end, pieces at every comma, items at blanks; an item that is a
 // number text has the C library's value, anything else and an empty piece
 // read 0), or raise the error for a record cut short or a number too large;
-// the reduction then yields floor((N - 1) / 5) - 1 samples, or none.
+// fed through the block loop in blocks of a size the input chooses, from a
+// source that hands out fewer bytes than asked, it must give the same; the
+// reduction then yields floor((N - 1) / 5) - 1 samples, or none.
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <utility>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -70,22 +75,59 @@ bool ReferenceFields(std::string_view text, std::vector<double>& fields) {
   return true;
 }
 
+// A file that hands out at most `most` bytes a read, as a pipe or a slow
+// disk may.
+struct ShortReads {
+  std::string_view text;
+  std::size_t most;
+  std::size_t Read(char* buffer, std::size_t size) {
+    const std::size_t n = std::min({size, most, text.size()});
+    std::memcpy(buffer, text.data(), n);
+    text.remove_prefix(n);
+    return n;
+  }
+};
+
+// The records the block loop gives, then the error number it raised (0 for none).
+std::pair<std::vector<double>, int> ThroughBlocks(std::string_view text, std::size_t block, std::size_t most) {
+  std::vector<double> fields;
+  int error = 0;
+  auto onRecord = [&](double a, double b, double c) { fields.insert(fields.end(), {a, b, c}); };
+  try {
+    RunFileTokenizer<decltype(onRecord)> tokenizer("DATA.1", onRecord);
+    ShortReads source{text, most};
+    FeedRunFileBlocks(source, tokenizer, block);
+  } catch (const RuntimeError& e) {
+    error = e.Code();
+  }
+  return {fields, error};
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   UnitFactors().SpeedFactor = 0.44704;
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  if (size < 2) return 0;
+  // The first two bytes choose the block and the largest read.
+  const std::size_t block = 1 + data[0] % 64;
+  const std::size_t most = 1 + data[1] % 97;
+  const std::string_view text(reinterpret_cast<const char*>(data + 2), size - 2);
   std::vector<double> expected;
   const bool representable = ReferenceFields(text, expected);
 
   std::vector<double> got;
   CDataCol raw;
+  // Block by block, short reads and all, the text gives what it gives whole.
+  const auto [blocked, blockedError] = ThroughBlocks(text, block, most);
+  int wholeError = 0;
   try {
     ForEachRunFileRecord(text, "DATA.1", [&](double a, double b, double c) {
       got.insert(got.end(), {a, b, c});
       raw.Add(Real(a) * UnitFactors().SpeedFactor, Real(b) * UnitFactors().SpeedFactor, Real(c), 1);
     });
   } catch (const RuntimeError& e) {
+    wholeError = e.Code();
+    if (blocked != got || blockedError != wholeError) std::abort();
     const ErrorNumber n = e.Number();
     if (n == ErrorNumber::InputPastEndOfFile) {
       if (!representable || expected.size() % 3 == 0) std::abort();
@@ -97,6 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
   }
+  if (blocked != got || blockedError != 0) std::abort();
   if (!representable || expected.size() % 3 != 0 || got.size() != expected.size()) std::abort();
   for (std::size_t i = 0; i < got.size(); ++i) {
     // Equal as values; both readings of "-0" are zero.

@@ -632,10 +632,12 @@ void Recorder::DeriveWarnings() {
     } else if ((set.end == SetRecord::End::Missing || set.end == SetRecord::End::Empty) && !set.laterFiles.empty() &&
                !set.files.empty()) {
       const FileRecord& f = set.files.back();
-      Warn("the " + base + " set ends at " + f.name + ", which " +
-           (set.end == SetRecord::End::Empty ? "was empty and has been deleted" : "is missing") + ": " +
-           set.laterFiles + (set.laterFiles.find(',') == std::string::npos ? " is" : " are") + " in the folder, but " +
-           lost);
+      std::string text = "the " + base + " set ends at " + f.name + ", which ";
+      text += set.end == SetRecord::End::Empty ? "was empty and has been deleted: " : "is missing: ";
+      text += set.laterFiles;
+      text += set.laterFiles.find(',') == std::string::npos ? " is in the folder, but " : " are in the folder, but ";
+      text += lost;
+      Warn(text);
     }
     for (const FileRecord& f : set.files) {
       if (LooksUtf16(f.zeroFieldText)) {
