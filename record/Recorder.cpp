@@ -400,7 +400,9 @@ void Recorder::ReportDone(const std::string& path, bool written, const std::stri
 void Recorder::Finish(const RuntimeError* error, bool provenance) {
   FlushFile();
   if (error != nullptr) {
+    // The detail as the user reads it on standard error.
     record_.error = NoteOf(*error);
+    record_.error.detail = Explain(*error);
     // An error that no step handled, while a set was being loaded, ended it.
     if (stage_ == Stage::Loading || stage_ == Stage::Calibrating) {
       SetRecord& set = record_.Set(loading_);
