@@ -16,8 +16,8 @@
 #include "common/RuntimeError.h"
 #include "common/TextConversion.h"
 #include "common/TextFile.h"
-#include "common/Version.h"
 #include "common/UnitFactors.h"
+#include "common/Version.h"
 #include "data/CMeasurement.h"
 #include "pipeline/Corrections.h"
 #include "record/Recorder.h"
@@ -262,7 +262,8 @@ std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho)
   // report when the last is in, so the folder never holds half a report
   // that looks whole, and a link or FIFO of the report's name is replaced
   // rather than written through.
-  StagedFile staged(JoinPath(Run().FileLocation, kReportName));
+  const std::string reportPath = JoinPath(Run().FileLocation, kReportName);
+  StagedFile staged(reportPath);
   try {
     const SAEAppWrapper& run = Run();
     staged.Create();
@@ -316,12 +317,12 @@ std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho)
     calibrator->PrintResults(path);
     solver->PrintResults(path);
     staged.Commit();
-    recorder_.ReportDone(JoinPath(run.FileLocation, kReportName), true, run.cAero, run.cTotal, run.CD);
-    return JoinPath(run.FileLocation, kReportName);
+    recorder_.ReportDone(reportPath, true, run.cAero, run.cTotal, run.CD);
+    return reportPath;
   } catch (const RuntimeError&) {
     // The report keeps what was written before the error.
     staged.KeepPartial();
-    recorder_.ReportDone(JoinPath(Run().FileLocation, kReportName), false, Run().cAero, Run().cTotal, Run().CD);
+    recorder_.ReportDone(reportPath, false, Run().cAero, Run().cTotal, Run().CD);
     ShowMessageBox("coastdown", "Unable to save results.");
     reportSaveFailed_ = true;
     return {};
