@@ -3,7 +3,8 @@
 # run under Wine beside the Linux build on the same test folders. Every
 # report must equal the Linux one byte for byte but for its "Report
 # Generated on" line; exit statuses, standard output and standard error
-# (paths aside) must be the same.
+# (paths aside) must be the same. The file layer's own test
+# (tests/common/FileSystem_test.cpp) runs under Wine too.
 #
 # Uses the Linux build in build/ (as .ci/run leaves it; another folder with
 # COASTDOWN_LINUX_BUILD=DIR) and builds the two programs there when they are
@@ -17,6 +18,7 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null || need_packages+=(g++-mingw-
 command -v x86_64-w64-mingw32-objdump >/dev/null || need_packages+=(binutils-mingw-w64-x86-64)
 command -v wine >/dev/null || need_packages+=(wine wine64)
 command -v unzip >/dev/null || need_packages+=(unzip)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need_packages+=(googletest)
 if [ ${#need_packages[@]} -gt 0 ]; then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need_packages[@]}"
@@ -33,7 +35,7 @@ linux_sim=$(realpath "$linux_build/sim/coastdown-sim")
 
 echo "== cross-build for Windows (MinGW-w64) and the zip"
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DCOASTDOWN_TESTS=OFF -DCOASTDOWN_BENCHMARKS=OFF >/dev/null
+  -DCOASTDOWN_TESTS=OFF -DCOASTDOWN_BENCHMARKS=OFF -DCOASTDOWN_GTEST_SOURCE=/usr/src/googletest >/dev/null
 cmake --build build-win -j2
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-win/CMakeCache.txt)
 (cd build-win && cpack -G ZIP >/dev/null)
@@ -59,12 +61,28 @@ cleanup() {
 }
 trap cleanup EXIT
 
+passed=0
+failed=0
+fail() {
+  echo "FAIL: $*"
+  failed=$((failed + 1))
+}
+
 echo "== Wine prefix"
 mkdir -p "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 wineserver -w
 # One server for all the runs below: each start of a program is then quick.
 wineserver -p
+
+echo "== the file layer's test, under Wine"
+if wine build-win/coastdown_file_layer_tests.exe >"$work/file-layer-tests.log" 2>&1; then
+  passed=$((passed + 1))
+  echo "ok   coastdown_file_layer_tests.exe: $(grep -a '^\[  PASSED  \]' "$work/file-layer-tests.log" | tr -d '\r')"
+else
+  grep -a -E 'Failure|Expected|Which is|FAILED' "$work/file-layer-tests.log" | tr -d '\r' | head -20
+  fail "coastdown_file_layer_tests.exe"
+fi
 
 # The programs as a Windows user gets them: from the unpacked zip.
 unzip -q "$zip" -d "$work/zip"
@@ -75,17 +93,10 @@ done
 windows=$win_dir/coastdown.exe
 windows_sim=$win_dir/coastdown-sim.exe
 
-# Wine shows the Linux root as drive Z:.
-to_windows() { local p; p=$(realpath "$1"); printf 'Z:%s' "${p//\//\\}"; }
-
 first_lines_of_diff() { diff "$1" "$2" | head -4 | tr '\n' ' ' || true; }
 
-passed=0
-failed=0
-fail() {
-  echo "FAIL: $*"
-  failed=$((failed + 1))
-}
+# Wine shows the Linux root as drive Z:.
+to_windows() { local p; p=$(realpath "$1"); printf 'Z:%s' "${p//\//\\}"; }
 
 # run_both NAME [--typed] ARGS...: the Linux and the Windows coastdown on
 # their own copies of the folder $work/NAME, with FOLDER in the arguments

@@ -12,6 +12,9 @@ if(COASTDOWN_STATIC AND NOT COASTDOWN_SANITIZE AND NOT COASTDOWN_FUZZ)
   target_link_options(coastdown-sim PRIVATE -static)
 endif()
 
+# The Windows build's test of its file layer, run under Wine, not shipped.
+include(${CMAKE_CURRENT_LIST_DIR}/WindowsFileLayerTest.cmake)
+
 include(GNUInstallDirs)
 if(WIN32)
   # A zip is unpacked into one folder: the programs, the README and the
