@@ -41,6 +41,7 @@ void PrintError(const RuntimeError& error, const record::Recorder& recorder, con
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseBinaryStandardStreams();
   const ProcessCommandLine commandLine(argc, argv);
   ProgramOptions options;
   record::AnalysisRecord analysis;

@@ -4,6 +4,11 @@
 
 #include <malloc.h>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <cstdio>
 #include <string>
 
@@ -70,5 +75,12 @@ void KeepFreedMemoryForReuse() {
 #if defined(__GLIBC__)
   mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
   mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+#endif
+}
+
+void UseBinaryStandardStreams() {
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
 #endif
 }

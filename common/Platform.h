@@ -25,3 +25,8 @@ std::tm CurrentLocalTime();
 // handing it back to the system after every file, which would make each
 // file pay again for touching fresh pages.
 void KeepFreedMemoryForReuse();
+
+// Standard output and error carry bytes as written: on Windows they would
+// otherwise turn every line feed into CR LF, and a CSV or JSON sent to
+// standard output would differ from the same written to a file.
+void UseBinaryStandardStreams();
