@@ -44,22 +44,6 @@ bool Abandoned(int fd, const std::string& pidText) {
 
 }  // namespace
 
-std::string JoinPath(const std::string& folder, const std::string& name) { return folder + kPathSeparator + name; }
-
-void RaiseFileError(int errorCode, const std::string& path) {
-  switch (errorCode) {
-    case ENOENT:
-    case ENOTDIR:
-      Raise(ErrorNumber::PathNotFound, path);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      Raise(ErrorNumber::PermissionDenied, path);
-    default:
-      Raise(ErrorNumber::PathFileAccessError, path);
-  }
-}
-
 InputFile::~InputFile() {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }

@@ -188,22 +188,6 @@ void Discard(std::intptr_t lock, const std::string& temporary) {
 
 }  // namespace
 
-std::string JoinPath(const std::string& folder, const std::string& name) { return folder + kPathSeparator + name; }
-
-void RaiseFileError(int errorCode, const std::string& path) {
-  switch (errorCode) {
-    case ENOENT:
-    case ENOTDIR:
-      Raise(ErrorNumber::PathNotFound, path);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      Raise(ErrorNumber::PermissionDenied, path);
-    default:
-      Raise(ErrorNumber::PathFileAccessError, path);
-  }
-}
-
 InputFile::~InputFile() {
   if (handle_ != -1) ::CloseHandle(AsHandle(handle_));
 }
