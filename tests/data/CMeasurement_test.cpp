@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/TestSupport.h"
+
 namespace {
+
+using testsupport::Coefficients;
 
 CMeasurement Sample(double V, double Vr, double yaw, int dir) {
   CMeasurement m;
@@ -13,13 +17,6 @@ CMeasurement Sample(double V, double Vr, double yaw, int dir) {
   m.dAngle = yaw;
   m.nRunDir = dir;
   return m;
-}
-
-BoundedArray<Real> Coefficients(std::initializer_list<double> values) {
-  BoundedArray<Real> a(1, static_cast<long>(values.size()));
-  long i = 1;
-  for (double v : values) a(i++) = v;
-  return a;
 }
 
 TEST(CMeasurementTest, DerivedMembers) {

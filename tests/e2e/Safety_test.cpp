@@ -11,9 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <map>
 #include <random>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,26 +25,11 @@ using testsupport::ReadFile;
 using testsupport::ScratchDir;
 using testsupport::WriteFile;
 
-// The report with its date line masked.
-std::string Masked(const std::string& report) {
-  return std::regex_replace(report, std::regex("Report Generated on [^\r]*"), "Report Generated on <date>");
-}
-
-// A simulated test folder `t` in a scratch folder, and its argument text.
-struct Folder {
-  explicit Folder(const std::string& options = "--seed 11") {
-    std::vector<std::string> args = {"--out", path};
-    std::istringstream words(options);
-    for (std::string w; words >> w;) args.push_back(w);
-    EXPECT_EQ(testsupport::Run(COASTDOWN_SIM_EXE, args).status, 0);
-    arguments = ReadFile(path + "/COMMAND");
-    arguments = arguments.substr(0, arguments.find('\n'));
-  }
-  testsupport::ProcessResult Analyse(std::vector<std::string> before = {}) const {
-    before.push_back(arguments);
-    return testsupport::Run(COASTDOWN_EXE, before);
-  }
-  std::string Report() const { return Masked(ReadFile(path + "/VB6Output.txt")); }
+// A simulated test; its report read back with the date masked, and the
+// temporaries that runs writing the report left beside it.
+struct Folder : testsupport::SimulatedFolder {
+  explicit Folder(const std::string& options = "--seed 11") : SimulatedFolder(options) {}
+  std::string Report() const { return testsupport::MaskedDate(SimulatedFolder::Report()); }
   std::vector<std::string> Temporaries() const {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(path)) {
@@ -54,63 +37,49 @@ struct Folder {
     }
     return names;
   }
-
-  ScratchDir dir;
-  std::string path = dir / "t";
-  std::string arguments;
 };
 
+// A link is replaced, never written through; a FIFO, which would hold a
+// writer for ever, is replaced too (the child's alarm ends a hung run).
 TEST(SafetyTest, TheReportReplacesALinkOrAFifoOfItsNameInsteadOfWritingThroughIt) {
   Folder t;
   ASSERT_EQ(t.Analyse().status, 0);
-  const std::string expected = t.Report();
-
+  const std::string expected = t.Report(), report = t.path + "/VB6Output.txt";
   WriteFile(t.dir / "o.txt", "keep");
-  fs::remove(t.path + "/VB6Output.txt");
-  fs::create_symlink(t.dir / "o.txt", t.path + "/VB6Output.txt");
-  EXPECT_EQ(t.Analyse().status, 0);
+  for (const std::string kind : {"link", "dangling link", "fifo"}) {
+    SCOPED_TRACE(kind);
+    fs::remove(report);
+    if (kind == "link") fs::create_symlink(t.dir / "o.txt", report);
+    if (kind == "dangling link") fs::create_symlink(t.dir / "nowhere.txt", report);
+    ASSERT_TRUE(kind != "fifo" || ::mkfifo(report.c_str(), 0600) == 0);
+    const testsupport::ProcessResult run = t.Analyse();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(fs::symlink_status(report).type(), fs::file_type::regular);
+    EXPECT_EQ(t.Report(), expected);
+    EXPECT_TRUE(t.Temporaries().empty());
+  }
   EXPECT_EQ(ReadFile(t.dir / "o.txt"), "keep");
-  EXPECT_FALSE(fs::is_symlink(t.path + "/VB6Output.txt"));
-  EXPECT_EQ(t.Report(), expected);
-
-  fs::remove(t.path + "/VB6Output.txt");
-  fs::create_symlink(t.dir / "nowhere.txt", t.path + "/VB6Output.txt");
-  EXPECT_EQ(t.Analyse().status, 0);
   EXPECT_FALSE(fs::exists(t.dir / "nowhere.txt"));
-  EXPECT_EQ(t.Report(), expected);
-
-  // A FIFO would hold a writer for ever; it is replaced (the test's own
-  // time limit is the child's: alarm ends a hung run).
-  fs::remove(t.path + "/VB6Output.txt");
-  ASSERT_EQ(::mkfifo((t.path + "/VB6Output.txt").c_str(), 0600), 0);
-  const testsupport::ProcessResult run = t.Analyse();
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(t.Report(), expected);
-  EXPECT_TRUE(t.Temporaries().empty());
 }
 
+// DATA.5 a FIFO, a link to a device, a link that leads nowhere: the set
+// ends there, with a warning that names it, and nothing is deleted, opened
+// or created.
 TEST(SafetyTest, RunFileNamesThatAreNotFilesEndTheSetAndAreLeftAsTheyAre) {
   Folder t;
   ASSERT_EQ(t.Analyse().status, 0);
-  const std::string whole = t.Report();
-  // DATA.5 a FIFO, a link to a device, a link that leads nowhere: the set
-  // ends there, with a warning for the two that are no files, and nothing
-  // is deleted, opened or created.
-  const std::string data5 = t.path + "/DATA.5";
-  const std::string kept = ReadFile(data5);
+  const std::string whole = t.Report(), data5 = t.path + "/DATA.5", kept = ReadFile(data5);
   for (const std::string kind : {"fifo", "device", "dangling"}) {
     SCOPED_TRACE(kind);
     fs::remove(data5);
-    if (kind == "fifo") {
-      ASSERT_EQ(::mkfifo(data5.c_str(), 0600), 0);
-    }
+    ASSERT_TRUE(kind != "fifo" || ::mkfifo(data5.c_str(), 0600) == 0);
     if (kind == "device") fs::create_symlink("/dev/zero", data5);
     if (kind == "dangling") fs::create_symlink(t.dir / "nowhere", data5);
     const testsupport::ProcessResult run = t.Analyse();
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(t.Report(), whole);
     EXPECT_TRUE(fs::exists(fs::symlink_status(data5)));
-    EXPECT_EQ(run.err.find("DATA.5") != std::string::npos, true) << run.err;
+    EXPECT_NE(run.err.find("DATA.5"), std::string::npos) << run.err;
   }
   EXPECT_FALSE(fs::exists(t.dir / "nowhere"));
   fs::remove(data5);
@@ -208,7 +177,7 @@ TEST(SafetyTest, AKilledRunLeavesTheOldReportOrTheWholeNewOne) {
   ::waitpid(pid, nullptr, 0);
   EXPECT_EQ(ReadFile(t.path + "/VB6Output.txt"), "an older report\r\n");
   ASSERT_EQ(t.Temporaries().size(), 1u);
-  EXPECT_EQ(Masked(ReadFile(t.path + "/" + t.Temporaries()[0])), whole);
+  EXPECT_EQ(testsupport::MaskedDate(ReadFile(t.path + "/" + t.Temporaries()[0])), whole);
   ASSERT_EQ(t.Analyse().status, 0);
   EXPECT_TRUE(t.Temporaries().empty());
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -16,7 +15,8 @@
 
 namespace {
 
-using simtest::ReadFile;
+using testsupport::ReadFile;
+using testsupport::ScratchDir;
 using simtest::RunSim;
 
 // A short test: one ZERO run, one CAL pair and one coastdown.
@@ -32,7 +32,7 @@ std::string FileNames(const std::string& folder) {
 }
 
 TEST(TestFolderTest, WritesTheRunSetsTruthAndCommand) {
-  simtest::ScratchDir dir;
+  ScratchDir dir;
   const std::string out = dir / "t1/nested";
   const simtest::Outcome o =
       RunSim("--out " + out + "/ --zero-runs 1 --cal-runs 4 --data-runs 3 --cal-duration 10 --zero-duration 8");
@@ -72,7 +72,7 @@ TEST(TestFolderTest, AnEarlierTestIsKeptUnlessForced) {
        "CAL.1 CAL.2 COMMAND DATA.1 VB6Output.txt ZERO.1 notes.txt truth.txt "},
   };
   for (const auto& c : cases) {
-    simtest::ScratchDir dir;
+    ScratchDir dir;
     for (const char* name : c.files) testsupport::WriteFile(dir / name, "mine");
     const simtest::Outcome o = RunSim("--out " + dir.path() + kSmall + c.options);
     SCOPED_TRACE(c.after);
@@ -89,7 +89,7 @@ TEST(TestFolderTest, AnEarlierTestIsKeptUnlessForced) {
 }
 
 TEST(TestFolderTest, SameSeedSameBytesOtherSeedOtherNoise) {
-  simtest::ScratchDir dir;
+  ScratchDir dir;
   auto write = [&](const std::string& name, const std::string& options) {
     EXPECT_EQ(RunSim("--out " + dir / name + " --cal-runs 2 --zero-runs 1 " + options).status, 0);
     return dir / name + "/";
@@ -139,17 +139,13 @@ TEST(CommandTest, WordsThatBothShellsReadBackElseThePlatformForm) {
     EXPECT_EQ(sim::CommandWord(c.word, sim::Shell::Posix), c.posix) << c.word;
     EXPECT_EQ(sim::CommandWord(c.word, sim::Shell::Cmd), c.cmd ? c.cmd : c.posix) << c.word;
     // A POSIX shell takes the word back as it was, as one word.
-    std::FILE* shell = ::popen(("printf '%s|' " + std::string(c.posix)).c_str(), "r");
-    ASSERT_NE(shell, nullptr);
-    std::string echoed;
-    for (int ch; (ch = std::fgetc(shell)) != EOF;) echoed += static_cast<char>(ch);
-    ::pclose(shell);
+    const std::string echoed = testsupport::Run("/bin/sh", {"-c", "printf '%s|' " + std::string(c.posix)}).out;
     EXPECT_EQ(echoed, std::string(c.word) + "|");
   }
 }
 
 TEST(TestFolderTest, FailuresAreStatusOneAndWriteNothing) {
-  simtest::ScratchDir dir;
+  ScratchDir dir;
   testsupport::WriteFile(dir / "plain", "a file, not a folder");
   // 200000 lb with almost no load takes far longer than a run may last.
   for (const auto& [args, message] : {std::pair<std::string, std::string>{"--out " + dir / "plain", ""},

@@ -13,8 +13,8 @@ using namespace solvertest;
 
 TEST(CConstrainedSolverTest, FitsSevenCoefficientsWithCdApInPlace) {
   for (const double CdAp : {0.38, -0.25}) {  // only a CdAp of 0 is refused
-    BoundedArray<Real> c = kRoadLoad;
-    c(4L) = CdAp;
+    RoadLoad c = kRoadLoad;
+    c[3] = CdAp;
     CDataCol col;
     AddModelSamples(col, c, SpreadReadings(15));
     CConstrainedSolver solver;

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/TestSupport.h"
 #include "tests/solvers/SolverTestSupport.h"
 
 namespace {
@@ -32,7 +31,7 @@ TEST(CMLRSolveTest, MatrixSolve) {
     BoundedMatrix<Real> a(1, 2, 1, 2);
     for (long i = 1; i <= 2; ++i)
       for (long j = 1; j <= 2; ++j) a(i, j) = t.a[i - 1][j - 1];
-    BoundedArray<Real> C = Coefficients({t.c[0], t.c[1]});
+    BoundedArray<Real> C = testsupport::Coefficients({t.c[0], t.c[1]});
     BoundedArray<Real> x(0, 5);
     ASSERT_EQ(ErrorOf([&] { CMLRSolve().MatrixSolve(a, C, 2, x); }), t.error) << t.why;
     if (t.error != 0) continue;

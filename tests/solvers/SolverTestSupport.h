@@ -1,18 +1,19 @@
-// Helpers shared by the solver tests: coefficient arrays and collections
-// whose forces are chosen exactly, by hand or from the road-load model.
+// Helpers shared by the solver tests: collections whose forces are those of
+// a road load, chosen exactly.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstddef>
-#include <initializer_list>
 #include <vector>
 
-#include "common/BoundedArray.h"
 #include "data/CDataCol.h"
+#include "tests/TestSupport.h"
 
 namespace solvertest {
+
+using testsupport::RoadLoad;
 
 constexpr double kUnitWeight = 9.80665;  // at this inertia weight a sample's force is its dDelta
 
@@ -20,22 +21,12 @@ struct Reading {
   double V, Vr, Y;  // m/s, m/s, degrees
 };
 
-inline BoundedArray<Real> Coefficients(std::initializer_list<double> values) {
-  BoundedArray<Real> a(1, static_cast<long>(values.size()));
-  long i = 1;
-  for (double v : values) a(i++) = v;
-  return a;
-}
+constexpr RoadLoad kRoadLoad{120.0, 1.4, 0.021, 0.38, 0.0031, 0.0012, -0.00004, 0.0000021};
 
-const BoundedArray<Real> kRoadLoad = Coefficients({120.0, 1.4, 0.021, 0.38, 0.0031, 0.0012, -0.00004, 0.0000021});
-
-// Adds one sample per reading whose force is the model force of `c` plus `extra`.
-inline void AddModelSamples(CDataCol& col, const BoundedArray<Real>& c, const std::vector<Reading>& readings,
+// Adds one sample per reading whose force is the road load's plus `extra`.
+inline void AddModelSamples(CDataCol& col, const RoadLoad& c, const std::vector<Reading>& readings,
                             double extra = 0.0) {
-  for (const Reading& r : readings) {
-    CDataCol::SampleRef s = col.Add(r.V, r.Vr, r.Y, 1);
-    s->dDelta = s->MechDrag(2, c) + s->Drag(4, c, 3) + extra;
-  }
+  for (const Reading& r : readings) col.Add(r.V, r.Vr, r.Y, 1, testsupport::ModelForce(c, r.V, r.Vr, r.Y) + extra);
 }
 
 // Readings spread over the speeds, winds and yaw angles of a coastdown.
@@ -56,9 +47,9 @@ inline std::vector<int> OutOfFit(const CDataCol& col) {
   return out;
 }
 
-// Eight coefficients, each within `relative` of its generating value.
-inline void ExpectNear(const BoundedArray<Real>& got, const BoundedArray<Real>& want, double relative) {
-  for (long i = 1; i <= 8; ++i) EXPECT_NEAR(got(i).value(), want(i).value(), relative * std::abs(want(i).value())) << i;
+// Eight coefficients, each within `relative` of the road load's.
+inline void ExpectNear(const BoundedArray<Real>& got, const RoadLoad& want, double relative) {
+  for (long i = 1; i <= 8; ++i) EXPECT_NEAR(got(i).value(), want[i - 1], relative * std::abs(want[i - 1])) << i;
 }
 
 }  // namespace solvertest
