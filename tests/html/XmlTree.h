@@ -1,42 +1,32 @@
-// A strict little XML reader for the page's tests: it reads the page as an
-// XML parser would and throws at the first thing that is not well-formed
-// (an unclosed or misnested tag, an unquoted or repeated attribute, a bare
-// & or <, an entity XML does not know), so a page that passes can be read
-// by any XML tool.
+// A strict little XML reader for the page's tests: it throws at the first
+// thing that is not well-formed (an unclosed or misnested tag, an unquoted or
+// repeated attribute, a bare & or <, an entity XML does not know), so a page
+// that passes can be read by any XML tool.
 #pragma once
 
 #include <cctype>
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace xmltree {
 
 struct Element {
   std::string name;
-  std::vector<std::pair<std::string, std::string>> attributes;  // values with references resolved
+  std::map<std::string, std::string, std::less<>> attributes;  // values with references resolved
   std::vector<Element> children;
-  std::string text;  // all text directly inside, references resolved
+  std::string text;  // the text directly inside, references resolved
 
   const std::string* Attribute(std::string_view key) const {
-    for (const auto& [k, v] : attributes) {
-      if (k == key) return &v;
-    }
-    return nullptr;
+    const auto it = attributes.find(key);
+    return it == attributes.end() ? nullptr : &it->second;
   }
   bool HasClass(std::string_view cls) const {
     const std::string* value = Attribute("class");
-    if (value == nullptr) return false;
-    std::size_t at = 0;
-    while (at < value->size()) {
-      const std::size_t end = std::min(value->find(' ', at), value->size());
-      if (std::string_view(*value).substr(at, end - at) == cls) return true;
-      at = end + 1;
-    }
-    return false;
+    return value != nullptr && (" " + *value + " ").find(" " + std::string(cls) + " ") != std::string::npos;
   }
   // The text of this element and everything inside it.
   std::string AllText() const {
@@ -52,12 +42,6 @@ class Reader {
 
   Element Document() {
     SkipMisc();
-    if (s_.substr(at_, 9) == "<!DOCTYPE") {
-      const std::size_t end = s_.find('>', at_);
-      if (end == std::string_view::npos) Fail("unterminated DOCTYPE");
-      at_ = end + 1;
-    }
-    SkipMisc();
     Element root = ReadElement();
     SkipMisc();
     if (at_ != s_.size()) Fail("content after the root element");
@@ -69,104 +53,86 @@ class Reader {
     throw std::runtime_error(what + " at offset " + std::to_string(at_) + ": \"" + std::string(s_.substr(at_, 60)) +
                              "\"");
   }
+  bool At(std::string_view token) const { return s_.substr(at_, token.size()) == token; }
+  void SkipBlanks() {
+    while (at_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[at_]))) ++at_;
+  }
 
+  // Blanks, comments and the DOCTYPE.
   void SkipMisc() {
-    for (;;) {
-      while (at_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[at_]))) ++at_;
-      if (s_.substr(at_, 4) != "<!--") return;
-      const std::size_t end = s_.find("-->", at_);
-      if (end == std::string_view::npos) Fail("unterminated comment");
-      at_ = end + 3;
+    for (SkipBlanks(); At("<!--") || At("<!DOCTYPE"); SkipBlanks()) {
+      const std::string_view end = At("<!--") ? "-->" : ">";
+      const std::size_t found = s_.find(end, at_);
+      if (found == std::string_view::npos) Fail("unterminated comment or DOCTYPE");
+      at_ = found + end.size();
     }
   }
 
   std::string Name() {
     const std::size_t start = at_;
-    while (at_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[at_])) || s_[at_] == '-' || s_[at_] == '_' ||
-                               s_[at_] == ':' || s_[at_] == '.')) {
+    while (at_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[at_])) ||
+                               std::string_view("-_:.").find(s_[at_]) != std::string_view::npos)) {
       ++at_;
     }
     if (at_ == start || !std::isalpha(static_cast<unsigned char>(s_[start]))) Fail("bad name");
     return std::string(s_.substr(start, at_ - start));
   }
 
-  // Text up to `stop`, with references resolved and bare < or & refused.
+  // Text up to `stop`, with references resolved and a bare < or & refused.
   std::string Chars(char stop) {
+    static const std::map<std::string_view, char> kEntities = {{"amp", '&'},  {"lt", '<'},    {"gt", '>'},
+                                                               {"quot", '"'}, {"apos", '\''}, {"#39", '\''}};
     std::string out;
-    while (at_ < s_.size() && s_[at_] != stop) {
-      const char c = s_[at_];
-      if (c == '<') Fail("bare <");
-      if (c == '&') {
-        const std::size_t end = s_.find(';', at_);
-        if (end == std::string_view::npos || end - at_ > 10) Fail("bare &");
-        const std::string_view ref = s_.substr(at_ + 1, end - at_ - 1);
-        if (ref == "amp")
-          out += '&';
-        else if (ref == "lt")
-          out += '<';
-        else if (ref == "gt")
-          out += '>';
-        else if (ref == "quot")
-          out += '"';
-        else if (ref == "apos" || ref == "#39")
-          out += '\'';
-        else if (ref.size() > 1 && ref[0] == '#')
-          out += '?';
-        else
-          Fail("unknown entity");
-        at_ = end + 1;
+    for (; at_ < s_.size() && s_[at_] != stop; ++at_) {
+      if (s_[at_] == '<') Fail("bare <");
+      if (s_[at_] != '&') {
+        out += s_[at_];
         continue;
       }
-      out += c;
-      ++at_;
+      const std::size_t end = s_.find(';', at_);
+      const auto entity =
+          end == std::string_view::npos ? kEntities.end() : kEntities.find(s_.substr(at_ + 1, end - at_ - 1));
+      if (entity == kEntities.end()) Fail("bare & or unknown entity");
+      out += entity->second;
+      at_ = end;
     }
     return out;
   }
 
   Element ReadElement() {
-    if (s_.substr(at_, 1) != "<") Fail("expected <");
+    if (!At("<")) Fail("expected <");
     ++at_;
-    Element e;
-    e.name = Name();
+    Element e{Name(), {}, {}, {}};
     for (;;) {
       const std::size_t before = at_;
-      while (at_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[at_]))) ++at_;
-      if (s_.substr(at_, 2) == "/>") {
+      SkipBlanks();
+      if (At("/>")) {
         at_ += 2;
         return e;
       }
-      if (s_.substr(at_, 1) == ">") {
-        ++at_;
-        break;
-      }
+      if (At(">")) break;
       if (at_ == before) Fail("no blank before an attribute");
       std::string key = Name();
-      if (e.Attribute(key) != nullptr) Fail("repeated attribute " + key);
-      if (s_.substr(at_, 1) != "=") Fail("attribute without =");
-      ++at_;
-      const char quote = at_ < s_.size() ? s_[at_] : '\0';
-      if (quote != '"' && quote != '\'') Fail("unquoted attribute");
-      ++at_;
+      if (!At("=\"") && !At("='")) Fail("attribute without = and quotes");
+      const char quote = s_[at_ + 1];
+      at_ += 2;
       std::string value = Chars(quote);
-      if (at_ >= s_.size()) Fail("unterminated attribute");
-      ++at_;
-      e.attributes.emplace_back(std::move(key), std::move(value));
+      if (at_++ >= s_.size()) Fail("unterminated attribute");
+      if (!e.attributes.emplace(std::move(key), std::move(value)).second) Fail("repeated attribute");
     }
-    for (;;) {
+    for (++at_;;) {
       e.text += Chars('<');
       if (at_ >= s_.size()) Fail("unclosed <" + e.name + ">");
-      if (s_.substr(at_, 4) == "<!--") {
+      if (At("<!--")) {
         SkipMisc();
-        continue;
-      }
-      if (s_.substr(at_, 2) == "</") {
+      } else if (!At("</")) {
+        e.children.push_back(ReadElement());
+      } else {
         at_ += 2;
-        if (Name() != e.name) Fail("misnested </...> for <" + e.name + ">");
-        if (s_.substr(at_, 1) != ">") Fail("bad end tag");
+        if (Name() != e.name || !At(">")) Fail("misnested end tag for <" + e.name + ">");
         ++at_;
         return e;
       }
-      e.children.push_back(ReadElement());
     }
   }
 
@@ -176,25 +142,19 @@ class Reader {
 
 inline Element Parse(std::string_view document) { return Reader(document).Document(); }
 
-inline void Visit(const Element& e, const std::function<void(const Element&)>& visit) {
-  visit(e);
-  for (const Element& child : e.children) Visit(child, visit);
-}
-
+// Every element at or under `root` that `match` accepts, in document order.
 inline std::vector<const Element*> FindAll(const Element& root, const std::function<bool(const Element&)>& match) {
   std::vector<const Element*> found;
-  Visit(root, [&](const Element& e) {
-    if (match(e)) found.push_back(&e);
-  });
+  if (match(root)) found.push_back(&root);
+  for (const Element& child : root.children) {
+    for (const Element* e : FindAll(child, match)) found.push_back(e);
+  }
   return found;
 }
 
 // The first element whose `key` attribute is `value`, null when none.
 inline const Element* FindBy(const Element& root, std::string_view key, std::string_view value) {
-  const auto found = FindAll(root, [&](const Element& e) {
-    const std::string* v = e.Attribute(key);
-    return v != nullptr && *v == value;
-  });
+  const auto found = FindAll(root, [&](const Element& e) { return e.Attribute(key) && *e.Attribute(key) == value; });
   return found.empty() ? nullptr : found.front();
 }
 
