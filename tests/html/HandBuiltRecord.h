@@ -39,14 +39,11 @@ inline void AddSet(record::AnalysisRecord& r, record::SetKind kind, int runs, lo
 
 inline record::SampleRecord& AddSample(record::AnalysisRecord& r, record::SetKind kind, int run, int time, double speed,
                                        double wind, double yaw, record::SampleStatus status) {
-  return r.samples.emplace_back(record::SampleRecord{.set = kind,
-                                                     .run = run,
-                                                     .direction = run % 2 != 0 ? 1 : -1,
-                                                     .time = time,
-                                                     .speed = speed,
-                                                     .wind = wind,
-                                                     .yaw = yaw,
-                                                     .status = status});
+  record::SampleRecord s{.set = kind, .run = run, .direction = run % 2 != 0 ? 1 : -1, .time = time, .speed = speed};
+  s.wind = wind;
+  s.yaw = yaw;
+  s.status = status;
+  return r.samples.emplace_back(s);
 }
 
 inline record::Estimate Estimate(std::string name, std::string unit, double value, double se) {

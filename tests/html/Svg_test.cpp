@@ -1,4 +1,4 @@
-// Axis ticks over awkward ranges, tick labels, and the markup of a plot.
+// Axis ticks over awkward ranges and their labels.
 #include "html/Svg.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +7,6 @@
 #include <limits>
 #include <set>
 #include <tuple>
-
-#include "tests/html/XmlTree.h"
 
 namespace {
 
@@ -79,34 +77,6 @@ TEST(TickLabelTest, ShowsAsManyDecimalsAsTheStep) {
       {4.0, 0.0, "4"},
   };
   for (const auto& [value, step, label] : cases) EXPECT_EQ(svg::TickLabel(value, step), label) << value << " " << step;
-}
-
-TEST(PlotTest, DrawsOneElementPerMarkAndSkipsWhatIsNotFinite) {
-  svg::Plot plot("p<1>", 200, 100);
-  plot.SetX(svg::NiceTicks(0, 10), "speed & \"x\" (mph)");
-  plot.SetY(svg::NiceTicks(0, 10), "force (N)");
-  plot.SetSecondY(4.448, "force (lbf)");
-  const std::array<svg::Shape, 7> shapes{svg::Shape::Circle,   svg::Shape::Square,       svg::Shape::Diamond,
-                                         svg::Shape::Triangle, svg::Shape::TriangleDown, svg::Shape::Cross,
-                                         svg::Shape::Plus};
-  for (std::size_t i = 0; i < shapes.size(); ++i) plot.Mark(i, i, shapes[i], "pt a");
-  plot.Mark(kNaN, 1, svg::Shape::Circle, "pt a");
-  plot.Mark(1, kInf, svg::Shape::Circle, "pt a");
-  plot.Line({0, 1, kNaN, 3, 4}, {0, 1, 2, 3, 4}, "curve");
-  plot.Band({0, 5, 10}, {1, 2, 3}, {2, 3, 4}, "band");
-  plot.AddLegend({svg::LegendEntry::Kind::Mark, "a", svg::Shape::Diamond, "used <5>"});
-  const xmltree::Element svg = xmltree::Parse(plot.Render("a plot & more"));
-  EXPECT_EQ(*svg.Attribute("data-plot"), "p<1>");
-  EXPECT_EQ(*svg.Attribute("aria-label"), "a plot & more");
-  const auto marks = xmltree::FindAll(svg, [](const auto& e) { return e.HasClass("pt") && e.HasClass("a"); });
-  EXPECT_EQ(marks.size(), shapes.size());
-  const auto curves = xmltree::FindAll(svg, [](const auto& e) { return e.HasClass("curve"); });
-  ASSERT_EQ(curves.size(), 1u);
-  // The gap at the point that is not a number starts a new stroke.
-  const std::string d = *curves.front()->Attribute("d");
-  EXPECT_EQ(std::count(d.begin(), d.end(), 'M'), 2);
-  EXPECT_NE(svg.AllText().find("speed & \"x\" (mph)"), std::string::npos);
-  EXPECT_NE(svg.AllText().find("used <5>"), std::string::npos);
 }
 
 }  // namespace
