@@ -26,33 +26,24 @@ TEST(CommandLineTest, Splitting) {
 // Leading options up to the first word that is not one, or "--"; the words
 // after them, joined with one blank, are the argument text.
 TEST(CommandLineTest, OptionsThenTheArgumentText) {
-  const struct {
-    V words;
-    std::string text;  // the argument text, or "error 5" when the options are refused
-    bool quiet, limit;
-    std::string json;
-  } cases[] = {
-      {{"/data/My", "Tests,1,0"}, "/data/My Tests,1,0", false, false, ""},
-      {{"--quiet", "--json", "-", "--limit-data", "/t,1", "--quiet"}, "/t,1 --quiet", true, true, "-"},
-      {{"--", "--odd folder,1"}, "--odd folder,1", false, false, ""},
-      {{"--jsn", "x"}, "error 5", false, false, ""},
-      {{"--json"}, "error 5", false, false, ""},
+  // The argument text or the error, then quiet, limit-data and the JSON path.
+  const std::pair<V, std::string> cases[] = {
+      {{"/data/My", "Tests,1,0"}, "/data/My Tests,1,0|0 0 "},
+      {{"--quiet", "--json", "-", "--limit-data", "/t,1", "--quiet"}, "/t,1 --quiet|1 1 -"},
+      {{"--", "--odd folder,1"}, "--odd folder,1|0 0 "},
+      {{"--jsn", "x"}, "error 5|0 0 "},
+      {{"--json"}, "error 5|0 0 "},
   };
-  for (const auto& c : cases) {
+  for (const auto& [words, outcome] : cases) {
     std::vector<char*> argv{const_cast<char*>("coastdown")};
-    for (const std::string& w : c.words) argv.push_back(const_cast<char*>(w.c_str()));
+    for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
     const ProcessCommandLine line(static_cast<int>(argv.size()), argv.data());
-    ProgramOptions options;
+    ProgramOptions o;
     std::string text;
-    try {
-      text = line.TextAfter(ParseProgramOptions(line.Words(), options));
-    } catch (const RuntimeError& e) {
-      text = "error " + std::to_string(e.Code());
-    }
-    EXPECT_EQ(text, c.text);
-    EXPECT_EQ(options.quiet, c.quiet);
-    EXPECT_EQ(options.limitData, c.limit);
-    EXPECT_EQ(options.json, c.json);
+    const int error = testsupport::ErrorOf([&] { text = line.TextAfter(ParseProgramOptions(line.Words(), o)); });
+    EXPECT_EQ((error != 0 ? "error " + std::to_string(error) : text) + "|" + std::to_string(o.quiet) + " " +
+                  std::to_string(o.limitData) + " " + o.json,
+              outcome);
   }
 }
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "calibration/CCalibrator.h"
+#include "calibration/CVelkCal.h"
 #include "common/NumberText.h"
 #include "common/UnitFactors.h"
 #include "tests/TestSupport.h"
@@ -17,18 +17,6 @@
 namespace {
 
 using testsupport::ErrorOf;
-
-// Turns every yaw by 2 degrees, so a test sees that Load adjusts each file,
-// once, before reducing it.
-class TurningCalibrator : public CCalibrator {
-  std::string CCalibrator_sName() const override { return "Turning"; }
-  void CCalibrator_sName(const std::string&) override {}
-  void CCalibrator_Calabrate(CDataCol&) override {}
-  void CCalibrator_Adjust(CDataCol& data) override {
-    for (CMeasurement& m : data) m.dAngle += 2.0;
-  }
-  void CCalibrator_PrintResults(const std::string&) override {}
-};
 
 // "nID nRun nRunDir nTime V Vr yaw delta;" for a sample, and for every
 // sample of a collection.
@@ -99,7 +87,11 @@ TEST(CDataColTest, LoadReadsEachSetUntilItsFirstMissingOrEmptyFile) {
   };
   for (const auto& [name, text] : files) testsupport::WriteFile(dir / name, text);
   CDataCol col;
-  TurningCalibrator cal;
+  // An uncalibrated anemometer but for a yaw offset that turns every yaw by
+  // 2 degrees, so that the test sees Load adjust each file, once, before
+  // reducing it.
+  CVelkCal cal;
+  cal.CalYawOffset = -2.0;
   col.Load(dir / "DATA", cal, 0.5);
   EXPECT_EQ(col.totalRun.value(), 2);
   col.Load(dir / "CAL", cal, 0.0);

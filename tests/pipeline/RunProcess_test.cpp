@@ -21,11 +21,6 @@
 #include <string>
 #include <vector>
 
-#include "app/CommandLine.h"
-#include "app/SAEAppWrapper.h"
-#include "common/UnitFactors.h"
-#include "record/AnalysisRecord.h"
-#include "record/Recorder.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -172,51 +167,24 @@ TEST_F(RunProcessTest, ConstrainedFitHoldsTheDragArea) {
                      "Constrained"));
 }
 
-// Inside one process: the switches the command line never changes, a
-// temperature letter other than F, and the results of a hot day.
-TEST_F(RunProcessTest, SwitchesAndUnitsTheCommandLineNeverChanges) {
+// A hot day's corrections, and a fault in the result lines (no area to
+// divide by) that leaves the report as far as it was written.
+TEST_F(RunProcessTest, AHotDayAndAReportCutShortByAFault) {
   WriteRuns(dir / "DATA", DesignCoasts(kWorkedRoadLoad, true));
-  const auto run = [&](const std::string& temperature, const std::function<void(SAEAppWrapper&)>& change,
-                       const std::string& area = "22.5") {
-    SAEAppWrapper app;
-    app.SetParams(SplitCommandLine(dir.path() + ",False,False,15,70,3500," + temperature + ",29.92," + area + ","));
-    change(app);
-    record::AnalysisRecord analysis;
-    record::Recorder recorder(analysis);
-    app.Observe(&recorder);
-    app.Process();
-    UnitFactors().TemperatureCode = "F";
-    return analysis.temperatureC;
+  const auto run = [&](const std::string& temperature, const std::string& area) {
+    return testsupport::Run(COASTDOWN_EXE,
+                            {dir.path() + ",False,False,15,70,3500," + temperature + ",29.92," + area + ","});
   };
   // 86 °F is 30 °C: the mechanical terms grow by 8.1 %, the aerodynamic
   // ones by the ratio of the densities.
-  run("86", [](SAEAppWrapper&) {});
-  const std::string report = ReadFile(dir / "VB6Output.txt");
-  EXPECT_NE(report.find("Amech: 29.16\r\nBmech: 0.4797\r\nCmech: 0.010714 ^ 2\r\n\r\nCaero: 0.009007 N/MPH ^ 2\r\n"
-                        "Ctotl: 0.019721 N/MPH ^ 2\r\n\r\nArea:  22.5ft ^2 \r\nCd:    0.164\r\n"),
+  EXPECT_EQ(run("86", "22.5").status, 0);
+  EXPECT_NE(ReadFile(dir / "VB6Output.txt")
+                .find("Amech: 29.16\r\nBmech: 0.4797\r\nCmech: 0.010714 ^ 2\r\n\r\nCaero: 0.009007 N/MPH ^ 2\r\n"
+                      "Ctotl: 0.019721 N/MPH ^ 2\r\n\r\nArea:  22.5ft ^2 \r\nCd:    0.164\r\n"),
             std::string::npos);
-  // The letter of the temperature unit is compared exactly.
-  const std::pair<const char*, double> letters[] = {{"C", 21.5}, {"K", 21.5 - 273.15}, {"R", (21.5 - 491.67) * 5 / 9},
-                                                    {"f", 0.0}};
-  for (const auto& [letter, celsius] : letters) {
-    const auto code = std::string(letter);
-    EXPECT_NEAR(run("21.5", [&](SAEAppWrapper&) { UnitFactors().TemperatureCode = code; }), celsius, 1e-12)
-        << letter;
-  }
-  // No pressure correction and a weight line: the report says so.
-  run("68", [](SAEAppWrapper& app) {
-    app.CorrectMass = true;
-    app.CorrectPressure = false;
-  });
-  const std::string switched = ReadFile(dir / "VB6Output.txt");
-  const std::size_t from = switched.find("Average Wind");
-  EXPECT_EQ(switched.substr(from, switched.find("CALIBRATION COEFFICIENTS") - from),
-            "Average Wind\r\nHead: 8.29 Cross: 2.56\r\nMax Wind\r\nHead: 19.82 Cross: 4.89\r\n\r\n"
-            "Mechanical terms corrected to standard temperature of  20 C\r\n"
-            "Mechanical terms corrected to weight of 3500 \r\n\r\n\r\n");
-  // A fault in the result lines (no area to divide by): the report keeps
-  // what was written before it.
-  run("68", [](SAEAppWrapper&) {}, "0");
+  const testsupport::ProcessResult cut = run("68", "0");
+  EXPECT_EQ(cut.status, 2);
+  EXPECT_EQ(testsupport::WithoutWarnings(cut.err), "coastdown: Unable to save results.\n");
   EXPECT_EQ(ReadFile(dir / "VB6Output.txt"),
             "SAE 2263 Data Analysis\r\nAmech: 26.98\r\nBmech: 0.4437\r\nCmech: 0.009911 ^ 2\r\n\r\n");
 }
