@@ -262,7 +262,7 @@ std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho)
   // report when the last is in, so the folder never holds half a report
   // that looks whole, and a link or FIFO of the report's name is replaced
   // rather than written through.
-  const std::string reportPath = JoinPath(Run().FileLocation, kReportName);
+  std::string reportPath = JoinPath(Run().FileLocation, kReportName);
   StagedFile staged(reportPath);
   try {
     const SAEAppWrapper& run = Run();
