@@ -1,14 +1,13 @@
 // What the program tells the user besides the report: a warning for each
-// way the data silently change what is analysed, a detail that names the
-// cause of a setup mistake, and a record whose counts agree with the
-// samples it lists and with the report. Each case damages a copy of one
+// way the data silently change what is analysed, and a detail that names
+// the cause of a setup mistake (the record's agreement with its samples and
+// the report is record_format.py's). Each case damages a copy of one
 // simulated test the way a logger, an editor or a typing slip would.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -155,38 +154,6 @@ TEST_F(WarningsTest, SetupMistakesNameTheirCause) {
     EXPECT_NE(run.err.find("coastdown: note: " + t + "/VB6Output.txt is the report of an earlier run"),
               std::string::npos);
   }
-}
-
-// The record's counts agree with the samples it lists and with the report.
-TEST_F(WarningsTest, TheRecordAgreesWithItsSamplesAndTheReport) {
-  const testsupport::ProcessResult run = Analyse([](const std::string& t) { fs::remove(t + "/DATA.10"); }, "",
-                                                 {"--json", dir_ / "record.json", "--samples", dir_ / "samples.csv"});
-  ASSERT_EQ(run.status, 0);
-  const std::string json = ReadFile(dir_ / "record.json");
-  std::istringstream csv(ReadFile(dir_ / "samples.csv"));
-  std::map<std::string, int> counts;
-  for (std::string line; std::getline(csv, line);) {
-    const std::string set = line.substr(0, line.find(','));
-    const std::string status = line.substr(line.rfind(',') + 1, line.find('\r') - line.rfind(',') - 1);
-    ++counts[set + " " + status];
-  }
-  const auto number = [&](const std::string& key, std::size_t from = 0) {
-    const std::size_t at = json.find("\"" + key + "\": ", from);
-    return at == std::string::npos ? -1L : std::stol(json.substr(at + key.size() + 4));
-  };
-  const std::size_t finalFit = json.find("\"final_fit\"");
-  EXPECT_EQ(counts["DATA used"], number("samples_used", finalFit));
-  EXPECT_EQ(counts["DATA filter outlier"], number("excluded", json.find("\"outlier_filter\"")));
-  EXPECT_EQ(counts["CAL yaw outlier"], number("yaw_outliers"));
-  EXPECT_EQ(counts["DATA used"] + counts["DATA filter outlier"] + counts["DATA negative deceleration"],
-            number("samples", json.find("\"name\": \"DATA\"")));
-  // The report's Amech is the record's, rounded as the report rounds it.
-  const std::string report = ReadFile(dir_ / "t/VB6Output.txt");
-  const std::size_t amech = json.find("\"name\": \"Amech\"");
-  const double value = std::stod(json.substr(json.find("\"value\": ", amech) + 9));
-  char rounded[32];
-  std::snprintf(rounded, sizeof rounded, "Amech: %.2f\r\n", value);
-  EXPECT_NE(report.find(rounded), std::string::npos) << rounded;
 }
 
 }  // namespace

@@ -104,7 +104,12 @@ with tempfile.TemporaryDirectory() as scratch:
     # record's test weight times the deceleration over g.
     rows = list(csv.DictReader(open(samples, newline="")))
     used = [r for r in rows if r["set"] == "DATA" and r["status"] == "used"]
+    count = lambda kind, status: sum(1 for r in rows if r["set"] == kind and r["status"] == status)
     check(len(used) == record["final_fit"]["samples_used"], "used samples in the CSV and the record")
+    check(count("DATA", "filter outlier") == record["outlier_filter"]["excluded"], "filter outliers")
+    check(count("CAL", "yaw outlier") == record["calibration"]["yaw_outliers"], "yaw outliers")
+    data = next(s for s in record["sets"] if s["name"] == "DATA")
+    check(sum(1 for r in rows if r["set"] == "DATA") == data["samples"], "DATA samples in the CSV and the record")
     weight = record["conditions"]["weight_N"]
     for r in used[:50]:
         check(float(r["force_N"]) == weight / 9.80665 * float(r["deceleration_m_s2"]), "force of a sample")
