@@ -8,7 +8,7 @@
 #include "common/TextConversion.h"
 #include "common/UnitFactors.h"
 #include "pipeline/cProcess.h"
-#include "record/Recorder.h"
+#include "pipeline/RunObserver.h"
 
 namespace {
 
@@ -24,6 +24,30 @@ const std::string& Field(const std::vector<std::string>& params, std::size_t ind
   }
   return params[index];
 }
+
+// The listener of a run that nobody listens to: it keeps nothing.
+class Unheard final : public RunObserver {
+ public:
+  void Conditions(const UnitFactorSet&, Real, Real, Real, Real) override {}
+  void SetStarted(RunSet) override {}
+  void SetLoaded(RunSet, const CDataCol&) override {}
+  void SetFailed(RunSet, const RuntimeError&, const CDataCol&) override {}
+  void YawOffset(Real) override {}
+  void Calibrated(const CDataCol&, const CVelkCal&) override {}
+  void SolverChosen(bool, Real, Real) override {}
+  void FitStarted(bool, const CDataCol&, Real) override {}
+  void FitEnded(bool, const CDataCol&, const BoundedArray<Real>&, const std::string&) override {}
+  void Filtered(const CDataCol&) override {}
+  void Windowed(const CDataCol&, Real, Real, Real, Real, Real, Real) override {}
+  void Corrected(Real, Real, Real) override {}
+  void WindFormed(Real, Real, Real, Real) override {}
+  void ReportDone(const std::string&, bool, const std::string&, const std::string&, const std::string&) override {}
+  RunFileFacts& OnRunFile(const std::string&, Int16) override { return facts_; }
+  void OnOutlierTest(const std::vector<double>&, const std::vector<CMeasurement*>&, double, double) override {}
+
+ private:
+  RunFileFacts facts_;  // filled by the loader, read by nobody
+};
 
 }  // namespace
 
@@ -60,10 +84,8 @@ void SAEAppWrapper::LoadResources() {
 }
 
 void SAEAppWrapper::Process() {
-  // Without a listener the record is kept for nobody.
-  record::AnalysisRecord unheard;
-  record::Recorder local(unheard);
-  cProcess process(recorder_ != nullptr ? *recorder_ : local);
+  Unheard unheard;
+  cProcess process(observer_ != nullptr ? *observer_ : unheard);
   process.RunProcess(*this);
   reportSaveFailed_ = process.ReportSaveFailed();
 }

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace record {
-class Recorder;
-}
+class RunObserver;
 
 class SAEAppWrapper {
  public:
@@ -44,8 +42,8 @@ class SAEAppWrapper {
   void LoadResources();
   // Runs the whole analysis with a new pipeline object.
   void Process();
-  // Has `recorder` hear what the analysis does in every later Process.
-  void Observe(record::Recorder* recorder) { recorder_ = recorder; }
+  // Has `observer` hear what the analysis does in every later Process.
+  void Observe(RunObserver* observer) { observer_ = observer; }
 
   // Whether the last Process could not write its report; the entry point
   // turns it into its exit status.
@@ -53,5 +51,5 @@ class SAEAppWrapper {
 
  private:
   bool reportSaveFailed_ = false;
-  record::Recorder* recorder_ = nullptr;
+  RunObserver* observer_ = nullptr;
 };

@@ -20,7 +20,7 @@
 #include "common/Version.h"
 #include "data/CMeasurement.h"
 #include "pipeline/Corrections.h"
-#include "record/Recorder.h"
+#include "pipeline/RunObserver.h"
 #include "solvers/CConstrainedSolver.h"
 #include "solvers/CMLRSolve.h"
 #include "solvers/CSolver.h"
@@ -52,7 +52,7 @@ std::string ValueItem(Real value) { return NumberText(value) + " "; }
 
 }  // namespace
 
-cProcess::cProcess(record::Recorder& recorder) : recorder_(recorder) {}
+cProcess::cProcess(RunObserver& observer) : observer_(observer) {}
 cProcess::~cProcess() = default;
 
 void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
@@ -68,7 +68,7 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
   const Real P = TextToNumber(Run().Barometer, "PRESSURE") * factors.PressureFactor;
   Real rho = GasLaw(TC, P);
   const Real A = TextToNumber(Run().FrontalArea, "AREA") * factors.AreaFactor;
-  recorder_.Conditions(factors, TC, P, rho, A);
+  observer_.Conditions(factors, TC, P, rho, A);
   // 6. No correction and no yaw offset yet.
   MechFactor = 1.0;
   AeroFactor = 1.0;
@@ -76,7 +76,7 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
   // 7. The yaw offset from the zero runs.
   if (Run().ZeroFiles) {
     YawOffset = Zero();
-    recorder_.YawOffset(YawOffset);
+    observer_.YawOffset(YawOffset);
   }
   // 8. The calibrator exists in every run; uncalibrated it leaves the data
   // runs as they were read.
@@ -91,28 +91,28 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
   // 11. The first fit, on every sample of the data set.
   BoundedArray<Real> results;
   Real W = TextToNumber(Run().RollingWeight, "WEIGHT") * factors.WeightFactor;
-  recorder_.FitStarted(false, runData, W);
+  observer_.FitStarted(false, runData, W);
   solver->Solve(runData, W, results);
-  recorder_.FitEnded(false, runData, results, solver->sName());
+  observer_.FitEnded(false, runData, results, solver->sName());
   // 12. Outliers of the first fit leave the data set.
   if (Run().FilterData) {
     solver->Filter(runData, results);
-    recorder_.Filtered(runData);
+    observer_.Filtered(runData);
   }
   // 13. The speed, relative wind and yaw window.
   if (Run().LimitData) {
     const Real minV = TextToNumber(Run().MinSpeed, "MIN_SPEED") * factors.SpeedFactor;
     const Real maxV = TextToNumber(Run().MaxSpeed, "MAX_SPEED") * factors.SpeedFactor;
     runData.LimitData(minV, maxV, 2.2352, 9999.0, -20.0, 20.0);
-    recorder_.Windowed(runData, minV, maxV, 2.2352, 9999.0, -20.0, 20.0);
+    observer_.Windowed(runData, minV, maxV, 2.2352, 9999.0, -20.0, 20.0);
   }
   // 14. The final fit sees only the samples the filter and window kept.
   if (Run().FinalSolver) {
     solver = NewSolver(A, Cd, rho);
     W = TextToNumber(Run().RollingWeight, "WEIGHT") * factors.WeightFactor;
-    recorder_.FitStarted(true, runData, W);
+    observer_.FitStarted(true, runData, W);
     solver->Solve(runData, W, results);
-    recorder_.FitEnded(true, runData, results, solver->sName());
+    observer_.FitEnded(true, runData, results, solver->sName());
   }
   // 15. Mechanical terms to 20 °C.
   if (Run().CorrectTemperature) MechFactor = TemperatureCorrection(TC, MechFactor);
@@ -122,12 +122,12 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
     AeroFactor = PressureCorrection(TC, P, AeroFactor);
     rho = GasLaw(20.0, 98.21);
   }
-  recorder_.Corrected(MechFactor, AeroFactor, rho);
+  observer_.Corrected(MechFactor, AeroFactor, rho);
   // 17. CorrectMass only adds a line to the report.
   // 18. Wind statistics over the samples of the final fit.
   if (Run().CalculateWindSpeed) {
     Wind();
-    recorder_.WindFormed(MeanHead, MeanCross, MaxHead, MaxCross);
+    observer_.WindFormed(MeanHead, MeanCross, MaxHead, MaxCross);
   }
   // 19. The report; a failure is shown and ends nothing.
   if (Run().SaveSAEOutput) WriteReport(results, A, rho);
@@ -179,17 +179,17 @@ Real cProcess::Zero() {
   // taken as read.
   CDataCol zeroData;
   CVelkCal zeroCalibrator;
-  recorder_.SetStarted(record::SetKind::Zero);
+  observer_.SetStarted(RunSet::Zero);
   // Whatever goes wrong with the zero runs, the analysis goes on without
   // a yaw offset.
   try {
     const std::string name = JoinPath(Run().FileLocation, "ZERO");
-    zeroData.Load(name, zeroCalibrator, 0.0, &recorder_);
+    zeroData.Load(name, zeroCalibrator, 0.0, &observer_);
     AppendLog("Zero files loaded");
-    recorder_.SetLoaded(record::SetKind::Zero, zeroData);
+    observer_.SetLoaded(RunSet::Zero, zeroData);
     return zeroData.Average()->dAngle;
   } catch (const RuntimeError& error) {
-    recorder_.SetFailed(record::SetKind::Zero, error, zeroData);
+    observer_.SetFailed(RunSet::Zero, error, zeroData);
     return 0.0;
   }
 }
@@ -222,27 +222,27 @@ void cProcess::LoadCalibrationSet() {
   }
   // From here on an error ends the run: a calibration that cannot be
   // loaded or fitted must not pass for one.
-  recorder_.SetStarted(record::SetKind::Cal);
-  calData.Load(name, *calibrator, YawOffset, &recorder_);
+  observer_.SetStarted(RunSet::Cal);
+  calData.Load(name, *calibrator, YawOffset, &observer_);
   AppendLog("Calibration files loaded");
-  recorder_.SetLoaded(record::SetKind::Cal, calData);
+  observer_.SetLoaded(RunSet::Cal, calData);
   calibrator->Calabrate(calData);
   AppendLog("Calibration complete");
-  if (const auto* velk = dynamic_cast<const CVelkCal*>(calibrator.get())) recorder_.Calibrated(calData, *velk);
+  if (const auto* velk = dynamic_cast<const CVelkCal*>(calibrator.get())) observer_.Calibrated(calData, *velk);
 }
 
 void cProcess::LoadDataSet() {
   runData = CDataCol();
-  recorder_.SetStarted(record::SetKind::Data);
+  observer_.SetStarted(RunSet::Data);
   // An error ends the load silently; the runs read before it stay and the
   // fit decides whether they are enough.
   try {
     const std::string name = JoinPath(Run().FileLocation, "DATA");
-    runData.Load(name, *calibrator, YawOffset, &recorder_);
+    runData.Load(name, *calibrator, YawOffset, &observer_);
     AppendLog("Data files loaded");
-    recorder_.SetLoaded(record::SetKind::Data, runData);
+    observer_.SetLoaded(RunSet::Data, runData);
   } catch (const RuntimeError& error) {
-    recorder_.SetFailed(record::SetKind::Data, error, runData);
+    observer_.SetFailed(RunSet::Data, error, runData);
     return;
   }
 }
@@ -317,12 +317,12 @@ std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho)
     calibrator->PrintResults(path);
     solver->PrintResults(path);
     staged.Commit();
-    recorder_.ReportDone(reportPath, true, run.cAero, run.cTotal, run.CD);
+    observer_.ReportDone(reportPath, true, run.cAero, run.cTotal, run.CD);
     return reportPath;
   } catch (const RuntimeError&) {
     // The report keeps what was written before the error.
     staged.KeepPartial();
-    recorder_.ReportDone(reportPath, false, Run().cAero, Run().cTotal, Run().CD);
+    observer_.ReportDone(reportPath, false, Run().cAero, Run().cTotal, Run().CD);
     ShowMessageBox("coastdown", "Unable to save results.");
     reportSaveFailed_ = true;
     return {};
@@ -337,14 +337,14 @@ SAEAppWrapper& cProcess::Run() const {
 std::unique_ptr<CSolver> cProcess::NewSolver(Real A, Real Cd, Real rho) const {
   if (!Run().Constrained) {
     auto regression = std::make_unique<CMLRSolve>();
-    regression->Observe(&recorder_);
-    recorder_.SolverChosen(false, 0.0, 0.0);
+    regression->Observe(&observer_);
+    observer_.SolverChosen(false, 0.0, 0.0);
     return regression;
   }
   auto constrained = std::make_unique<CConstrainedSolver>();
-  constrained->Observe(&recorder_);
+  constrained->Observe(&observer_);
   const Real CdAp = A * Cd * rho * 0.5;
-  recorder_.SolverChosen(true, Cd, CdAp);
+  observer_.SolverChosen(true, Cd, CdAp);
   constrained->ExtraInfo(0, 0, CdAp, 0.0);
   return constrained;
 }

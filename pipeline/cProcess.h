@@ -15,15 +15,13 @@
 
 class CCalibrator;
 class CSolver;
+class RunObserver;
 class SAEAppWrapper;
-namespace record {
-class Recorder;
-}
 
 class cProcess {
  public:
-  // `recorder` hears what every step did; it never changes the analysis.
-  explicit cProcess(record::Recorder& recorder);
+  // `observer` hears what every step did; it never changes the analysis.
+  explicit cProcess(RunObserver& observer);
   ~cProcess();
   cProcess(const cProcess&) = delete;
   cProcess& operator=(const cProcess&) = delete;
@@ -49,9 +47,6 @@ class cProcess {
   bool ReportSaveFailed() const { return reportSaveFailed_; }
 
  private:
-  // Tests reach the fields of one run through it.
-  friend class cProcessProbe;
-
   void AppendLog(const std::string& message);
   void LoadCalibrationSet();
   void LoadDataSet();
@@ -82,5 +77,5 @@ class cProcess {
   std::string MessageLog;
 
   bool reportSaveFailed_ = false;
-  record::Recorder& recorder_;
+  RunObserver& observer_;
 };

@@ -25,6 +25,15 @@ constexpr double kKmhPerMs = 3.6;
 
 bool Included(const CMeasurement& m) { return m.nRun.value() > 0; }
 
+SetKind KindOf(RunSet set) {
+  switch (set) {
+    case RunSet::Zero: return SetKind::Zero;
+    case RunSet::Cal: return SetKind::Cal;
+    case RunSet::Data: return SetKind::Data;
+  }
+  return SetKind::Data;
+}
+
 ErrorNote NoteOf(const RuntimeError& error) {
   return {error.Code(), error.Description(), error.Detail()};
 }
@@ -109,7 +118,8 @@ void Recorder::Conditions(const UnitFactorSet& factors, Real temperatureC, Real 
   record_.areaM2 = areaM2.value();
 }
 
-void Recorder::SetStarted(SetKind kind) {
+void Recorder::SetStarted(RunSet set) {
+  const SetKind kind = KindOf(set);
   FlushFile();
   stage_ = kind == SetKind::Cal ? Stage::Calibrating : Stage::Loading;
   loading_ = kind;
@@ -182,8 +192,9 @@ void Recorder::CopySamples(SetKind kind, const CDataCol& data) {
   }
 }
 
-void Recorder::SetLoaded(SetKind kind, const CDataCol& data) {
+void Recorder::SetLoaded(RunSet loaded, const CDataCol& data) {
   FlushFile();
+  const SetKind kind = KindOf(loaded);
   SetRecord& set = record_.Set(kind);
   if (!set.files.empty()) {
     const FileRecord::State last = set.files.back().state;
@@ -193,8 +204,9 @@ void Recorder::SetLoaded(SetKind kind, const CDataCol& data) {
   FindLaterFiles(set);
 }
 
-void Recorder::SetFailed(SetKind kind, const RuntimeError& error, const CDataCol& data) {
+void Recorder::SetFailed(RunSet failed, const RuntimeError& error, const CDataCol& data) {
   FlushFile();
+  const SetKind kind = KindOf(failed);
   SetRecord& set = record_.Set(kind);
   const bool whileLoading = !copied_[static_cast<std::size_t>(kind)];
   if (whileLoading) {

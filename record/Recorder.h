@@ -11,9 +11,8 @@
 
 #include "common/BoundedArray.h"
 #include "common/Real.h"
-#include "data/LoadObserver.h"
+#include "pipeline/RunObserver.h"
 #include "record/AnalysisRecord.h"
-#include "solvers/FitObserver.h"
 
 class CDataCol;
 class CMeasurement;
@@ -23,29 +22,29 @@ struct UnitFactorSet;
 
 namespace record {
 
-class Recorder : public LoadObserver, public FitObserver {
+class Recorder final : public RunObserver {
  public:
   explicit Recorder(AnalysisRecord& record) : record_(record) {}
 
   // The steps of the run, in the order they happen.
-  void Conditions(const UnitFactorSet& factors, Real temperatureC, Real pressureKpa, Real density, Real areaM2);
-  // The loader's next files belong to this set.
-  void SetStarted(SetKind kind);
-  // The set is loaded (also when what follows it fails).
-  void SetLoaded(SetKind kind, const CDataCol& data);
-  // An error ended the set, and the step that loads it went on without the rest.
-  void SetFailed(SetKind kind, const RuntimeError& error, const CDataCol& data);
-  void YawOffset(Real offset);
-  void Calibrated(const CDataCol& calData, const CVelkCal& calibrator);
-  void SolverChosen(bool constrained, Real cd, Real cdAp);
-  void FitStarted(bool final, const CDataCol& data, Real weightN);
-  void FitEnded(bool final, const CDataCol& data, const BoundedArray<Real>& results, const std::string& solverName);
-  void Filtered(const CDataCol& data);
-  void Windowed(const CDataCol& data, Real minV, Real maxV, Real minVr, Real maxVr, Real minYaw, Real maxYaw);
-  void Corrected(Real mechFactor, Real aeroFactor, Real standardDensity);
-  void WindFormed(Real meanHead, Real meanCross, Real maxHead, Real maxCross);
+  void Conditions(const UnitFactorSet& factors, Real temperatureC, Real pressureKpa, Real density,
+                  Real areaM2) override;
+  void SetStarted(RunSet set) override;
+  void SetLoaded(RunSet set, const CDataCol& data) override;
+  void SetFailed(RunSet set, const RuntimeError& error, const CDataCol& data) override;
+  void YawOffset(Real offset) override;
+  void Calibrated(const CDataCol& calData, const CVelkCal& calibrator) override;
+  void SolverChosen(bool constrained, Real cd, Real cdAp) override;
+  void FitStarted(bool final, const CDataCol& data, Real weightN) override;
+  void FitEnded(bool final, const CDataCol& data, const BoundedArray<Real>& results,
+                const std::string& solverName) override;
+  void Filtered(const CDataCol& data) override;
+  void Windowed(const CDataCol& data, Real minV, Real maxV, Real minVr, Real maxVr, Real minYaw,
+                Real maxYaw) override;
+  void Corrected(Real mechFactor, Real aeroFactor, Real standardDensity) override;
+  void WindFormed(Real meanHead, Real meanCross, Real maxHead, Real maxCross) override;
   void ReportDone(const std::string& path, bool written, const std::string& cAero, const std::string& cTotal,
-                  const std::string& CD);
+                  const std::string& CD) override;
 
   // After the run, also one that `error` ended: the residuals, uncertainty,
   // results, checks and warnings. `provenance` adds the SHA-256 of the files.
