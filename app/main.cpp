@@ -3,6 +3,7 @@
 // the report. An error that no step handles ends the run here.
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,9 @@ namespace {
 
 // The one error line, its cause named as the record knows it, and what the
 // user finds in the folder.
-void PrintError(const RuntimeError& error, const record::Recorder& recorder, const record::AnalysisRecord& analysis,
-                bool settingParameters) {
-  const RuntimeError explained(error.Number(), recorder.Explain(error));
+void PrintError(const RuntimeError& error, const record::AnalysisRecord& analysis, bool settingParameters) {
+  // The record explains the error that ended the run; without it, the error's own detail stands.
+  const RuntimeError explained(error.Number(), analysis.error.number != 0 ? analysis.error.detail : error.Detail());
   std::fprintf(stderr, "coastdown: %s\n", explained.what());
   if (settingParameters && error.Number() == ErrorNumber::SubscriptOutOfRange) {
     const std::string usage = UsageText();
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
   bool optionsRead = false;
   bool settingParameters = true;
   int status = 0;
+  std::optional<RuntimeError> failure;  // the error that ended the run
   try {
     const std::size_t optionWords = ParseProgramOptions(commandLine.Words(), options);
     optionsRead = true;
@@ -73,21 +75,20 @@ int main(int argc, char** argv) {
     app.Observe(&recorder);
     app.Process();
     status = app.ReportSaveFailed() ? 2 : 0;
-    recorder.Finish(nullptr, !options.json.empty() || !options.html.empty());
-    PrintWarnings(analysis, options);
   } catch (const RuntimeError& error) {
     if (!optionsRead) {
       std::fprintf(stderr, "coastdown: %s\n", error.what());
       return 1;
     }
-    recorder.Finish(&error, !options.json.empty() || !options.html.empty());
-    PrintWarnings(analysis, options);
-    PrintError(error, recorder, analysis, settingParameters);
+    failure = error;
     status = 1;
   } catch (const std::bad_alloc&) {
     std::fputs("coastdown: out of memory\n", stderr);
     return 1;
   }
+  recorder.Finish(failure ? &*failure : nullptr, !options.json.empty() || !options.html.empty());
+  PrintWarnings(analysis, options);
+  if (failure) PrintError(*failure, analysis, settingParameters);
   if (options.strict && status == 0 && AnyCheckFailed(analysis)) status = 3;
   analysis.exitStatus = status;
   try {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -195,6 +196,9 @@ struct CheckRecord {
   bool pass = true;
 };
 
+// The step the analysis was in when it ended, for explaining an error.
+enum class Stage { Start, Loading, Calibrating, FirstFit, Filter, Window, FinalFit, Results };
+
 struct AnalysisRecord {
   static constexpr const char* kFormat = "coastdown-analysis";
   static constexpr int kFormatVersion = 1;
@@ -204,6 +208,8 @@ struct AnalysisRecord {
   std::string commandText;          // the argument text after the options
   std::vector<std::string> fields;  // the ten fields as typed
   bool limitData = false;
+  // The FOLDER field; empty when the command line has none.
+  std::string Folder() const { return fields.empty() ? std::string() : fields[0]; }
 
   // The unit factors.
   double areaFactor = kNone, pressureFactor = kNone, weightFactor = kNone, speedFactor = kNone,
@@ -214,6 +220,8 @@ struct AnalysisRecord {
   double temperatureC = kNone, pressureKpa = kNone, testDensity = kNone, standardDensity = kNone;
   double areaM2 = kNone, weightN = kNone, massKg = kNone;
   double constrainedCd = kNone, cdAp = kNone;  // the constrained fit only
+  // The constrained fit held a0 at cdAp.
+  bool AeroHeld() const { return std::isfinite(cdAp); }
 
   std::array<SetRecord, 3> sets;  // ZERO, CAL, DATA
   SetRecord& Set(SetKind kind) { return sets[static_cast<int>(kind)]; }
@@ -240,6 +248,11 @@ struct AnalysisRecord {
   bool reportWritten = false;
   ErrorNote error;  // the error that ended the run
   int exitStatus = 0;
+
+  // Not written out; what the warnings and the explanation of an error draw on.
+  Stage stage = Stage::Start;
+  bool folderFound = false;                // FOLDER named a folder when the run ended
+  std::vector<std::string> folderEntries;  // its names then, when an error ended the run
 };
 
 }  // namespace record

@@ -1,9 +1,9 @@
 // Fills the analysis record as the run goes: the pipeline tells it after
 // each of its steps what the step did, and the loader and the solvers tell
-// it what they saw through their observer interfaces. It only reads the
-// analysis' state and raises nothing into the run; what it derives itself
-// (residuals, uncertainty, results in every unit, checks, warnings) it
-// derives at the end, in Finish.
+// it what they saw through their observer interfaces. It copies what it is
+// told and raises nothing into the run. What the record derives from that
+// (residuals, uncertainty, results in every unit, checks, warnings) is
+// derived once the run is over, in Finish.
 #pragma once
 
 #include <string>
@@ -13,20 +13,14 @@
 #include "common/Real.h"
 #include "pipeline/RunObserver.h"
 #include "record/AnalysisRecord.h"
-
-class CDataCol;
-class CMeasurement;
-class CVelkCal;
-class RuntimeError;
-struct UnitFactorSet;
+#include "record/SampleStatuses.h"
 
 namespace record {
 
 class Recorder final : public RunObserver {
  public:
-  explicit Recorder(AnalysisRecord& record) : record_(record) {}
+  explicit Recorder(AnalysisRecord& record) : record_(record), statuses_(record) {}
 
-  // The steps of the run, in the order they happen.
   void Conditions(const UnitFactorSet& factors, Real temperatureC, Real pressureKpa, Real density,
                   Real areaM2) override;
   void SetStarted(RunSet set) override;
@@ -46,43 +40,26 @@ class Recorder final : public RunObserver {
   void ReportDone(const std::string& path, bool written, const std::string& cAero, const std::string& cTotal,
                   const std::string& CD) override;
 
-  // After the run, also one that `error` ended: the residuals, uncertainty,
-  // results, checks and warnings. `provenance` adds the SHA-256 of the files.
-  void Finish(const RuntimeError* error, bool provenance);
-
-  // A detail for an error that ended the run, naming its cause in the
-  // user's terms when the record knows it; otherwise the error's own.
-  std::string Explain(const RuntimeError& error) const;
-
   RunFileFacts& OnRunFile(const std::string& fileName, Int16 run) override;
   void OnOutlierTest(const std::vector<double>& residuals, const std::vector<CMeasurement*>& samples, double mean,
                      double sd) override;
 
- private:
-  // Where the run was when it stopped, for Explain and for marking a set
-  // that an unhandled error ended.
-  enum class Stage { Start, Loading, Calibrating, FirstFit, Filter, Window, FinalFit, Results };
+  // After the run, also one that `error` ended: the error explained, the
+  // residuals, uncertainty, results, checks and warnings, and with
+  // `provenance` the SHA-256 of the files read. Raises nothing; what it
+  // cannot derive stays out of the record. A second call does nothing.
+  void Finish(const RuntimeError* error, bool provenance) noexcept;
 
+ private:
   void FlushFile();
-  void CopySamples(SetKind kind, const CDataCol& data);
   void FindLaterFiles(SetRecord& set) const;
-  void MarkExcluded(const CDataCol& data, SampleStatus status);
-  void DeriveResults();
-  void DeriveChecks();
-  void DeriveWarnings();
-  void Warn(const std::string& text) { record_.warnings.push_back(text); }
-  std::string Folder() const;
 
   AnalysisRecord& record_;
-  Stage stage_ = Stage::Start;
+  SampleStatuses statuses_;
   SetKind loading_ = SetKind::Data;
   bool fileOpen_ = false;
+  bool finished_ = false;
   RunFileFacts file_;
-  std::vector<bool> copied_ = {false, false, false};
-  std::size_t dataStart_ = 0;                    // where the DATA samples begin in record_.samples
-  std::vector<const CMeasurement*> dataSamples_;  // the DATA samples in collection order
-  std::vector<bool> included_;                    // which of them took part before the step
-  bool constrained_ = false;
 };
 
 }  // namespace record

@@ -1,0 +1,151 @@
+// The checks of the analysis, one function each.
+#include "record/Checks.h"
+
+#include <charconv>
+#include <cmath>
+#include <utility>
+
+namespace record {
+
+namespace {
+
+constexpr double kKmhPerMs = 3.6;
+
+constexpr const char* kWindSource =
+    "the limits commonly used for coastdowns without an anemometer; advisory when an anemometer measures the wind";
+
+CheckRecord MakeCheck(std::string id, std::string title, double value, std::string unit, std::string limit,
+                      std::string source) {
+  CheckRecord check;
+  check.id = std::move(id);
+  check.title = std::move(title);
+  check.value = value;
+  check.unit = std::move(unit);
+  check.limit = std::move(limit);
+  check.source = std::move(source);
+  return check;
+}
+
+// The checks judge a result; a run that ended before one has nothing to judge.
+bool Judged(const AnalysisRecord& record) { return record.finalFit.completed; }
+
+CheckRecord Directions(const AnalysisRecord& record) {
+  const int runs = record.Set(SetKind::Data).runs;
+  const long odd = (runs + 1) / 2;
+  const long even = runs / 2;
+  CheckRecord check = MakeCheck("directions", "DATA runs in both directions, as many each way",
+                                static_cast<double>(runs), "runs", "an even number, at least 2",
+                                "the practice of driving runs in pairs of opposite direction");
+  check.finding = std::to_string(runs) + " DATA runs, " + std::to_string(odd) +
+                  " in the direction of the odd runs and " + std::to_string(even) + " in the other";
+  check.applicable = Judged(record);
+  check.pass = odd > 0 && even > 0 && odd == even;
+  return check;
+}
+
+CheckRecord MeanWind(const AnalysisRecord& record) {
+  CheckRecord check = MakeCheck("mean_wind", "mean wind speed over the DATA samples",
+                                record.meanWindSpeed * kKmhPerMs, "km/h", "<= 16 km/h", kWindSource);
+  check.applicable = std::isfinite(check.value);
+  check.pass = check.value <= 16.0;
+  return check;
+}
+
+CheckRecord MeanCrosswind(const AnalysisRecord& record) {
+  CheckRecord check = MakeCheck("mean_crosswind", "mean cross wind over the DATA samples",
+                                std::fabs(record.meanCross) * kKmhPerMs, "km/h", "<= 8 km/h", kWindSource);
+  check.applicable = std::isfinite(check.value);
+  check.pass = check.value <= 8.0;
+  return check;
+}
+
+CheckRecord Temperature(const AnalysisRecord& record) {
+  CheckRecord check = MakeCheck("temperature", "test temperature", record.temperatureC, "degC", "5 to 35 degC",
+                                "the range within which the corrections to 20 degC are meant to be used");
+  check.applicable = Judged(record);
+  check.pass = check.value >= 5.0 && check.value <= 35.0;
+  return check;
+}
+
+CheckRecord Outliers(const AnalysisRecord& record) {
+  const FilterRecord& filter = record.filter;
+  const double share =
+      filter.tested > 0 ? 100.0 * static_cast<double>(filter.excluded) / static_cast<double>(filter.tested) : kNone;
+  CheckRecord check = MakeCheck("outliers", "share of the usable samples removed by the outlier filter", share, "%",
+                                "<= 10 %", "more than a few outliers means the model does not describe the test");
+  check.applicable = Judged(record) && filter.ran && filter.tested > 0;
+  check.pass = check.value <= 10.0;
+  return check;
+}
+
+// The still-air road load's interval at every 10 mph inside the window.
+CheckRecord RoadLoadPrecision(const AnalysisRecord& record) {
+  double low = 0.0;
+  double high = 1e300;
+  if (record.fields.size() > 4) {
+    const std::string& min = record.fields[3];
+    const std::string& max = record.fields[4];
+    double value = 0.0;
+    if (std::from_chars(min.data(), min.data() + min.size(), value).ec == std::errc()) low = value;
+    if (std::from_chars(max.data(), max.data() + max.size(), value).ec == std::errc()) high = value;
+  }
+  double worst = kNone;
+  for (const RoadLoadPoint& point : record.uncertainty.roadLoad) {
+    if (point.speedMph < low || point.speedMph > high || std::fmod(point.speedMph, 10.0) != 0.0) continue;
+    const double relative = 100.0 * (point.high - point.force) / std::fabs(point.force);
+    if (!(worst >= relative)) worst = relative;
+  }
+  CheckRecord check = MakeCheck("road_load_precision",
+                                "95 % interval of the still-air road load at every 10 mph inside the speed window",
+                                worst, "% (largest half-width)", "<= 2 %",
+                                "the precision expected of a road-load determination");
+  check.applicable = std::isfinite(worst);
+  check.pass = worst <= 2.0;
+  return check;
+}
+
+CheckRecord CdRange(const AnalysisRecord& record) {
+  const double cd = record.results.available ? record.results.drag[0].value : kNone;
+  CheckRecord check = MakeCheck("cd_range", "drag coefficient", cd, "", "0.15 to 1.5",
+                                "the range of road vehicles, from streamlined cars to trucks");
+  check.applicable = std::isfinite(cd);
+  check.pass = cd >= 0.15 && cd <= 1.5;
+  return check;
+}
+
+CheckRecord MechanicalSigns(const AnalysisRecord& record) {
+  double wrong = kNone;
+  if (record.results.available) {
+    const std::vector<Estimate>& r = record.results.report;
+    wrong = (r[0].value > 0.0 ? 0.0 : 1.0) + (r[1].value >= 0.0 ? 0.0 : 1.0) + (r[2].value >= 0.0 ? 0.0 : 1.0);
+  }
+  CheckRecord check = MakeCheck("mechanical_signs",
+                                "mechanical coefficients of the expected sign (Amech > 0, Bmech >= 0, Cmech >= 0)",
+                                wrong, "coefficients of the wrong sign", "0",
+                                "friction and rolling resistance never push the vehicle");
+  check.applicable = record.results.available;
+  check.pass = wrong == 0.0;
+  return check;
+}
+
+}  // namespace
+
+std::string ShortNumber(double value) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 4);
+  return std::string(text, result.ptr);
+}
+
+std::vector<CheckRecord> Checks(const AnalysisRecord& record) {
+  std::vector<CheckRecord> checks = {Directions(record),  MeanWind(record),          MeanCrosswind(record),
+                                     Temperature(record), Outliers(record),          RoadLoadPrecision(record),
+                                     CdRange(record),     MechanicalSigns(record)};
+  for (CheckRecord& check : checks) {
+    if (check.finding.empty() && std::isfinite(check.value)) {
+      check.finding = ShortNumber(check.value) + (check.unit.empty() ? "" : " " + check.unit);
+    }
+  }
+  return checks;
+}
+
+}  // namespace record
