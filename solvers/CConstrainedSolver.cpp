@@ -80,24 +80,9 @@ void CConstrainedSolver::MlrConstrained(const BoundedMatrix<Real>& x, const Boun
 }
 
 void CConstrainedSolver::CSolver_Filter(CDataCol& data, BoundedArray<Real>& results) {
-  const BoundedArray<Real>& F = forceVector_;
-  Int16 count = 0;
-  Real total = 0.0;
-  BoundedArray<Real> residual(0, data.Count());
-  std::vector<CMeasurement*> source;  // the sample that gave each residual
-  for (CMeasurement& sample : data) {
-    if (sample.nRun <= 0) continue;
-    count = count + 1;
-    // The fixed aerodynamic force is added back to the force, so with the
-    // coefficients of Solve the residual is the fit's own plus CdAp·Vr².
-    const Real force = F(count) + CdAp * Pow(sample.dWindSpeed, 2.0);
-    const Real mechanical = sample.MechDrag(mech_order, results);
-    const Real model = mechanical + sample.Drag(air_order, results, mech_order + 1);
-    residual(count) = force - model;
-    total = total + residual(count);
-    source.push_back(&sample);
-  }
-  ExcludeOutliers(residual, count, total, source, observer_);
+  // The fixed aerodynamic force is added back to the force, so with the
+  // coefficients of Solve the residual is the fit's own plus CdAp·Vr².
+  RejectOutliers(data, forceVector_, results, mech_order, air_order, CdAp, observer_);
 }
 
 void CConstrainedSolver::CSolver_PrintResults(const std::string& sFile) {

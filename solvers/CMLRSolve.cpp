@@ -32,7 +32,9 @@ void CMLRSolve::CSolver_Solve(CDataCol& data, Real inertialWeight, BoundedArray<
   Mlr(designMatrix_, forceVector_, sol, size, num);
 }
 
-void CMLRSolve::CSolver_Filter(CDataCol& data, BoundedArray<Real>& sol) { RejectOutliers(data, forceVector_, sol); }
+void CMLRSolve::CSolver_Filter(CDataCol& data, BoundedArray<Real>& sol) {
+  RejectOutliers(data, forceVector_, sol, mech_order, air_order, std::nullopt, observer_);
+}
 
 void CMLRSolve::CSolver_ExtraInfo(Int16 /*mech_order*/, Int16 /*air_order*/, Real /*CdAp*/,
                                   Real /*forceConversion*/) {}
@@ -143,22 +145,4 @@ void CMLRSolve::Substitute(const BoundedMatrix<Real>& a, const BoundedArray<Real
     for (Int16 j = i + 1; j <= n; ++j) sum = sum + a(row, j) * x(j);
     x(i) = (C(row) - sum) / a(row, i);
   }
-}
-
-void CMLRSolve::RejectOutliers(CDataCol& data, const BoundedArray<Real>& F, const BoundedArray<Real>& sol) const {
-  Int16 count = 0;
-  Real total = 0.0;
-  BoundedArray<Real> residual(0, data.Count());
-  std::vector<CMeasurement*> source;  // the sample that gave each residual
-  for (CMeasurement& sample : data) {
-    if (sample.nRun <= 0) continue;
-    count = count + 1;
-    const Real force = F(count);
-    const Real mechanical = sample.MechDrag(mech_order, sol);
-    const Real model = mechanical + sample.Drag(air_order, sol, mech_order + 1);
-    residual(count) = force - model;
-    total = total + residual(count);
-    source.push_back(&sample);
-  }
-  ExcludeOutliers(residual, count, total, source, observer_);
 }

@@ -57,9 +57,6 @@ class CMLRSolve : public CSolver {
                     BoundedArray<Real>& order);
   static void Substitute(const BoundedMatrix<Real>& a, const BoundedArray<Real>& C, Int16 n,
                          const BoundedArray<Real>& order, BoundedArray<Real>& x);
-  // Excludes the samples whose residual F − model lies 3 standard
-  // deviations or more from the mean residual.
-  void RejectOutliers(CDataCol& data, const BoundedArray<Real>& F, const BoundedArray<Real>& sol) const;
 
   Int16 mech_order = 2;
   Int16 air_order = 4;

@@ -2,9 +2,11 @@
 #include "solvers/SolverSteps.h"
 
 #include <cstddef>
+#include <vector>
 
 #include "common/NumberText.h"
 #include "common/TextFile.h"
+#include "data/CDataCol.h"
 #include "data/CMeasurement.h"
 #include "solvers/FitObserver.h"
 
@@ -21,8 +23,23 @@ BoundedMatrix<Real> NormalMatrix(const BoundedMatrix<Real>& x, Int16 size, Int16
   return A;
 }
 
-void ExcludeOutliers(const BoundedArray<Real>& residual, Int16 count, Real total,
-                     const std::vector<CMeasurement*>& source, FitObserver* observer) {
+void RejectOutliers(CDataCol& data, const BoundedArray<Real>& F, const BoundedArray<Real>& sol, Int16 mech_order,
+                    Int16 air_order, std::optional<Real> CdAp, FitObserver* observer) {
+  Int16 count = 0;
+  Real total = 0.0;
+  BoundedArray<Real> residual(0, data.Count());
+  std::vector<CMeasurement*> source;  // the sample that gave each residual
+  for (CMeasurement& sample : data) {
+    if (sample.nRun <= 0) continue;
+    count = count + 1;
+    Real force = F(count);
+    if (CdAp) force = force + *CdAp * Pow(sample.dWindSpeed, 2.0);
+    const Real mechanical = sample.MechDrag(mech_order, sol);
+    const Real model = mechanical + sample.Drag(air_order, sol, mech_order + 1);
+    residual(count) = force - model;
+    total = total + residual(count);
+    source.push_back(&sample);
+  }
   const Real mean = total / Real(count);
   Real S = 0.0;
   for (int i = 1; i <= count.value(); ++i) S = S + Pow(residual(i) - mean, 2.0);
