@@ -8,19 +8,17 @@
 #include "common/TextConversion.h"
 #include "common/UnitFactors.h"
 #include "pipeline/cProcess.h"
+#include "pipeline/CommandFields.h"
 #include "pipeline/RunObserver.h"
 
 namespace {
 
-// The names the command line gives its ten fields.
-constexpr const char* kFieldNames[] = {"FOLDER", "CALIBRATE", "ZERO",     "MIN_SPEED", "MAX_SPEED",
-                                       "WEIGHT", "TEMPERATURE", "PRESSURE", "AREA",      "CD"};
-
-const std::string& Field(const std::vector<std::string>& params, std::size_t index) {
+const std::string& Field(const std::vector<std::string>& params, CommandField field) {
+  const std::size_t index = FieldIndex(field);
   if (index >= params.size()) {
     Raise(ErrorNumber::SubscriptOutOfRange, "the command line has " + std::to_string(params.size()) +
                                                 " of the 10 fields; field " + std::to_string(index + 1) + " (" +
-                                                kFieldNames[index] + ") is missing");
+                                                FieldName(field) + ") is missing");
   }
   return params[index];
 }
@@ -52,22 +50,22 @@ class Unheard final : public RunObserver {
 }  // namespace
 
 void SAEAppWrapper::SetParams(const std::vector<std::string>& params) {
-  FileLocation = Field(params, 0);
-  Calibration = TextToBoolean(Field(params, 1), kFieldNames[1]);
-  ZeroFiles = TextToBoolean(Field(params, 2), kFieldNames[2]);
+  FileLocation = Field(params, CommandField::Folder);
+  Calibration = TextToBoolean(Field(params, CommandField::Calibrate), FieldName(CommandField::Calibrate));
+  ZeroFiles = TextToBoolean(Field(params, CommandField::Zero), FieldName(CommandField::Zero));
   CorrectTemperature = true;
   CorrectPressure = true;
   CalculateWindSpeed = true;
   FilterData = true;
   FinalSolver = true;
   LimitData = false;
-  MinSpeed = Field(params, 3);
-  MaxSpeed = Field(params, 4);
-  RollingWeight = Field(params, 5);
-  Temperature = Field(params, 6);
-  Barometer = Field(params, 7);
-  FrontalArea = Field(params, 8);
-  ConstrainedCD = Field(params, 9);
+  MinSpeed = Field(params, CommandField::MinSpeed);
+  MaxSpeed = Field(params, CommandField::MaxSpeed);
+  RollingWeight = Field(params, CommandField::Weight);
+  Temperature = Field(params, CommandField::Temperature);
+  Barometer = Field(params, CommandField::Pressure);
+  FrontalArea = Field(params, CommandField::Area);
+  ConstrainedCD = Field(params, CommandField::Cd);
   SaveSAEOutput = true;
   if (!ConstrainedCD.empty()) Constrained = true;
   LoadResources();

@@ -19,3 +19,8 @@ struct UnitFactorSet {
 
 // The one instance of the process. Before LoadResources runs every factor is 0.
 UnitFactorSet& UnitFactors();
+
+// Conversions the analysis writes into its formulas rather than reading
+// them from the unit factors.
+inline constexpr double kStandardGravity = 9.80665;  // m/s²: a weight in N over it is a mass in kg
+inline constexpr double kKmhPerMs = 3.6;            // km/h per m/s

@@ -1,6 +1,8 @@
 // The derived members of a sample.
 #include "data/CMeasurement.h"
 
+#include "common/UnitFactors.h"
+
 Real CMeasurement::North() const {
   const Real k = DegreeToRadianFactor();
   return (Cos(dAngle * k) * dWindSpeed - dVehicleSpeed) * Real(nRunDir);
@@ -11,7 +13,7 @@ Real CMeasurement::East() const {
   return Sin(dAngle * k) * dWindSpeed * Real(nRunDir);
 }
 
-Real CMeasurement::force(Real weight) const { return weight / 9.80665 * dDelta; }
+Real CMeasurement::force(Real weight) const { return weight / kStandardGravity * dDelta; }
 
 Real CMeasurement::MechDrag(Int16 Order, const BoundedArray<Real>& constants) const {
   Real sum = 0.0;

@@ -13,6 +13,12 @@ using record::SampleRecord;
 
 namespace {
 
+// The model's force of a fit at test conditions in still air: the relative
+// wind equal to the speed and no yaw; NaN when the fit delivered nothing.
+double StillAirForce(const record::FitRecord& fit, double speed) {
+  return fit.completed ? record::ModelForce(fit.coefficients, speed, speed, 0.0) : record::kNone;
+}
+
 std::string ForcePlot(const PageContext& c) {
   // Force when the record has it; otherwise deceleration, which every DATA sample has.
   bool haveForce = false;
@@ -34,8 +40,8 @@ std::string ForcePlot(const PageContext& c) {
   for (int i = 0; i <= 80; ++i) {
     const double mph = xt.lo + (xt.hi - xt.lo) * i / 80.0;
     speeds.push_back(mph);
-    finalCurve.push_back(haveForce ? html::TestConditionsForce(c.record.finalFit, mph * c.units.mph) : record::kNone);
-    firstCurve.push_back(haveForce ? html::TestConditionsForce(c.record.firstFit, mph * c.units.mph) : record::kNone);
+    finalCurve.push_back(haveForce ? StillAirForce(c.record.finalFit, mph * c.units.mph) : record::kNone);
+    firstCurve.push_back(haveForce ? StillAirForce(c.record.firstFit, mph * c.units.mph) : record::kNone);
   }
   svg::Plot plot("fit", 640, 320);
   plot.SetX(xt, "vehicle speed (mph)");

@@ -12,9 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "html/RoadLoad.h"
 #include "html/Svg.h"
+#include "html/Truth.h"
 #include "record/AnalysisRecord.h"
+#include "record/RoadLoad.h"
 
 namespace html {
 
@@ -32,11 +33,11 @@ inline constexpr std::array<record::SampleStatus, 6> kDrawOrder = {
 std::string StatusClass(record::SampleStatus status);
 svg::Shape StatusShape(record::SampleStatus status);
 
-// The conversions the report uses, so that the page's mph and lbf agree
-// with the report's to the last digit.
+// The conversions of the run's unit factors, so that the page's mph and
+// lbf agree with the report's to the last digit.
 struct Units {
-  double mph = 0.44704;  // m/s per mph
-  double lbf = 4.448;    // N per lbf
+  double mph = record::kNone;  // m/s per mph
+  double lbf = record::kNone;  // N per lbf
 };
 
 // What one run file's samples came to.
@@ -52,7 +53,7 @@ struct PageContext {
   const record::AnalysisRecord& record;
   Truth truth;
   Units units;
-  StillAirRoadLoad roadLoad;
+  record::StillAirRoadLoad roadLoad;
   std::map<std::pair<int, int>, RunStats> runs;        // by (set, run)
   std::vector<const record::SampleRecord*> data, cal;  // the DATA and CAL samples in load order
 };

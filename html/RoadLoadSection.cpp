@@ -45,7 +45,7 @@ std::string RoadLoadSection(const PageContext& c) {
   std::vector<double> speeds, force, low, high, truth;
   for (int i = 0; i <= kSteps; ++i) {
     const double mph = lo + (hi - lo) * i / kSteps;
-    const html::RoadLoadValue v = c.roadLoad.At(mph * c.units.mph);
+    const record::RoadLoadPoint v = c.roadLoad.At(mph * c.units.mph);
     speeds.push_back(mph);
     force.push_back(v.force);
     low.push_back(v.low);

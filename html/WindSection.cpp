@@ -2,6 +2,7 @@
 // the yaw angles the fit saw.
 #include <algorithm>
 
+#include "common/UnitFactors.h"
 #include "html/Html.h"
 #include "html/PageParts.h"
 
@@ -17,7 +18,7 @@ std::string WindSection(const PageContext& c) {
   out += "<table class=\"wind\"><caption>True wind over the used DATA samples</caption>";
   out += HeaderRow({"", "mph", "km/h", "m/s"});
   const auto row = [&](std::string_view name, double value) {
-    out += "<tr>" + Cell(name) + NumCell(Fixed(Mph(c, value), 2)) + NumCell(Fixed(value * 3.6, 2)) +
+    out += "<tr>" + Cell(name) + NumCell(Fixed(Mph(c, value), 2)) + NumCell(Fixed(value * kKmhPerMs, 2)) +
            NumCell(Fixed(value, 2)) + "</tr>";
   };
   row("mean head wind", r.meanHead);

@@ -19,6 +19,7 @@
 #include "common/UnitFactors.h"
 #include "common/Version.h"
 #include "data/CMeasurement.h"
+#include "pipeline/CommandFields.h"
 #include "pipeline/Corrections.h"
 #include "pipeline/RunObserver.h"
 #include "solvers/CConstrainedSolver.h"
@@ -64,10 +65,10 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
   // test, and nothing there may be written.
   if (Run().FileLocation.empty()) Raise(ErrorNumber::PathNotFound, "the FOLDER field is empty");
   // 2. to 5.: the test conditions in °C, kPa, kg/m³ and m².
-  const Real TC = ToCelsius(TextToNumber(Run().Temperature, "TEMPERATURE"));
-  const Real P = TextToNumber(Run().Barometer, "PRESSURE") * factors.PressureFactor;
+  const Real TC = ToCelsius(TextToNumber(Run().Temperature, FieldName(CommandField::Temperature)));
+  const Real P = TextToNumber(Run().Barometer, FieldName(CommandField::Pressure)) * factors.PressureFactor;
   Real rho = GasLaw(TC, P);
-  const Real A = TextToNumber(Run().FrontalArea, "AREA") * factors.AreaFactor;
+  const Real A = TextToNumber(Run().FrontalArea, FieldName(CommandField::Area)) * factors.AreaFactor;
   observer_.Conditions(factors, TC, P, rho, A);
   // 6. No correction and no yaw offset yet.
   MechFactor = 1.0;
@@ -86,11 +87,11 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
   LoadDataSet();
   // 10. The drag coefficient is converted only once all three sets are in.
   Real Cd;
-  if (Run().Constrained) Cd = TextToNumber(Run().ConstrainedCD, "CD");
+  if (Run().Constrained) Cd = TextToNumber(Run().ConstrainedCD, FieldName(CommandField::Cd));
   solver = NewSolver(A, Cd, rho);
   // 11. The first fit, on every sample of the data set.
   BoundedArray<Real> results;
-  Real W = TextToNumber(Run().RollingWeight, "WEIGHT") * factors.WeightFactor;
+  Real W = TextToNumber(Run().RollingWeight, FieldName(CommandField::Weight)) * factors.WeightFactor;
   observer_.FitStarted(false, runData, W);
   solver->Solve(runData, W, results);
   observer_.FitEnded(false, runData, results, solver->sName());
@@ -101,15 +102,15 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
   }
   // 13. The speed, relative wind and yaw window.
   if (Run().LimitData) {
-    const Real minV = TextToNumber(Run().MinSpeed, "MIN_SPEED") * factors.SpeedFactor;
-    const Real maxV = TextToNumber(Run().MaxSpeed, "MAX_SPEED") * factors.SpeedFactor;
+    const Real minV = TextToNumber(Run().MinSpeed, FieldName(CommandField::MinSpeed)) * factors.SpeedFactor;
+    const Real maxV = TextToNumber(Run().MaxSpeed, FieldName(CommandField::MaxSpeed)) * factors.SpeedFactor;
     runData.LimitData(minV, maxV, 2.2352, 9999.0, -20.0, 20.0);
     observer_.Windowed(runData, minV, maxV, 2.2352, 9999.0, -20.0, 20.0);
   }
   // 14. The final fit sees only the samples the filter and window kept.
   if (Run().FinalSolver) {
     solver = NewSolver(A, Cd, rho);
-    W = TextToNumber(Run().RollingWeight, "WEIGHT") * factors.WeightFactor;
+    W = TextToNumber(Run().RollingWeight, FieldName(CommandField::Weight)) * factors.WeightFactor;
     observer_.FitStarted(true, runData, W);
     solver->Solve(runData, W, results);
     observer_.FitEnded(true, runData, results, solver->sName());

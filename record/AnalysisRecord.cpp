@@ -1,7 +1,18 @@
-// Names of the record's enumerations, as the outputs write them.
+// Names of the record's enumerations, as the outputs write them, and the
+// numbers of the fields.
 #include "record/AnalysisRecord.h"
 
+#include <charconv>
+
 namespace record {
+
+double AnalysisRecord::FieldNumber(CommandField field) const {
+  const std::size_t index = FieldIndex(field);
+  if (index >= fields.size()) return kNone;
+  const std::string& text = fields[index];
+  double value = 0.0;
+  return std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc() ? value : kNone;
+}
 
 const char* SetName(SetKind kind) {
   switch (kind) {

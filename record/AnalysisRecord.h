@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/CommandFields.h"
+
 namespace record {
 
 inline constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
@@ -210,6 +212,8 @@ struct AnalysisRecord {
   bool limitData = false;
   // The FOLDER field; empty when the command line has none.
   std::string Folder() const { return fields.empty() ? std::string() : fields[0]; }
+  // The number at the start of a field as typed; NaN when it has none.
+  double FieldNumber(CommandField field) const;
 
   // The unit factors.
   double areaFactor = kNone, pressureFactor = kNone, weightFactor = kNone, speedFactor = kNone,

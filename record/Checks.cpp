@@ -5,11 +5,11 @@
 #include <cmath>
 #include <utility>
 
+#include "common/UnitFactors.h"
+
 namespace record {
 
 namespace {
-
-constexpr double kKmhPerMs = 3.6;
 
 constexpr const char* kWindSource =
     "the limits commonly used for coastdowns without an anemometer; advisory when an anemometer measures the wind";
@@ -80,15 +80,11 @@ CheckRecord Outliers(const AnalysisRecord& record) {
 
 // The still-air road load's interval at every 10 mph inside the window.
 CheckRecord RoadLoadPrecision(const AnalysisRecord& record) {
-  double low = 0.0;
-  double high = 1e300;
-  if (record.fields.size() > 4) {
-    const std::string& min = record.fields[3];
-    const std::string& max = record.fields[4];
-    double value = 0.0;
-    if (std::from_chars(min.data(), min.data() + min.size(), value).ec == std::errc()) low = value;
-    if (std::from_chars(max.data(), max.data() + max.size(), value).ec == std::errc()) high = value;
-  }
+  // A bound that is not a number leaves that side open.
+  const double min = record.FieldNumber(CommandField::MinSpeed);
+  const double max = record.FieldNumber(CommandField::MaxSpeed);
+  const double low = std::isnan(min) ? 0.0 : min;
+  const double high = std::isnan(max) ? 1e300 : max;
   double worst = kNone;
   for (const RoadLoadPoint& point : record.uncertainty.roadLoad) {
     if (point.speedMph < low || point.speedMph > high || std::fmod(point.speedMph, 10.0) != 0.0) continue;

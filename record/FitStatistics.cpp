@@ -7,20 +7,16 @@
 #include <utility>
 
 #include "common/LeastSquares.h"
+#include "record/RoadLoad.h"
 
 namespace record {
 
 namespace {
 
-constexpr double kSpeedFactor = 0.44704;  // m/s per mph, as the analysis converts
-
 constexpr const char* kNames[8] = {"m0", "m1", "m2", "a0", "a1", "a2", "a3", "a4"};
 
-// The model's terms for one sample: 1, V, V², Vr², Vr²·Y, …, Vr²·Y⁴.
-std::array<double, 8> Terms(const FitSample& s) {
-  const double vr2 = s.Vr * s.Vr;
-  return {1.0, s.V, s.V * s.V, vr2, vr2 * s.Y, vr2 * s.Y * s.Y, vr2 * s.Y * s.Y * s.Y, vr2 * s.Y * s.Y * s.Y * s.Y};
-}
+// The model's terms for one sample.
+std::array<double, 8> Terms(const FitSample& s) { return ModelTerms(s.V, s.Vr, s.Y); }
 
 }  // namespace
 
@@ -51,10 +47,7 @@ UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const st
   double rss = 0.0;
   double tss = 0.0;
   for (std::size_t k = 0; k < n; ++k) {
-    const std::array<double, 8> t = Terms(samples[k]);
-    double model = 0.0;
-    for (int j = 0; j < 8; ++j) model += coefficients[j] * t[j];
-    residuals[k] = samples[k].F - model;
+    residuals[k] = samples[k].F - ModelForce(coefficients, samples[k].V, samples[k].Vr, samples[k].Y);
     rss += residuals[k] * residuals[k];
     tss += (samples[k].F - meanF) * (samples[k].F - meanF);
   }
@@ -163,21 +156,6 @@ Estimate LinearEstimate(const UncertaintyRecord& fit, double value, const std::a
   e.low = e.value - fit.t95 * e.standardError;
   e.high = e.value + fit.t95 * e.standardError;
   return e;
-}
-
-RoadLoadPoint StillAirRoadLoad(const UncertaintyRecord& fit, const std::array<double, 8>& coefficients,
-                               double mechFactor, double aeroFactor, double speedMph) {
-  const double v = speedMph * kSpeedFactor;
-  const double force = mechFactor * (coefficients[0] + coefficients[1] * v + coefficients[2] * v * v) +
-                       aeroFactor * coefficients[3] * v * v;
-  const Estimate e = LinearEstimate(
-      fit, force, {mechFactor, mechFactor * v, mechFactor * v * v, aeroFactor * v * v, 0.0, 0.0, 0.0, 0.0}, "F", "N");
-  RoadLoadPoint point;
-  point.speedMph = speedMph;
-  point.force = e.value;
-  point.low = e.low;
-  point.high = e.high;
-  return point;
 }
 
 }  // namespace record

@@ -36,11 +36,6 @@ struct FitSample {
 UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const std::array<double, 8>& coefficients,
                                  bool constrained, double cdAp, std::vector<double>& residuals);
 
-// The still-air road load at standard conditions, mechFactor·(m0 + m1·v +
-// m2·v²) + aeroFactor·a0·v², with its 95 % interval, at `speedMph`.
-RoadLoadPoint StillAirRoadLoad(const UncertaintyRecord& fit, const std::array<double, 8>& coefficients,
-                               double mechFactor, double aeroFactor, double speedMph);
-
 // `value`, a quantity that is g · (the coefficients m0 m1 m2 a0 … a4), with
 // its standard error and 95 % interval from the fit (a held a0 counts as
 // exact). The value is passed as the analysis forms it, so that it is that

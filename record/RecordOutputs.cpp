@@ -3,15 +3,14 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
 
+#include "pipeline/CommandFields.h"
 #include "record/JsonWriter.h"
 
 namespace record {
 
 namespace {
-
-constexpr const char* kFieldNames[] = {"FOLDER", "CALIBRATE", "ZERO",     "MIN_SPEED", "MAX_SPEED",
-                                       "WEIGHT", "TEMPERATURE", "PRESSURE", "AREA",      "CD"};
 
 const char* EndName(SetRecord::End end) {
   switch (end) {
@@ -134,8 +133,8 @@ std::string RecordJson(const AnalysisRecord& r) {
   json.Key("command").BeginObject();
   json.Key("text").String(r.commandText);
   json.Key("fields").BeginObject();
-  for (std::size_t i = 0; i < 10; ++i) {
-    json.Key(kFieldNames[i]);
+  for (std::size_t i = 0; i < std::size(kCommandFieldNames); ++i) {
+    json.Key(kCommandFieldNames[i]);
     if (i < r.fields.size()) {
       json.String(r.fields[i]);
     } else {

@@ -21,8 +21,6 @@ namespace record {
 
 namespace {
 
-constexpr double kGravity = 9.80665;  // m/s², as the analysis forms a mass
-
 bool Included(const CMeasurement& m) { return m.nRun.value() > 0; }
 
 SetKind KindOf(RunSet set) {
@@ -206,7 +204,7 @@ void Recorder::SolverChosen(bool constrained, Real cd, Real cdAp) {
 void Recorder::FitStarted(bool final, const CDataCol& data, Real weightN) {
   record_.stage = final ? Stage::FinalFit : Stage::FirstFit;
   record_.weightN = weightN.value();
-  record_.massKg = record_.weightN / kGravity;
+  record_.massKg = record_.weightN / kStandardGravity;
   FitRecord& fit = final ? record_.finalFit : record_.firstFit;
   fit.ran = true;
   fit.samplesOffered += statuses_.Before(data);

@@ -3,23 +3,17 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <vector>
 
+#include "common/UnitFactors.h"
 #include "record/FitStatistics.h"
+#include "record/RoadLoad.h"
 
 namespace record {
 
-namespace {
-
-constexpr double kGravity = 9.80665;  // m/s², as the analysis forms a mass
-constexpr double kKmhPerMs = 3.6;
-
-}  // namespace
-
 void DeriveResults(AnalysisRecord& record) {
-  const FitRecord& fit = record.finalFit.ran ? record.finalFit : record.firstFit;
+  const FitRecord& fit = ResultFit(record);
   if (!fit.completed) return;
   const std::array<double, 8>& c = fit.coefficients;
 
@@ -30,11 +24,8 @@ void DeriveResults(AnalysisRecord& record) {
   for (std::size_t i = 0; i < record.samples.size(); ++i) {
     SampleRecord& s = record.samples[i];
     if (s.set != SetKind::Data) continue;
-    s.force = record.weightN / kGravity * s.deceleration;
-    const double vr2 = s.wind * s.wind;
-    const double model = c[0] + c[1] * s.speed + c[2] * s.speed * s.speed +
-                         vr2 * (c[3] + s.yaw * (c[4] + s.yaw * (c[5] + s.yaw * (c[6] + s.yaw * c[7]))));
-    s.residual = s.force - model;
+    s.force = record.weightN / kStandardGravity * s.deceleration;
+    s.residual = s.force - ModelForce(c, s.speed, s.wind, s.yaw);
     if (s.status == SampleStatus::Used) {
       used.push_back({s.speed, s.wind, s.yaw, s.force, s.run, s.time});
       usedAt.push_back(i);
@@ -93,18 +84,20 @@ void DeriveResults(AnalysisRecord& record) {
 
   // The still-air road load at 10, 20, … 70 mph and at the window's ends.
   std::vector<double> speeds = {10, 20, 30, 40, 50, 60, 70};
-  for (std::size_t field : {3u, 4u}) {
-    double mph = 0.0;
-    if (record.fields.size() > field &&
-        std::from_chars(record.fields[field].data(), record.fields[field].data() + record.fields[field].size(), mph)
-                .ec == std::errc() &&
-        mph > 0.0 && mph < 1000.0 && std::find(speeds.begin(), speeds.end(), mph) == speeds.end()) {
+  for (const CommandField field : {CommandField::MinSpeed, CommandField::MaxSpeed}) {
+    const double mph = record.FieldNumber(field);
+    if (mph > 0.0 && mph < 1000.0 && std::find(speeds.begin(), speeds.end(), mph) == speeds.end()) {
       speeds.push_back(mph);
     }
   }
   std::sort(speeds.begin(), speeds.end());
+  const StillAirRoadLoad load(record);
   if (u.available) {
-    for (double mph : speeds) record.uncertainty.roadLoad.push_back(StillAirRoadLoad(u, c, mf, af, mph));
+    for (double mph : speeds) {
+      RoadLoadPoint point = load.At(mph * record.speedFactor);
+      point.speedMph = mph;
+      record.uncertainty.roadLoad.push_back(point);
+    }
   }
 }
 

@@ -27,7 +27,7 @@ void SampleStatuses::Join(SetKind kind, const CDataCol& data) {
   }));
   set.samples = data.Count();
   if (kind == SetKind::Data) dataStart_ = record_.samples.size();
-  const double k2r = 3.141596 / 180.0;  // the analysis' own degree-to-radian factor
+  const double k2r = DegreeToRadianFactor().value();
   for (const CMeasurement& m : data) {
     SampleRecord s;
     s.set = kind;

@@ -9,6 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/ProgramOptions.h"
 #include "common/ProcessCommandLine.h"
+#include "common/Version.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -51,8 +52,8 @@ TEST(CommandLineTest, OptionsThenTheArgumentText) {
 TEST(ProgramTest, AnswersOnTheCommandLine) {
   const std::string usage =
       "usage: coastdown FOLDER,CALIBRATE,ZERO,MIN_SPEED,MAX_SPEED,WEIGHT,TEMPERATURE,PRESSURE,AREA,[CD]\n";
-  const std::tuple<V, int, const char*, std::string> cases[] = {
-      {{"--version"}, 0, "coastdown 1.0.2\n", ""},
+  const std::tuple<V, int, std::string, std::string> cases[] = {
+      {{"--version"}, 0, "coastdown " + std::string(kProgramVersionText) + "\n", ""},
       {{"--help"}, 0, "usage: coastdown FOLDER,", ""}, {{"-h"}, 0, "usage: coastdown FOLDER,", ""},
       {{}, 1, "",
        "coastdown: run-time error 9: Subscript out of range (the command line has 0 of the 10 fields; field 1 (FOLDER) "

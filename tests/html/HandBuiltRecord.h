@@ -9,6 +9,7 @@
 #include <cmath>
 #include <string>
 
+#include "common/Version.h"
 #include "record/AnalysisRecord.h"
 
 namespace handbuilt {
@@ -58,7 +59,7 @@ inline record::AnalysisRecord Test(int dataRuns = 8, int seconds = 100) {
   using record::SampleStatus;
   using record::SetKind;
   record::AnalysisRecord r;
-  r.programVersion = "1.0.2";
+  r.programVersion = kProgramVersionText;
   r.date = "2024-05-17T10:42:00";
   r.commandText = kFolder + ",True,True,15,70,3500,68,29.92,22.5,";
   r.fields = {kFolder, "True", "True", "15", "70", "3500", "68", "29.92", "22.5", ""};
@@ -198,9 +199,11 @@ inline record::AnalysisRecord Test(int dataRuns = 8, int seconds = 100) {
 inline record::AnalysisRecord EndedEarly() {
   using record::SetKind;
   record::AnalysisRecord r;
-  r.programVersion = "1.0.2";
+  r.programVersion = kProgramVersionText;
   r.commandText = "/tmp/t,True,False,15,70,3500,68,29.92,22.5,";
   r.fields = {"/tmp/t", "True", "False", "15", "70", "3500", "68", "29.92", "22.5", ""};
+  r.speedFactor = kMph;
+  r.forceFactor = 4.448;
   AddSet(r, SetKind::Cal, 1, 3);
   AddSet(r, SetKind::Data, 3, 4);
   record::SetRecord& data = r.Set(SetKind::Data);

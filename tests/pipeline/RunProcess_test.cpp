@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Version.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -97,7 +98,7 @@ void WriteRuns(const std::string& base, const std::vector<Coast>& coasts, double
 const std::string kWorkedReport =
     "SAE 2263 Data Analysis\r\nAmech: 26.98\r\nBmech: 0.4437\r\nCmech: 0.009911 ^ 2\r\n\r\n"
     "Caero: 0.008710 N/MPH ^ 2\r\nCtotl: 0.018621 N/MPH ^ 2\r\n\r\nArea:  22.5ft ^2 \r\nCd:    0.159\r\n\r\n"
-    "Report Generated on <date>\r\nProgram Version 1.0.2\r\n\r\n"
+    "Report Generated on <date>\r\nProgram Version " + std::string(kProgramVersionText) + "\r\n\r\n"
     "Area:                   22.5 \r\nInertia Weight:         3500 \r\n\r\n"
     "Pressure:                29.92 \r\nTemperature:            68 \r\n\r\nTest Range\r\nFrom 15 to 70\r\n\r\n"
     "Average Wind\r\nHead: 8.29 Cross: 2.56\r\nMax Wind\r\nHead: 19.82 Cross: 4.89\r\n\r\n"

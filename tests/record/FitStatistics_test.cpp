@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/CDataCol.h"
+#include "record/RoadLoad.h"
 #include "solvers/CMLRSolve.h"
 #include "tests/TestSupport.h"
 
@@ -46,6 +47,15 @@ struct Fit {
     for (long j = 1; j <= 8; ++j) coefficients[static_cast<std::size_t>(j - 1)] = results(j).value();
     fit = record::FitUncertainty(samples, coefficients, false, 0.0, residuals);
   }
+  // A record of the fit as the final one, at standard conditions.
+  record::AnalysisRecord Record() const {
+    record::AnalysisRecord r;
+    r.finalFit.ran = r.finalFit.completed = true;
+    r.finalFit.coefficients = coefficients;
+    r.mechFactor = r.aeroFactor = 1.0;
+    r.uncertainty = fit;
+    return r;
+  }
   std::vector<FitSample> samples;
   std::array<double, 8> coefficients{};
   std::vector<double> residuals;
@@ -75,7 +85,7 @@ TEST(FitStatisticsTest, TheRoadLoadIntervalCoversTheTruthNineteenTimesInTwenty) 
       const double mph = k == 0 ? 30.0 : 60.0;
       const double v = mph * kMph;
       const double truth = kTruth[0] + kTruth[1] * v + (kTruth[2] + kTruth[3]) * v * v;
-      const record::RoadLoadPoint p = record::StillAirRoadLoad(f.fit, f.coefficients, 1.0, 1.0, mph);
+      const record::RoadLoadPoint p = record::StillAirRoadLoad(f.Record()).At(v);
       covered[k] += p.low <= truth && truth <= p.high;
     }
   }

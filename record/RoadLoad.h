@@ -1,0 +1,47 @@
+// The road-load model and what the record and the page draw from it: the
+// force of a sample, and the still-air road load at standard conditions
+// with its 95 % interval. Written once, so that the record's numbers and
+// the page's curves are the same arithmetic.
+#pragma once
+
+#include <array>
+
+#include "record/AnalysisRecord.h"
+
+namespace record {
+
+// The model's eight terms at speed V and relative wind Vr (m/s) and yaw Y
+// (degrees): 1, V, V², Vr², Vr²·Y, Vr²·Y², Vr²·Y³, Vr²·Y⁴.
+std::array<double, 8> ModelTerms(double V, double Vr, double Y);
+// The force the coefficients m0 m1 m2 a0 … a4 give there, N: the sum of
+// each coefficient times its term, in that order.
+double ModelForce(const std::array<double, 8>& coefficients, double V, double Vr, double Y);
+
+// The fit the results come from: the final one, or the first when the final
+// one never ran.
+const FitRecord& ResultFit(const AnalysisRecord& record);
+
+// F(v) = mechFactor·(m0 + m1·v + m2·v²) + aeroFactor·a0·v², v in m/s, from
+// the coefficients of ResultFit. Its interval comes from the covariance of
+// the fitted coefficients; a0 held by the constrained fit is not among them
+// and counts as exact.
+class StillAirRoadLoad {
+ public:
+  explicit StillAirRoadLoad(const AnalysisRecord& record);
+  // The fit delivered m0, m1, m2 and a0 and both correction factors are known.
+  bool Available() const { return available_; }
+  // The fit's uncertainty is known for every term, so At gives an interval.
+  bool HasInterval() const { return hasInterval_; }
+  // The force and its interval at `speed` m/s (speedMph left for the caller);
+  // NaN for what is not known.
+  RoadLoadPoint At(double speed) const;
+
+ private:
+  const UncertaintyRecord& uncertainty_;
+  std::array<double, 8> coefficients_{};
+  double mechFactor_ = kNone, aeroFactor_ = kNone;
+  bool available_ = false;
+  bool hasInterval_ = false;
+};
+
+}  // namespace record
