@@ -1,18 +1,210 @@
-// The conversion of one run-file field.
+// The run-file tokenizer and the reading of a run file in blocks.
 #include "data/RunFileReader.h"
 
-bool ReadRunFileField(std::string_view field, const std::string& fileName, long line, double& value) {
+#include <array>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "common/FileSystem.h"
+#include "common/RuntimeError.h"
+#include "common/TextConversion.h"
+
+namespace {
+
+constexpr std::size_t kLongItem = 4096;  // an item this long that holds no number byte is skipped
+constexpr std::size_t kShownText = 24;   // bytes of a field that a warning or an error quotes
+
+// The bytes that end a field item: a comma, a line end, a blank or a tab.
+// Looked up rather than compared, as every byte of the file is.
+constexpr std::array<bool, 256> kSeparators = [] {
+  std::array<bool, 256> table{};
+  for (const unsigned char c : {',', '\n', '\r', ' ', '\t'}) table[c] = true;
+  return table;
+}();
+
+bool IsSeparator(char c) { return kSeparators[static_cast<unsigned char>(c)]; }
+
+bool CouldBeNumber(std::string_view item) {
+  for (const char c : item) {
+    if (c == '\0' || std::strchr("0123456789+-.eE", c) == nullptr) return false;
+  }
+  return true;
+}
+
+// The value of `field` into `value`; false when it is not a number. A
+// field too large for a double is error 6.
+bool ReadField(std::string_view field, const std::string& fileName, long line, double& value) {
   switch (TryParseNumber(field, value)) {
     case NumberParse::Ok:
       return true;
     case NumberParse::TooLarge:
       // A number can be a megabyte of digits; its start tells the user enough.
       Raise(ErrorNumber::Overflow, fileName + ", line " + std::to_string(line) + ": the number " +
-                                       std::string(field.substr(0, 24)) + (field.size() > 24 ? "..." : "") +
-                                       " is too large for a double");
+                                       std::string(field.substr(0, kShownText)) +
+                                       (field.size() > kShownText ? "..." : "") + " is too large for a double");
     case NumberParse::NotANumber:
       break;
   }
   value = 0.0;
   return false;
+}
+
+}  // namespace
+
+RunFileTokenizer::RunFileTokenizer(std::string fileName, RunFileRecordSink onRecord)
+    : fileName_(std::move(fileName)), onRecord_(std::move(onRecord)) {}
+
+std::size_t RunFileTokenizer::Feed(std::string_view text, bool atEnd) {
+  const char* const begin = text.data();
+  const char* p = begin;
+  const char* const end = p + text.size();
+  if (skipping_) {
+    while (p < end && !IsSeparator(*p)) ++p;
+    if (p == end && !atEnd) return text.size();
+    skipping_ = false;
+    EmitZero(skippedStart_);
+    pieceHasItem_ = true;
+  }
+  if (afterCR_ && p < end) {
+    afterCR_ = false;
+    if (*p == '\n') ++p;  // the second half of a CR LF that the last part cut
+  }
+  while (p < end) {
+    const char c = *p;
+    if (c == ' ' || c == '\t') {
+      lineOpen_ = true;
+      ++p;
+    } else if (c == '\n' || c == '\r') {
+      if (!pieceHasItem_) EmitZero({});
+      EndLine();
+      pieceHasItem_ = false;
+      lineOpen_ = false;
+      ++line_;
+      ++p;
+      if (c == '\r') {
+        // A CR LF is one line end; its LF may come with the next part.
+        if (p == end) {
+          afterCR_ = true;
+        } else if (*p == '\n') {
+          ++p;
+        }
+      }
+    } else if (c == ',') {
+      if (!pieceHasItem_) EmitZero({});
+      pieceHasItem_ = false;
+      lineOpen_ = true;
+      ++p;
+    } else {
+      const char* item = p;
+      while (p < end && !IsSeparator(*p)) ++p;
+      lineOpen_ = true;
+      const std::string_view field(item, static_cast<std::size_t>(p - item));
+      if (p == end && !atEnd) {
+        // The item may go on in the next part. One that is already long
+        // and holds a byte no number has is not a number: skip the rest.
+        if (field.size() < kLongItem || CouldBeNumber(field)) return static_cast<std::size_t>(item - begin);
+        skipping_ = true;
+        skippedStart_ = std::string(field.substr(0, kShownText));
+        return text.size();
+      }
+      Item(field);
+    }
+  }
+  return text.size();
+}
+
+void RunFileTokenizer::Finish() {
+  if (lineOpen_ && !pieceHasItem_) EmitZero({});
+  if (lineOpen_) EndLine();
+  lineOpen_ = false;
+  if (count_ != 0) {
+    Raise(ErrorNumber::InputPastEndOfFile,
+          fileName_ + ", line " + std::to_string(recordLine_) + ": the file ends inside a record");
+  }
+}
+
+void RunFileTokenizer::Item(std::string_view item) {
+  double value = 0.0;
+  if (ReadField(item, fileName_, line_, value)) {
+    Emit(value);
+  } else {
+    EmitZero(item);
+  }
+  pieceHasItem_ = true;
+}
+
+void RunFileTokenizer::Emit(double value) {
+  if (count_ == 0) recordLine_ = line_;
+  ++fieldsOnLine_;
+  fields_[count_++] = value;
+  if (count_ == 3) {
+    count_ = 0;
+    ++facts_.records;
+    onRecord_(fields_[0], fields_[1], fields_[2]);
+  }
+}
+
+void RunFileTokenizer::EmitZero(std::string_view text) {
+  if (facts_.zeroFields++ == 0) {
+    facts_.zeroFieldLine = line_;
+    facts_.zeroFieldPosition = fieldsOnLine_ + 1;
+    facts_.zeroFieldText = std::string(text.substr(0, kShownText));
+  }
+  Emit(0.0);
+}
+
+void RunFileTokenizer::EndLine() {
+  if (fieldsOnLine_ != 3 && facts_.linesNotOneRecord++ == 0) {
+    facts_.notOneRecordLine = line_;
+    facts_.notOneRecordFields = fieldsOnLine_;
+  }
+  fieldsOnLine_ = 0;
+}
+
+void ForEachRunFileRecord(std::string_view text, const std::string& fileName, RunFileRecordSink onRecord) {
+  RunFileTokenizer tokenizer(fileName, std::move(onRecord));
+  tokenizer.Feed(text, true);
+  tokenizer.Finish();
+}
+
+void FeedRunFileBlocks(const RunFileSource& source, RunFileTokenizer& tokenizer, std::size_t capacity) {
+  auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+  std::size_t used = 0;
+  for (;;) {
+    const std::size_t got = source(buffer.get() + used, capacity - used);
+    used += got;
+    const bool atEnd = got == 0;
+    const std::size_t consumed = tokenizer.Feed(std::string_view(buffer.get(), used), atEnd);
+    if (atEnd) break;
+    used -= consumed;
+    std::memmove(buffer.get(), buffer.get() + consumed, used);
+    if (used == capacity) {
+      auto larger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+      std::memcpy(larger.get(), buffer.get(), used);
+      buffer = std::move(larger);
+      capacity *= 2;
+    }
+  }
+  tokenizer.Finish();
+}
+
+RunFileState ReadRunFileRecords(const std::string& fileName, RunFileRecordSink onRecord, RunFileTextFacts* facts,
+                                std::uintmax_t* bytes) {
+  InputFile file;
+  if (!file.Open(fileName)) return RunFileState::Missing;
+  const std::uintmax_t size = file.Size();
+  if (bytes != nullptr) *bytes = size;
+  if (size < 1 && file.DeleteIfEmpty()) return RunFileState::Empty;
+  RunFileTokenizer tokenizer(fileName, std::move(onRecord));
+  // Whatever happens while reading, what was seen so far is told.
+  struct Report {
+    const RunFileTokenizer& tokenizer;
+    RunFileTextFacts* facts;
+    ~Report() {
+      if (facts != nullptr) *facts = tokenizer.Facts();
+    }
+  } report{tokenizer, facts};
+  FeedRunFileBlocks([&file](char* buffer, std::size_t size) { return file.Read(buffer, size); }, tokenizer);
+  return RunFileState::Read;
 }

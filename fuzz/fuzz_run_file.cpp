@@ -94,9 +94,10 @@ std::pair<std::vector<double>, int> ThroughBlocks(std::string_view text, std::si
   int error = 0;
   auto onRecord = [&](double a, double b, double c) { fields.insert(fields.end(), {a, b, c}); };
   try {
-    RunFileTokenizer<decltype(onRecord)> tokenizer("DATA.1", onRecord);
+    RunFileTokenizer tokenizer("DATA.1", onRecord);
     ShortReads source{text, most};
-    FeedRunFileBlocks(source, tokenizer, block);
+    FeedRunFileBlocks([&source](char* buffer, std::size_t size) { return source.Read(buffer, size); }, tokenizer,
+                      block);
   } catch (const RuntimeError& e) {
     error = e.Code();
   }

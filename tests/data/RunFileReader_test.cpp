@@ -95,7 +95,7 @@ TEST(RunFileReaderTest, PartsGiveWhatTheWholeGives) {
   for (std::size_t part : {1, 2, 3, 7, 4096, 4097}) {
     std::string out;
     auto onRecord = [&](double a, double b, double c) { out += Record(a, b, c); };
-    RunFileTokenizer<decltype(onRecord)> tokenizer("RUN.1", onRecord);
+    RunFileTokenizer tokenizer("RUN.1", onRecord);
     std::string pending;
     for (std::size_t at = 0; at < text.size(); at += part) {
       pending += text.substr(at, part);
