@@ -117,11 +117,7 @@ void WriteSet(JsonWriter& json, const SetRecord& set) {
   json.EndObject();
 }
 
-}  // namespace
-
-std::string RecordJson(const AnalysisRecord& r) {
-  JsonWriter json;
-  json.BeginObject();
+void WriteHead(JsonWriter& json, const AnalysisRecord& r) {
   json.Key("format").String(AnalysisRecord::kFormat);
   json.Key("format_version").Integer(AnalysisRecord::kFormatVersion);
   json.Key("program").BeginObject();
@@ -129,7 +125,9 @@ std::string RecordJson(const AnalysisRecord& r) {
   json.Key("version").String(r.programVersion);
   json.EndObject();
   json.Key("date").String(r.date);
+}
 
+void WriteCommand(JsonWriter& json, const AnalysisRecord& r) {
   json.Key("command").BeginObject();
   json.Key("text").String(r.commandText);
   json.Key("fields").BeginObject();
@@ -144,7 +142,9 @@ std::string RecordJson(const AnalysisRecord& r) {
   json.EndObject();
   json.Key("limit_data").Bool(r.limitData);
   json.EndObject();
+}
 
+void WriteUnitFactors(JsonWriter& json, const AnalysisRecord& r) {
   json.Key("unit_factors").BeginObject();
   json.Key("area_m2_per_ft2").Number(r.areaFactor);
   json.Key("temperature_code").String(r.temperatureCode);
@@ -153,7 +153,9 @@ std::string RecordJson(const AnalysisRecord& r) {
   json.Key("speed_m_s_per_mph").Number(r.speedFactor);
   json.Key("force_N_per_lbf").Number(r.forceFactor);
   json.EndObject();
+}
 
+void WriteConditions(JsonWriter& json, const AnalysisRecord& r) {
   json.Key("conditions").BeginObject();
   json.Key("temperature_C").Number(r.temperatureC);
   json.Key("pressure_kPa").Number(r.pressureKpa);
@@ -165,15 +167,9 @@ std::string RecordJson(const AnalysisRecord& r) {
   json.Key("constrained_cd").Number(r.constrainedCd);
   json.Key("cd_ap_N_per_m2_s2").Number(r.cdAp);
   json.EndObject();
+}
 
-  json.Key("sets").BeginArray();
-  for (const SetRecord& set : r.sets) WriteSet(json, set);
-  json.EndArray();
-
-  json.Key("yaw_offset_deg").Number(r.yawOffset);
-  json.Key("yaw_offset_from_zero_runs").Bool(r.yawOffsetFromZero);
-
-  const CalibrationRecord& c = r.calibration;
+void WriteCalibration(JsonWriter& json, const CalibrationRecord& c) {
   json.Key("calibration").BeginObject();
   json.Key("ran").Bool(c.ran);
   json.Key("Ka").Number(c.Ka);
@@ -200,33 +196,40 @@ std::string RecordJson(const AnalysisRecord& r) {
   }
   json.EndArray();
   json.EndObject();
+}
 
-  WriteFit(json, "first_fit", r.firstFit);
+void WriteFilter(JsonWriter& json, const FilterRecord& filter) {
   json.Key("outlier_filter").BeginObject();
-  json.Key("ran").Bool(r.filter.ran);
-  json.Key("samples_tested").Integer(r.filter.tested);
-  json.Key("mean_residual_N").Number(r.filter.mean);
-  json.Key("residual_sd_N").Number(r.filter.sd);
-  json.Key("limit_N").Number(r.filter.limit);
-  json.Key("excluded").Integer(r.filter.excluded);
+  json.Key("ran").Bool(filter.ran);
+  json.Key("samples_tested").Integer(filter.tested);
+  json.Key("mean_residual_N").Number(filter.mean);
+  json.Key("residual_sd_N").Number(filter.sd);
+  json.Key("limit_N").Number(filter.limit);
+  json.Key("excluded").Integer(filter.excluded);
   json.EndObject();
-  json.Key("window").BeginObject();
-  json.Key("applied").Bool(r.window.applied);
-  json.Key("min_speed_m_s").Number(r.window.minSpeed);
-  json.Key("max_speed_m_s").Number(r.window.maxSpeed);
-  json.Key("min_wind_m_s").Number(r.window.minWind);
-  json.Key("max_wind_m_s").Number(r.window.maxWind);
-  json.Key("min_yaw_deg").Number(r.window.minYaw);
-  json.Key("max_yaw_deg").Number(r.window.maxYaw);
-  json.Key("excluded").Integer(r.window.excluded);
-  json.EndObject();
-  WriteFit(json, "final_fit", r.finalFit);
+}
 
+void WriteWindow(JsonWriter& json, const WindowRecord& window) {
+  json.Key("window").BeginObject();
+  json.Key("applied").Bool(window.applied);
+  json.Key("min_speed_m_s").Number(window.minSpeed);
+  json.Key("max_speed_m_s").Number(window.maxSpeed);
+  json.Key("min_wind_m_s").Number(window.minWind);
+  json.Key("max_wind_m_s").Number(window.maxWind);
+  json.Key("min_yaw_deg").Number(window.minYaw);
+  json.Key("max_yaw_deg").Number(window.maxYaw);
+  json.Key("excluded").Integer(window.excluded);
+  json.EndObject();
+}
+
+void WriteCorrections(JsonWriter& json, const AnalysisRecord& r) {
   json.Key("corrections").BeginObject();
   json.Key("mech_factor").Number(r.mechFactor);
   json.Key("aero_factor").Number(r.aeroFactor);
   json.EndObject();
+}
 
+void WriteWind(JsonWriter& json, const AnalysisRecord& r) {
   json.Key("wind").BeginObject();
   json.Key("mean_head_m_s").Number(r.meanHead);
   json.Key("mean_cross_m_s").Number(r.meanCross);
@@ -234,8 +237,9 @@ std::string RecordJson(const AnalysisRecord& r) {
   json.Key("max_cross_m_s").Number(r.maxCross);
   json.Key("mean_speed_m_s").Number(r.meanWindSpeed);
   json.EndObject();
+}
 
-  const UncertaintyRecord& u = r.uncertainty;
+void WriteUncertainty(JsonWriter& json, const UncertaintyRecord& u) {
   json.Key("uncertainty").BeginObject();
   json.Key("available").Bool(u.available);
   json.Key("why_not").String(u.why);
@@ -268,22 +272,26 @@ std::string RecordJson(const AnalysisRecord& r) {
   }
   json.EndArray();
   json.EndObject();
+}
 
+void WriteResults(JsonWriter& json, const ResultsRecord& results) {
   json.Key("results").BeginObject();
-  json.Key("available").Bool(r.results.available);
-  WriteEstimates(json, "report_units", r.results.report);
-  WriteEstimates(json, "si", r.results.si);
-  WriteEstimates(json, "road_load_coefficients", r.results.roadLoad);
-  WriteEstimates(json, "drag", r.results.drag);
+  json.Key("available").Bool(results.available);
+  WriteEstimates(json, "report_units", results.report);
+  WriteEstimates(json, "si", results.si);
+  WriteEstimates(json, "road_load_coefficients", results.roadLoad);
+  WriteEstimates(json, "drag", results.drag);
   json.Key("texts").BeginObject();
-  json.Key("cAero").String(r.results.cAero);
-  json.Key("cTotal").String(r.results.cTotal);
-  json.Key("CD").String(r.results.CD);
+  json.Key("cAero").String(results.cAero);
+  json.Key("cTotal").String(results.cTotal);
+  json.Key("CD").String(results.CD);
   json.EndObject();
   json.EndObject();
+}
 
+void WriteChecks(JsonWriter& json, const std::vector<CheckRecord>& checks) {
   json.Key("checks").BeginArray();
-  for (const CheckRecord& check : r.checks) {
+  for (const CheckRecord& check : checks) {
     json.BeginObject();
     json.Key("id").String(check.id);
     json.Key("title").String(check.title);
@@ -296,17 +304,46 @@ std::string RecordJson(const AnalysisRecord& r) {
     json.EndObject();
   }
   json.EndArray();
+}
 
+void WriteEnd(JsonWriter& json, const AnalysisRecord& r) {
   json.Key("warnings").BeginArray();
   for (const std::string& w : r.warnings) json.String(w);
   json.EndArray();
-
   json.Key("report").BeginObject();
   json.Key("path").String(r.reportPath);
   json.Key("written").Bool(r.reportWritten);
   json.EndObject();
   WriteError(json, "error", r.error);
   json.Key("exit_status").Integer(r.exitStatus);
+}
+
+}  // namespace
+
+// The parts in the order of the analysis, each as the README describes it.
+std::string RecordJson(const AnalysisRecord& r) {
+  JsonWriter json;
+  json.BeginObject();
+  WriteHead(json, r);
+  WriteCommand(json, r);
+  WriteUnitFactors(json, r);
+  WriteConditions(json, r);
+  json.Key("sets").BeginArray();
+  for (const SetRecord& set : r.sets) WriteSet(json, set);
+  json.EndArray();
+  json.Key("yaw_offset_deg").Number(r.yawOffset);
+  json.Key("yaw_offset_from_zero_runs").Bool(r.yawOffsetFromZero);
+  WriteCalibration(json, r.calibration);
+  WriteFit(json, "first_fit", r.firstFit);
+  WriteFilter(json, r.filter);
+  WriteWindow(json, r.window);
+  WriteFit(json, "final_fit", r.finalFit);
+  WriteCorrections(json, r);
+  WriteWind(json, r);
+  WriteUncertainty(json, r.uncertainty);
+  WriteResults(json, r.results);
+  WriteChecks(json, r.checks);
+  WriteEnd(json, r);
   json.EndObject();
   return json.Text();
 }
