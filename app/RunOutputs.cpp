@@ -33,7 +33,7 @@ void WriteOutput(const std::string& path, const std::string& text, const char* o
   try {
     StagedFile staged(path);
     staged.Create();
-    TextFile file(staged.TemporaryPath(), TextFile::Mode::Replace);
+    TextFile file(staged.TemporaryPath(), WriteMode::Replace);
     file.Write(text);
     file.Close();
     staged.Commit();
@@ -81,7 +81,7 @@ void PrintWarnings(const record::AnalysisRecord& record, const ProgramOptions& o
 void WriteRequestedOutputs(const record::AnalysisRecord& record, const ProgramOptions& options) {
   if (!options.json.empty()) WriteOutput(options.json, record::RecordJson(record), "--json");
   if (!options.samples.empty()) WriteOutput(options.samples, record::SamplesCsv(record), "--samples");
-  if (!options.html.empty()) WriteOutput(options.html, HtmlPage(record, TruthText(record)), "--html");
+  if (!options.html.empty()) WriteOutput(options.html, html::HtmlPage(record, TruthText(record)), "--html");
 }
 
 bool AnyCheckFailed(const record::AnalysisRecord& record) {

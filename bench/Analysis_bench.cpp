@@ -179,7 +179,7 @@ void BM_RealisticTestWithRecord(benchmark::State& state) {
     const std::string json = record::RecordJson(analysis);
     const std::string csv = record::SamplesCsv(analysis);
     for (const auto& [name, text] : {std::pair{"/record.json", &json}, std::pair{"/samples.csv", &csv}}) {
-      TextFile file(folder.path + name, TextFile::Mode::Replace);
+      TextFile file(folder.path + name, WriteMode::Replace);
       file.Write(*text);
       file.Close();
     }

@@ -16,7 +16,7 @@ void BM_HtmlPage(benchmark::State& state) {
   const record::AnalysisRecord record = handbuilt::Test(static_cast<int>(state.range(0)), 100);
   std::size_t bytes = 0;
   for (auto _ : state) {
-    const std::string page = HtmlPage(record, "");
+    const std::string page = html::HtmlPage(record, "");
     bytes = page.size();
     benchmark::DoNotOptimize(page.data());
   }

@@ -108,7 +108,7 @@ CVelkCal::Mismatch CVelkCal::PairMismatch(const CDataCol& runAvg) const {
 }
 
 void CVelkCal::CCalibrator_PrintResults(const std::string& sFile) {
-  TextFile report(sFile, TextFile::Mode::Append);
+  TextFile report(sFile, WriteMode::Append);
   report.WriteLine("CALIBRATION COEFFICIENTS");
   report.WriteLine(sName());
   report.WriteLine();

@@ -6,9 +6,7 @@
 #include "common/FileSystem.h"
 #include "common/RuntimeError.h"
 
-TextFile::TextFile(const std::string& path, Mode mode) : path_(path) {
-  file_ = OpenForWriting(path, mode == Mode::Replace ? WriteMode::Replace : WriteMode::Append);
-}
+TextFile::TextFile(const std::string& path, WriteMode mode) : path_(path), file_(OpenForWriting(path, mode)) {}
 
 TextFile::~TextFile() {
   if (file_ != nullptr) std::fclose(file_);

@@ -1,17 +1,17 @@
-// A text file written line by line with CR LF line ends, created or replaced,
-// or opened for appending. Failures raise the file errors: 76 for a missing
-// folder, 70 when access is refused, 75 for anything else.
+// A text file written line by line with CR LF line ends, opened in one of
+// the file layer's writing modes. Failures raise the file errors: 76 for a
+// missing folder, 70 when access is refused, 75 for anything else.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "common/FileSystem.h"
+
 class TextFile {
  public:
-  enum class Mode { Replace, Append };
-
-  TextFile(const std::string& path, Mode mode);
+  TextFile(const std::string& path, WriteMode mode);
   ~TextFile();
   TextFile(const TextFile&) = delete;
   TextFile& operator=(const TextFile&) = delete;

@@ -20,7 +20,7 @@ std::string Head(const PageContext& c) {
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>"
       "<meta name=\"generator\" content=\"coastdown " +
       Escape(c.record.programVersion) + "\"/>";
-  out += "<title>Coastdown road load \u2013 " + Escape(folder) + "</title><style>" + std::string(html::PageStyle()) +
+  out += "<title>Coastdown road load \u2013 " + Escape(folder) + "</title><style>" + std::string(kPageStyle) +
          "</style></head>\n<body>";
   out += "<header><h1>Coastdown road load</h1><p class=\"folder\"><code>" + Escape(folder) + "</code>";
   if (!c.record.date.empty()) out += " \u00B7 " + Escape(c.record.date);
@@ -32,28 +32,29 @@ std::string Head(const PageContext& c) {
 }
 
 }  // namespace
-}  // namespace html
 
 std::string HtmlPage(const record::AnalysisRecord& record, std::string_view truthText) {
-  const html::PageContext c = html::MakePageContext(record, truthText);
+  const PageContext c = MakePageContext(record, truthText);
   std::string page;
   // Some 300 bytes a sample over all plots, and the tables besides.
   page.reserve(std::size_t{256} * 1024 + record.samples.size() * 300);
-  page += html::Head(c);
-  page += html::ResultSection(c);
+  page += Head(c);
+  page += ResultSection(c);
   page += '\n';
-  page += html::RoadLoadSection(c);
+  page += RoadLoadSection(c);
   page += '\n';
-  page += html::RunsSection(c);
+  page += RunsSection(c);
   page += '\n';
-  page += html::FitSection(c);
+  page += FitSection(c);
   page += '\n';
-  page += html::WindSection(c);
+  page += WindSection(c);
   page += '\n';
-  page += html::CalibrationSection(c);
+  page += CalibrationSection(c);
   page += '\n';
-  page += html::ProvenanceSection(c);
+  page += ProvenanceSection(c);
   page += '\n';
   page += "</body></html>\n";
   return page;
 }
+
+}  // namespace html

@@ -7,6 +7,10 @@
 
 #include "record/AnalysisRecord.h"
 
+namespace html {
+
 // The whole page. `truthText` is the text of a simulator's truth.txt found
 // in the test folder, or empty.
 std::string HtmlPage(const record::AnalysisRecord& record, std::string_view truthText);
+
+}  // namespace html

@@ -269,7 +269,7 @@ std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho)
     const SAEAppWrapper& run = Run();
     staged.Create();
     const std::string& path = staged.TemporaryPath();
-    TextFile report(path, TextFile::Mode::Replace);
+    TextFile report(path, WriteMode::Replace);
 
     report.WriteLine("SAE 2263 Data Analysis");
     // Both texts end with a line end of their own, so each block is

@@ -57,7 +57,7 @@ void RejectOutliers(CDataCol& data, const BoundedArray<Real>& F, const BoundedAr
 }
 
 void AppendSolverSection(const std::string& sFile, const std::string& name, Int16 mech_order, Int16 air_order) {
-  TextFile file(sFile, TextFile::Mode::Append);
+  TextFile file(sFile, WriteMode::Append);
   file.WriteLine("SOLVER INFORMATION");
   file.WriteLine(name);
   file.WriteLine();

@@ -36,8 +36,8 @@ TEST(TextFileTest, ReplaceAppendAndLineEnds) {
   testsupport::ScratchDir dir;
   const std::string path = dir / "report.txt";
   testsupport::WriteFile(path, "old");
-  TextFile(path, TextFile::Mode::Replace).WriteLine("one");
-  TextFile two(path, TextFile::Mode::Append);
+  TextFile(path, WriteMode::Replace).WriteLine("one");
+  TextFile two(path, WriteMode::Append);
   two.Write("two");
   two.WriteLine();
   two.Close();

@@ -67,7 +67,7 @@ TEST(PageTest, SamplePlotsDrawOneMarkerPerSampleOfEachStatus) {
       {"cal-yaw", SetKind::Cal, &SampleRecord::yaw},
   };
   for (const auto& r : {handbuilt::Test(5, 60), handbuilt::EndedEarly()}) {
-    const Element root = Parsed(HtmlPage(r, ""));
+    const Element root = Parsed(html::HtmlPage(r, ""));
     for (const auto& [plot, set, value] : plots) {
       // The calibration's plot only when the calibration ran.
       const bool drawn = set == SetKind::Data || r.calibration.ran;
@@ -94,7 +94,7 @@ TEST(PageTest, SamplePlotsDrawOneMarkerPerSampleOfEachStatus) {
 
 TEST(PageTest, WholeTestShowsEveryPlot) {
   const record::AnalysisRecord r = handbuilt::Test(6, 80);
-  const std::string page = HtmlPage(r, kTruth);
+  const std::string page = html::HtmlPage(r, kTruth);
   ASSERT_EQ(page.rfind("<!DOCTYPE html>\n", 0), 0u);
   const Element root = Parsed(page);
   // Speed against time: one line per DATA run, odd and even runs told apart.
@@ -130,7 +130,7 @@ TEST(PageTest, UserTextStaysText) {
   r.commandText = "</code><script>alert(1)</script>";
   r.fields[0] = "/tmp/a&b <i>x</i> \"q\" 'r' \xFF";
   r.Set(SetKind::Data).files[0].name = "<img src=x>";
-  const Element root = Parsed(HtmlPage(r, ""));
+  const Element root = Parsed(html::HtmlPage(r, ""));
   for (const char* tag : {"script", "b", "i", "img"}) EXPECT_TRUE(Named(root, tag).empty()) << tag;
   const auto titles = Named(root, "title");
   ASSERT_EQ(titles.size(), 1u);
@@ -142,8 +142,8 @@ TEST(PageTest, UserTextStaysText) {
 // A run that an error ended, even before it read anything, still gets a
 // whole page.
 TEST(PageTest, RunThatEndedEarlySaysWhy) {
-  Parsed(HtmlPage(record::AnalysisRecord{}, ""));
-  const Element root = Parsed(HtmlPage(handbuilt::EndedEarly(), ""));
+  Parsed(html::HtmlPage(record::AnalysisRecord{}, ""));
+  const Element root = Parsed(html::HtmlPage(handbuilt::EndedEarly(), ""));
   const auto banners = FindAll(root, [](const Element& e) { return e.HasClass("banner"); });
   ASSERT_EQ(banners.size(), 1u);
   EXPECT_TRUE(banners[0]->HasClass("fail"));
