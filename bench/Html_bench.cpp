@@ -8,7 +8,7 @@
 #include <string>
 
 #include "html/Page.h"
-#include "tests/html/HandBuiltRecord.h"
+#include "tests/record/HandBuiltRecord.h"
 
 namespace {
 

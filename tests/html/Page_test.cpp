@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "tests/TestSupport.h"
-#include "tests/html/HandBuiltRecord.h"
+#include "tests/record/HandBuiltRecord.h"
 #include "tests/html/XmlTree.h"
 
 namespace {
