@@ -64,10 +64,4 @@ TEST(NumbersTest, BoundedArrayBoundsAndPreservedElements) {
   EXPECT_EQ(ErrorOf([&] { a.ReDimPreserve(1, 0); }), 9);
 }
 
-TEST(NumbersTest, ErrorMessagesCarryNumberDescriptionAndDetail) {
-  EXPECT_STREQ(RuntimeError(ErrorNumber::DivisionByZero).what(), "run-time error 11: Division by zero");
-  EXPECT_STREQ(RuntimeError(ErrorNumber::InputPastEndOfFile, "DATA.3, line 7").what(),
-               "run-time error 62: Input past end of file (DATA.3, line 7)");
-}
-
 }  // namespace

@@ -1,5 +1,5 @@
-// The platform layer: the report's date and time forms, the string resources
-// and the text file writer's line ends and errors.
+// The platform layer: the report's date and time forms and the string
+// resources, and the SHA-256 of the record's provenance.
 #include "common/Platform.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "common/Sha256.h"
-#include "common/TextFile.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -29,19 +28,6 @@ TEST(PlatformTest, ReportDateAndTime) {
     EXPECT_EQ(FormatReportDate(t) + " " + FormatReportTime(t), text);
   }
   EXPECT_EQ(ErrorOf([] { LoadResourceString(1117); }), 5);
-}
-
-// The file errors of writing are the file layer's (FileSystem_test.cpp).
-TEST(TextFileTest, ReplaceAppendAndLineEnds) {
-  testsupport::ScratchDir dir;
-  const std::string path = dir / "report.txt";
-  testsupport::WriteFile(path, "old");
-  TextFile(path, WriteMode::Replace).WriteLine("one");
-  TextFile two(path, WriteMode::Append);
-  two.Write("two");
-  two.WriteLine();
-  two.Close();
-  EXPECT_EQ(testsupport::ReadFile(path), "one\r\ntwo\r\n");
 }
 
 // The standard's own examples, fed whole and in pieces that cut its blocks,

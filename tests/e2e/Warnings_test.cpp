@@ -77,9 +77,6 @@ TEST_F(WarningsTest, EachSilentChangeOfTheDataIsTold) {
        {"DATA.2: 1 field was not a number and read as 0 (the first at line 1, field 1: \"\\xEF\\xBB\\xBF"}},
       {"decimal commas", [](const std::string& t) { Prepend(t + "/DATA.2", "42,5;44,1;-2,3\r\n"); },
        {"DATA.2: 2 fields were not a number", "\"5;44\"", "DATA.2: 1 line does not hold one record"}},
-      {"an odd number of runs", [](const std::string& t) { fs::remove(t + "/DATA.10"); },
-       {"check failed: DATA runs in both directions, as many each way: 9 DATA runs, 5 in the direction of the odd "
-        "runs and 4 in the other"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -94,6 +91,24 @@ TEST_F(WarningsTest, EachSilentChangeOfTheDataIsTold) {
   }
   // An undamaged test draws no warning at all.
   EXPECT_EQ(Analyse([](const std::string&) {}).err, "");
+}
+
+// --strict turns a failed check into exit status 3; the report and the
+// record are written all the same, and a test that passes every check ends
+// with 0.
+TEST_F(WarningsTest, StrictMakesAFailedCheckExitStatus3) {
+  const std::string record = dir_ / "record.json";
+  const std::vector<std::string> strict = {"--strict", "--json", record};
+  EXPECT_EQ(Analyse([](const std::string&) {}, "", strict).status, 0);
+  const testsupport::ProcessResult run = Analyse([](const std::string& t) { fs::remove(t + "/DATA.10"); }, "", strict);
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_NE(run.err.find("coastdown: warning: check failed: DATA runs in both directions, as many each way: 9 DATA "
+                         "runs, 5 in the direction of the odd runs and 4 in the other (limit: an even number, at "
+                         "least 2)\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(ReadFile(dir_ / "t/VB6Output.txt").find("Amech: "), std::string::npos);
+  EXPECT_NE(ReadFile(record).find("\"exit_status\": 3\n"), std::string::npos);
 }
 
 // Setup mistakes keep their error number and description; the detail names

@@ -1,0 +1,103 @@
+// The checks of a finished analysis, from records built by hand: the
+// hand-built test passes all eight, and each change takes one quantity just
+// inside or just beyond one check's limit, so a wrong limit, a comparison
+// the wrong way round or a check that reads the wrong quantity fails here.
+#include "record/Checks.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/UnitFactors.h"
+#include "tests/record/HandBuiltRecord.h"
+
+namespace {
+
+using record::AnalysisRecord;
+
+// The hand-built test with its still-air road load known to 1 %.
+AnalysisRecord Passing() {
+  AnalysisRecord r = handbuilt::Test();
+  for (record::RoadLoadPoint& p : r.uncertainty.roadLoad) {
+    p.low = p.force * 0.99;
+    p.high = p.force * 1.01;
+  }
+  return r;
+}
+
+// A still-air road-load point at `mph` with an interval `percent` wide each way.
+void RoadLoadAt(AnalysisRecord& r, double mph, double percent) {
+  std::vector<record::RoadLoadPoint>& points = r.uncertainty.roadLoad;
+  std::erase_if(points, [&](const record::RoadLoadPoint& p) { return p.speedMph == mph; });
+  const double force = 100.0 + mph;
+  points.push_back({mph, force, force * (1.0 - percent / 100.0), force * (1.0 + percent / 100.0)});
+}
+
+// The ids of the checks that apply and failed, each followed by a blank.
+std::string Failed(const std::vector<record::CheckRecord>& checks) {
+  std::string ids;
+  for (const record::CheckRecord& check : checks) {
+    if (check.applicable && !check.pass) ids += check.id + " ";
+  }
+  return ids;
+}
+
+TEST(ChecksTest, EachFailsBeyondItsLimitAndNoOtherDoes) {
+  const auto kmh = [](double value) { return value / kKmhPerMs; };  // m/s
+  const struct {
+    const char* what;
+    std::function<void(AnalysisRecord&)> change;
+    std::string failed;
+  } cases[] = {
+      {"as built", [](AnalysisRecord&) {}, ""},
+      {"2 DATA runs", [](AnalysisRecord& r) { r.Set(record::SetKind::Data).runs = 2; }, ""},
+      {"7 DATA runs", [](AnalysisRecord& r) { r.Set(record::SetKind::Data).runs = 7; }, "directions "},
+      {"1 DATA run", [](AnalysisRecord& r) { r.Set(record::SetKind::Data).runs = 1; }, "directions "},
+      {"mean wind 15.9 km/h", [&](AnalysisRecord& r) { r.meanWindSpeed = kmh(15.9); }, ""},
+      {"mean wind 16.1 km/h", [&](AnalysisRecord& r) { r.meanWindSpeed = kmh(16.1); }, "mean_wind "},
+      {"cross wind -7.9 km/h", [&](AnalysisRecord& r) { r.meanCross = kmh(-7.9); }, ""},
+      {"cross wind 8.1 km/h", [&](AnalysisRecord& r) { r.meanCross = kmh(8.1); }, "mean_crosswind "},
+      {"cross wind -8.1 km/h", [&](AnalysisRecord& r) { r.meanCross = kmh(-8.1); }, "mean_crosswind "},
+      {"4.9 degC", [](AnalysisRecord& r) { r.temperatureC = 4.9; }, "temperature "},
+      {"5.1 degC", [](AnalysisRecord& r) { r.temperatureC = 5.1; }, ""},
+      {"34.9 degC", [](AnalysisRecord& r) { r.temperatureC = 34.9; }, ""},
+      {"35.1 degC", [](AnalysisRecord& r) { r.temperatureC = 35.1; }, "temperature "},
+      {"10 % outliers", [](AnalysisRecord& r) { r.filter.tested = 1000, r.filter.excluded = 100; }, ""},
+      {"10.1 % outliers", [](AnalysisRecord& r) { r.filter.tested = 1000, r.filter.excluded = 101; }, "outliers "},
+      {"1.9 % at 50 mph", [](AnalysisRecord& r) { RoadLoadAt(r, 50, 1.9); }, ""},
+      {"2.1 % at 50 mph", [](AnalysisRecord& r) { RoadLoadAt(r, 50, 2.1); }, "road_load_precision "},
+      {"2.1 % at 70 mph, MAX_SPEED", [](AnalysisRecord& r) { RoadLoadAt(r, 70, 2.1); }, "road_load_precision "},
+      // Only every 10 mph inside the window, 15 to 70 mph, is judged.
+      {"5 % at 10 mph", [](AnalysisRecord& r) { RoadLoadAt(r, 10, 5.0); }, ""},
+      {"5 % at 35 mph", [](AnalysisRecord& r) { RoadLoadAt(r, 35, 5.0); }, ""},
+      {"5 % at 80 mph", [](AnalysisRecord& r) { RoadLoadAt(r, 80, 5.0); }, ""},
+      {"Cd 0.14", [](AnalysisRecord& r) { r.results.drag[0].value = 0.14; }, "cd_range "},
+      {"Cd 0.16", [](AnalysisRecord& r) { r.results.drag[0].value = 0.16; }, ""},
+      {"Cd 1.49", [](AnalysisRecord& r) { r.results.drag[0].value = 1.49; }, ""},
+      {"Cd 1.51", [](AnalysisRecord& r) { r.results.drag[0].value = 1.51; }, "cd_range "},
+      {"Amech 0", [](AnalysisRecord& r) { r.results.report[0].value = 0.0; }, "mechanical_signs "},
+      {"Bmech below 0", [](AnalysisRecord& r) { r.results.report[1].value = -1e-6; }, "mechanical_signs "},
+      {"Cmech below 0", [](AnalysisRecord& r) { r.results.report[2].value = -1e-9; }, "mechanical_signs "},
+      {"Bmech and Cmech 0", [](AnalysisRecord& r) { r.results.report[1].value = r.results.report[2].value = 0; },
+       ""},
+  };
+  for (const auto& c : cases) {
+    AnalysisRecord r = Passing();
+    c.change(r);
+    const std::vector<record::CheckRecord> checks = record::Checks(r);
+    ASSERT_EQ(checks.size(), 8u);
+    EXPECT_EQ(Failed(checks), c.failed) << c.what;
+    for (const record::CheckRecord& check : checks) EXPECT_TRUE(check.applicable) << c.what << " " << check.id;
+  }
+}
+
+// A run that ended before its fit has nothing to judge.
+TEST(ChecksTest, ARunThatEndedEarlyHasNothingToJudge) {
+  for (const record::CheckRecord& check : record::Checks(handbuilt::EndedEarly())) {
+    EXPECT_FALSE(check.applicable) << check.id;
+  }
+}
+
+}  // namespace
