@@ -155,26 +155,33 @@ TEST(SafetyTest, AKilledRunLeavesTheOldReportOrTheWholeNewOne) {
   EXPECT_TRUE(t.Temporaries().empty());
 
   // Killed for certain between the last section and the rename (strace
-  // holds the rename back): the old report stays, the whole new one waits
-  // under its temporary name, and the next run clears it away.
+  // holds the rename back for ten minutes): the old report stays, the whole
+  // new one waits under its temporary name, and the next run clears it
+  // away. The run is known to be at its rename when its temporary holds the
+  // whole report, however slowly a loaded machine got it there.
   if (!fs::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
   WriteFile(t.path + "/VB6Output.txt", "an older report\r\n");
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::execl("/usr/bin/strace", "strace", "-f", "-o", "/dev/null", "-e", "inject=rename:delay_enter=3000000",
+    ::execl("/usr/bin/strace", "strace", "-f", "-o", "/dev/null", "-e", "inject=rename:delay_enter=600000000",
             COASTDOWN_EXE, "--quiet", t.arguments.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
-  for (int wait = 0; wait < 200 && t.Temporaries().empty(); ++wait) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const auto wholeAndWaiting = [&] {
+    const std::vector<std::string> names = t.Temporaries();
+    return names.size() == 1 && testsupport::MaskedDate(ReadFile(t.path + "/" + names[0])) == whole;
+  };
+  bool atRename = false;
+  for (int wait = 0; wait < 12000 && !(atRename = wholeAndWaiting()); ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
   // The analysis first: strace gone, it would go on to the rename.
   const std::string children = ReadFile("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
-  ASSERT_FALSE(children.empty());
-  ::kill(static_cast<pid_t>(std::stol(children)), SIGKILL);
+  if (!children.empty()) ::kill(static_cast<pid_t>(std::stol(children)), SIGKILL);
   ::kill(pid, SIGKILL);
   ::waitpid(pid, nullptr, 0);
+  ASSERT_TRUE(atRename);
+  ASSERT_FALSE(children.empty());
   EXPECT_EQ(ReadFile(t.path + "/VB6Output.txt"), "an older report\r\n");
   ASSERT_EQ(t.Temporaries().size(), 1u);
   EXPECT_EQ(testsupport::MaskedDate(ReadFile(t.path + "/" + t.Temporaries()[0])), whole);

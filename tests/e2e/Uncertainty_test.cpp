@@ -53,7 +53,7 @@ struct Analysed : testsupport::SimulatedFolder {
 // interval that left out the correlation of neighbouring seconds covers
 // only about 86 % of the time and one that left out the correlation of the
 // coefficients nearly always.
-TEST(UncertaintyTest, TheRoadLoadIntervalHoldsTheTruthNineteenTimesInTwenty) {
+TEST(CoverageTest, TheRoadLoadIntervalHoldsTheTruthNineteenTimesInTwenty) {
   const std::string day =
       "--scenario light-wind --zero-runs 0 --cal-runs 0 --data-runs 6 --anemo-gain 1 --anemo-offset 0 "
       "--anemo-misalign 0 --gust 0 --speed-noise 0 --anemo-noise 0 --yaw-noise 0 --road-noise 5";
