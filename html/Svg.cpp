@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "html/Html.h"
@@ -19,22 +20,27 @@ constexpr double kPi = 3.14159265358979323846;
 // and keeps a page of thousands of markers small. Written straight into the
 // page, since a page draws tens of thousands of them.
 // Beyond a million pixels a point is off any page, and the clip path hides
-// it; holding it there keeps the number short.
-void AppendPx(std::string& out, double value) {
+// it; holding it there keeps the number short. Writes at most 10 bytes at
+// `at` and returns their end.
+char* PutPx(char* at, double value) {
   constexpr double kFar = 1e6;
   if (!std::isfinite(value)) value = 0.0;
-  const long long tenths = std::llround(std::clamp(value, -kFar, kFar) * 10.0);
-  const long long whole = (tenths < 0 ? -tenths : tenths) / 10;
-  const int tenth = static_cast<int>((tenths < 0 ? -tenths : tenths) % 10);
-  char buffer[32];
-  char* end = buffer;
-  if (tenths < 0) *end++ = '-';
-  end = std::to_chars(end, buffer + sizeof buffer, whole).ptr;
-  if (tenth != 0) {
-    *end++ = '.';
-    *end++ = static_cast<char>('0' + tenth);
+  // Rounded half away from zero, as std::llround would, without the call.
+  const double scaled = std::clamp(value, -kFar, kFar) * 10.0;
+  const auto tenths = static_cast<long long>(scaled < 0.0 ? scaled - 0.5 : scaled + 0.5);
+  const long long magnitude = tenths < 0 ? -tenths : tenths;
+  if (tenths < 0) *at++ = '-';
+  at = std::to_chars(at, at + 8, magnitude / 10).ptr;
+  if (magnitude % 10 != 0) {
+    *at++ = '.';
+    *at++ = static_cast<char>('0' + magnitude % 10);
   }
-  out.append(buffer, static_cast<std::size_t>(end - buffer));
+  return at;
+}
+
+void AppendPx(std::string& out, double value) {
+  char buffer[16];
+  out.append(buffer, static_cast<std::size_t>(PutPx(buffer, value) - buffer));
 }
 
 std::string Px(double value) {
@@ -52,23 +58,50 @@ double TextWidth(std::string_view text, double fontSize) {
   return characters * fontSize * 0.56;
 }
 
+// A text put at `at`, returning its end.
+char* Put(char* at, std::string_view text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
+}
+
+// A marker is assembled whole and appended once: a page holds ten thousand.
 void AppendMarker(std::string& out, double x, double y, Shape shape, std::string_view cssClass,
                   std::string_view attributes) {
+  // Texts of any length (the class, attributes) go into the buffer while
+  // they leave room for the longest shape with its coordinates after them.
+  constexpr std::size_t kRoom = 64;
+  char buffer[192];
+  char* at = buffer;
+  const auto text = [&](std::string_view part) {
+    if (static_cast<std::size_t>(at - buffer) + part.size() + kRoom > sizeof buffer) {
+      out.append(buffer, static_cast<std::size_t>(at - buffer));
+      at = buffer;
+      if (part.size() + kRoom > sizeof buffer) {
+        out.append(part);
+        return;
+      }
+    }
+    at = Put(at, part);
+  };
   // The shape's first point, then its outline relative to it.
   const auto path = [&](double px, double py, std::string_view outline) {
-    AppendPx(out, px);
-    out += ' ';
-    AppendPx(out, py);
-    out += outline;
+    at = PutPx(at, px);
+    *at++ = ' ';
+    at = PutPx(at, py);
+    at = Put(at, outline);
   };
   if (shape == Shape::Circle) {
-    out.append("<circle class=\"").append(cssClass).append("\" cx=\"");
-    AppendPx(out, x);
-    out.append("\" cy=\"");
-    AppendPx(out, y);
-    out.append("\" r=\"3.2\"");
+    text("<circle class=\"");
+    text(cssClass);
+    at = Put(at, "\" cx=\"");
+    at = PutPx(at, x);
+    at = Put(at, "\" cy=\"");
+    at = PutPx(at, y);
+    at = Put(at, "\" r=\"3.2\"");
   } else {
-    out.append("<path class=\"").append(cssClass).append("\" d=\"M");
+    text("<path class=\"");
+    text(cssClass);
+    at = Put(at, "\" d=\"M");
     switch (shape) {
       case Shape::Square: path(x - 3, y - 3, "h6v6h-6z"); break;
       case Shape::Diamond: path(x, y - 4.2, "l4.2 4.2-4.2 4.2-4.2-4.2z"); break;
@@ -78,10 +111,14 @@ void AppendMarker(std::string& out, double x, double y, Shape shape, std::string
       case Shape::Plus: path(x - 4, y, "h8m-4-4v8"); break;
       case Shape::Circle: break;
     }
-    out += '"';
+    *at++ = '"';
   }
-  if (!attributes.empty()) out.append(" ").append(attributes);
-  out += "/>";
+  if (!attributes.empty()) {
+    text(" ");
+    text(attributes);
+  }
+  text("/>");
+  out.append(buffer, static_cast<std::size_t>(at - buffer));
 }
 
 std::string TextSvg(double x, double y, std::string_view anchor, std::string_view cssClass, std::string_view text,

@@ -256,7 +256,7 @@ struct AnalysisRecord {
   // Not written out; what the warnings and the explanation of an error draw on.
   Stage stage = Stage::Start;
   bool folderFound = false;                // FOLDER named a folder when the run ended
-  std::vector<std::string> folderEntries;  // its names then, when an error ended the run
+  std::vector<std::string> folderEntries;  // its names then
 };
 
 }  // namespace record

@@ -117,7 +117,6 @@ void Recorder::SetLoaded(RunSet loaded, const CDataCol& data) {
     set.end = last == FileRecord::State::Empty ? SetRecord::End::Empty : SetRecord::End::Missing;
   }
   statuses_.Join(kind, data);
-  FindLaterFiles(set);
 }
 
 void Recorder::SetFailed(RunSet failed, const RuntimeError& error, const CDataCol& data) {
@@ -129,18 +128,17 @@ void Recorder::SetFailed(RunSet failed, const RuntimeError& error, const CDataCo
     set.end = SetRecord::End::Error;
     if (!set.files.empty()) set.files.back().state = FileRecord::State::Error;
     statuses_.Join(kind, data);
-    FindLaterFiles(set);
   } else {
     // Loaded, then what came after failed (the average of the ZERO set).
     statuses_.NotUsed(kind);
   }
 }
 
-void Recorder::FindLaterFiles(SetRecord& set) const {
+void Recorder::FindLaterFiles(SetRecord& set, const std::vector<std::string>& folderEntries) {
   const std::string base = SetName(set.kind);
   const long end = set.files.empty() ? 0 : set.files.back().run;
   std::vector<long> later;
-  for (const std::string& name : FolderEntries(record_.Folder())) {
+  for (const std::string& name : folderEntries) {
     const long n = RunNumberOf(name, base);
     if (n > end) later.push_back(n);
   }
@@ -289,6 +287,13 @@ void Recorder::Finish(const RuntimeError* error, bool provenance) noexcept {
     FlushFile();
     const std::string folder = record_.Folder();
     record_.folderFound = IsFolder(folder);
+    // The folder is listed once, at the end: the run removes no run file
+    // beyond the end of a set, so what lies there is what lay there when
+    // the set ended.
+    record_.folderEntries = FolderEntries(folder);
+    for (const SetKind kind : kSetKinds) {
+      if (statuses_.Joined(kind)) FindLaterFiles(record_.Set(kind), record_.folderEntries);
+    }
     if (error != nullptr) {
       record_.error = NoteOf(*error);
       // An error that no step handled, while a set was being loaded, ended it.
@@ -299,7 +304,6 @@ void Recorder::Finish(const RuntimeError* error, bool provenance) noexcept {
         if (!ended->files.empty()) ended->files.back().state = FileRecord::State::Error;
       }
       // The detail as the user reads it on standard error.
-      record_.folderEntries = FolderEntries(folder);
       record_.error.detail = Explanation(record_, *error);
       if (ended != nullptr) ended->error = record_.error;
     }

@@ -52,7 +52,8 @@ class Recorder final : public RunObserver {
 
  private:
   void FlushFile();
-  void FindLaterFiles(SetRecord& set) const;
+  // The files of the set beyond its end that the folder holds.
+  static void FindLaterFiles(SetRecord& set, const std::vector<std::string>& folderEntries);
 
   AnalysisRecord& record_;
   SampleStatuses statuses_;

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 #include "data/CDataCol.h"
 #include "data/CMeasurement.h"
@@ -27,6 +26,7 @@ void SampleStatuses::Join(SetKind kind, const CDataCol& data) {
   }));
   set.samples = data.Count();
   if (kind == SetKind::Data) dataStart_ = record_.samples.size();
+  record_.samples.reserve(record_.samples.size() + static_cast<std::size_t>(data.Count()));
   const double k2r = DegreeToRadianFactor().value();
   for (const CMeasurement& m : data) {
     SampleRecord s;
@@ -72,23 +72,36 @@ long SampleStatuses::YawOutliers(const CDataCol& calData) {
 
 long SampleStatuses::Before(const CDataCol& data) {
   included_.clear();
-  for (const CMeasurement& m : data) included_.push_back(IsIncluded(m));
-  return Included();
+  included_.reserve(static_cast<std::size_t>(data.Count()));
+  takingPart_ = 0;
+  for (const CMeasurement& m : data) {
+    const bool included = IsIncluded(m);
+    included_.push_back(included ? 1 : 0);
+    takingPart_ += included ? 1 : 0;
+  }
+  return takingPart_;
 }
 
 long SampleStatuses::Excluded(const CDataCol& data, SampleStatus status) {
-  const long before = Included();
+  const long before = takingPart_;
+  takingPart_ = 0;
   std::size_t p = 0;
   for (const CMeasurement& m : data) {
-    if (p < included_.size() && included_[p] && !IsIncluded(m) && dataStart_ + p < record_.samples.size()) {
-      record_.samples[dataStart_ + p].status = status;
+    const bool included = IsIncluded(m);
+    if (p < included_.size()) {
+      if (included_[p] != 0 && !included && dataStart_ + p < record_.samples.size()) {
+        record_.samples[dataStart_ + p].status = status;
+      }
+      included_[p] = included ? 1 : 0;
+    } else {
+      included_.push_back(included ? 1 : 0);
     }
+    takingPart_ += included ? 1 : 0;
     ++p;
   }
-  return before - Before(data);
+  included_.resize(p);
+  return before - takingPart_;
 }
-
-long SampleStatuses::Included() const { return std::count(included_.begin(), included_.end(), true); }
 
 void SampleStatuses::Used(const CDataCol& data) {
   std::size_t p = 0;
@@ -102,11 +115,15 @@ void SampleStatuses::Used(const CDataCol& data) {
 
 void SampleStatuses::FilterResiduals(const std::vector<double>& residuals,
                                      const std::vector<CMeasurement*>& samples) {
-  std::unordered_map<const CMeasurement*, std::size_t> position;
-  for (std::size_t p = 0; p < dataSamples_.size(); ++p) position[dataSamples_[p]] = p;
+  // The filter tests the included samples in collection order, so each is
+  // found by going on from the one before.
+  std::size_t p = 0;
   for (std::size_t i = 0; i < residuals.size() && i < samples.size(); ++i) {
-    const auto at = position.find(samples[i]);
-    if (at != position.end()) record_.samples[dataStart_ + at->second].filterResidual = residuals[i];
+    std::size_t at = p;
+    while (at < dataSamples_.size() && dataSamples_[at] != samples[i]) ++at;
+    if (at == dataSamples_.size()) continue;
+    record_.samples[dataStart_ + at].filterResidual = residuals[i];
+    p = at + 1;
   }
 }
 

@@ -35,7 +35,7 @@ class SampleStatuses {
   // After the step: the samples it excluded get `status`; how many.
   long Excluded(const CDataCol& data, SampleStatus status);
   // The samples that took part after the last step.
-  long Included() const;
+  long Included() const { return takingPart_; }
   // The final fit used the samples it still includes.
   void Used(const CDataCol& data);
   // The residual the outlier filter judged, for each sample it tested.
@@ -46,7 +46,8 @@ class SampleStatuses {
   std::array<bool, 3> joined_{};
   std::size_t dataStart_ = 0;                     // where the DATA samples begin in record_.samples
   std::vector<const CMeasurement*> dataSamples_;  // the DATA samples in collection order
-  std::vector<bool> included_;                    // which of them took part after the last step
+  std::vector<char> included_;                    // which of them took part after the last step
+  long takingPart_ = 0;                           // how many
 };
 
 }  // namespace record
