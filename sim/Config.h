@@ -21,6 +21,9 @@ struct VehicleConfig {
   // RMS of a random force from the road (surface, small grades), lbf; a new
   // value every record interval, zero on average.
   double roadNoiseLbf = 0.0;
+  // Inertia of wheels and drivetrain as a mass, kg: the vehicle accelerates
+  // as m + rotatingMassKg while it weighs m·g.
+  double rotatingMassKg = 0.0;
 };
 
 struct ConditionsConfig {
@@ -86,6 +89,11 @@ struct SimConfig {
   double speedNoiseMph = 0.02;  // noise of the vehicle speed reading
   RunPlan runs;
   std::optional<double> knownCd;  // written into the command's CD field
+  int rate = 5;                   // records per second of every run file
+  // Made with an option or scenario added for the new analysis methods:
+  // truth.txt then records those options and the road-load truth. Folders
+  // made without any of them keep every byte they had before.
+  bool extended = false;
   // The options that made this test, --out and --force left out, as a
   // shell takes them back; truth.txt records them.
   std::string optionText;

@@ -1,9 +1,11 @@
 // Option table, value parsing, range checks and the --help text.
 #include "Options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "Command.h"
 #include "NumberFormat.h"
@@ -34,6 +36,9 @@ struct OptionRow {
   const char* unit;
   Setter set;
   Shower show;
+  // Added for the new analysis methods: truth.txt lists it only for an
+  // extended folder, so that folders made without it keep their bytes.
+  bool added;
 };
 
 double ParseNumber(const std::string& option, const std::string& text) {
@@ -80,13 +85,13 @@ std::string ShowList(const std::vector<double>& values) {
   OptionRow {                                                                                                  \
     group, name, metavar, help, unit,                                                                           \
         [](SimConfig& c, const std::string& o, const std::string& v) { c.field = ParseNumber(o, v); },          \
-        [](const SimConfig& c) { return Shown{FormatShortest(c.field), ""}; }                                   \
+        [](const SimConfig& c) { return Shown{FormatShortest(c.field), ""}; }, false                            \
   }
 #define SIM_COUNT(group, name, metavar, help, field)                                                            \
   OptionRow {                                                                                                  \
     group, name, metavar, help, "",                                                                             \
         [](SimConfig& c, const std::string& o, const std::string& v) { c.field = ParseCount(o, v); },           \
-        [](const SimConfig& c) { return Shown{std::to_string(c.field), ""}; }                                   \
+        [](const SimConfig& c) { return Shown{std::to_string(c.field), ""}; }, false                            \
   }
 // An option that may stay unset: `unsetValue` (an expression of the
 // configuration `c`) and `note` then stand in for its value.
@@ -96,8 +101,14 @@ std::string ShowList(const std::vector<double>& values) {
         [](SimConfig& c, const std::string& o, const std::string& v) { c.field = ParseNumber(o, v); },          \
         [](const SimConfig& c) {                                                                                \
           return c.field ? Shown{FormatShortest(*c.field), ""} : Shown{unsetValue, note};                       \
-        }                                                                                                       \
+        },                                                                                                      \
+        false                                                                                                   \
   }
+
+OptionRow Added(OptionRow row) {
+  row.added = true;
+  return row;
+}
 
 // The order is that of --help and of the parameters in truth.txt.
 const std::vector<OptionRow>& Table() {
@@ -107,13 +118,13 @@ const std::vector<OptionRow>& Table() {
          if (v.empty()) throw UsageError("--" + o + ": the folder name is empty");
          c.outDir = v;
        },
-       [](const SimConfig&) { return Shown{}; }},
+       [](const SimConfig&) { return Shown{}; }, false},
       {"General", "force", nullptr, "write into a folder that holds an earlier test; its run files are removed",
        nullptr, [](SimConfig& c, const std::string&, const std::string&) { c.force = true; },
-       [](const SimConfig&) { return Shown{}; }},
+       [](const SimConfig&) { return Shown{}; }, false},
       {"General", "scenario", "NAME", "starting point that the other options change (list below)", "",
        [](SimConfig&, const std::string&, const std::string&) {},  // applied before all others
-       [](const SimConfig& c) { return Shown{c.scenario, ""}; }},
+       [](const SimConfig& c) { return Shown{c.scenario, ""}; }, false},
       {"General", "seed", "N", "random seed: the same seed writes the same bytes", "",
        [](SimConfig& c, const std::string& o, const std::string& v) {
          const auto result = std::from_chars(v.data(), v.data() + v.size(), c.seed);
@@ -121,7 +132,7 @@ const std::vector<OptionRow>& Table() {
            throw UsageError("--" + o + ": '" + v + "' is not a whole number from 0 to 18446744073709551615");
          }
        },
-       [](const SimConfig& c) { return Shown{std::to_string(c.seed), ""}; }},
+       [](const SimConfig& c) { return Shown{std::to_string(c.seed), ""}; }, false},
 
       SIM_NUMBER("Vehicle", "weight", "LB", "test (inertia) weight", "lb", vehicle.weightLb),
       SIM_NUMBER("Vehicle", "area", "FT2", "frontal area", "ft^2", vehicle.areaFt2),
@@ -132,8 +143,11 @@ const std::vector<OptionRow>& Table() {
       SIM_NUMBER("Vehicle", "mech-b", "LBF/MPH", "mechanical road load B", "lbf/mph", vehicle.mechB),
       SIM_NUMBER("Vehicle", "mech-c", "LBF/MPH2", "mechanical road load C", "lbf/mph^2", vehicle.mechC),
       SIM_NUMBER("Vehicle", "road-noise", "LBF",
-                 "RMS of a random force from the road, new every 0.2 s, zero on average", "lbf RMS",
+                 "RMS of a random force from the road, new every record interval, zero on average", "lbf RMS",
                  vehicle.roadNoiseLbf),
+      Added(SIM_NUMBER("Vehicle", "rotating-mass", "KG",
+                       "inertia of wheels and drivetrain as a mass: accelerated with the vehicle, not weighed", "kg",
+                       vehicle.rotatingMassKg)),
 
       SIM_NUMBER("Test day", "temperature", "F", "ambient temperature", "F", conditions.temperatureF),
       SIM_NUMBER("Test day", "pressure", "INHG", "barometric pressure", "inHg", conditions.pressureInHg),
@@ -175,7 +189,7 @@ const std::vector<OptionRow>& Table() {
       SIM_COUNT("Runs", "cal-runs", "N", "CAL runs, 0 or an even number from 2 to 20", runs.calRuns),
       {"Runs", "cal-speeds", "MPH,...", "speed of each CAL pair, repeated when there are more pairs", "mph",
        [](SimConfig& c, const std::string& o, const std::string& v) { c.runs.calSpeedsMph = ParseList(o, v); },
-       [](const SimConfig& c) { return Shown{ShowList(c.runs.calSpeedsMph), ""}; }},
+       [](const SimConfig& c) { return Shown{ShowList(c.runs.calSpeedsMph), ""}; }, false},
       SIM_NUMBER("Runs", "cal-duration", "S", "length of each CAL run", "s", runs.calDurationS),
       SIM_COUNT("Runs", "data-runs", "N", "DATA runs (coastdowns), 1 to 100", runs.dataRuns),
       SIM_NUMBER("Runs", "coast-high", "MPH", "speed each coastdown starts at (the command's MAX_SPEED)", "mph",
@@ -184,7 +198,11 @@ const std::vector<OptionRow>& Table() {
                  runs.coastLowMph),
       SIM_NUMBER("Runs", "turn-time", "S", "time from the end of one run to the start of the next", "s",
                  runs.turnTimeS),
-      SIM_NUMBER("Runs", "step", "S", "integration step, at most 0.01 and dividing 0.2", "s", runs.stepS),
+      SIM_NUMBER("Runs", "step", "S", "integration step, at most 0.01 and dividing the record interval", "s",
+                 runs.stepS),
+      {"Runs", "rate", "HZ", "records per second of the run files, 1 to 1000 (coastdown reads 5 unless told)",
+       "records/s", [](SimConfig& c, const std::string& o, const std::string& v) { c.rate = ParseCount(o, v); },
+       [](const SimConfig& c) { return Shown{std::to_string(c.rate), ""}; }, true},
 
       SIM_OPTIONAL("Printed command", "known-cd", "CD", "drag coefficient for the CD field", "", knownCd,
                    std::string(), "none: free fit"),
@@ -276,8 +294,10 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   std::string& recorded = parsed.config.optionText;
   ForEachOption(args, [&](const OptionRow& row, const std::string& value) {
     row.set(parsed.config, row.name, value);
+    parsed.config.extended = parsed.config.extended || row.added;
     if (row.unit != nullptr) {
-      recorded += (recorded.empty() ? "--" : " --") + std::string(row.name) + " " + CommandWord(value);
+      recorded += (recorded.empty() ? "--" : " --") + std::string(row.name);
+      if (row.metavar != nullptr) recorded += " " + CommandWord(value);
     }
   });
   Validate(parsed.config);
@@ -347,10 +367,26 @@ void Validate(const SimConfig& c) {
   Require(r.coastLowMph < r.coastHighMph, "--coast-low (" + Show(r.coastLowMph) + " mph) must be below --coast-high (" +
                                               Show(r.coastHighMph) + " mph)");
   InRange("turn-time", r.turnTimeS, 0.0, 3600.0, "s");
+  InRange("rate", c.rate, 1, 1000, "records/s");
   Above("step", r.stepS, 0.0, 0.01, "s");
-  const double perRecord = kRecordInterval / r.stepS;
+  const double interval = RecordInterval(c.rate);
+  const double perRecord = interval / r.stepS;
   Require(std::fabs(perRecord - std::round(perRecord)) < 1e-9 * perRecord,
-          "--step must divide the 0.2 s record interval evenly (got " + Show(r.stepS) + ")");
+          "--step must divide the " + FormatSignificant(interval, 6) + " s record interval" +
+              (c.rate == kRecordsPerSecond ? std::string() : " of --rate " + std::to_string(c.rate)) +
+              " evenly (got " + Show(r.stepS) + ")");
+  for (const auto& [option, duration] : {std::pair<const char*, double>{"zero-duration", r.zeroDurationS},
+                                         {"cal-duration", r.calDurationS}}) {
+    const long records = std::lround(duration * c.rate) + 1;
+    Require(records <= kMostRecordsPerFile, std::string("--") + option + ": " + Show(duration) + " s at " +
+                                                std::to_string(c.rate) + " records a second makes " +
+                                                std::to_string(records) + " records, more than the " +
+                                                std::to_string(kMostRecordsPerFile) + " a run file can hold");
+  }
+
+  Require(c.vehicle.rotatingMassKg >= 0.0 && c.vehicle.rotatingMassKg <= MassFromWeight(v.weightLb),
+          "--rotating-mass must be from 0 to the test mass, " + FormatSignificant(MassFromWeight(v.weightLb), 6) +
+              " kg (got " + Show(c.vehicle.rotatingMassKg) + ")");
 
   // The wind along the track must never overtake the vehicle, or the air
   // would reach it from behind, which the drag model does not describe.
@@ -368,7 +404,7 @@ void Validate(const SimConfig& c) {
 std::vector<Parameter> Parameters(const SimConfig& c) {
   std::vector<Parameter> parameters;
   for (const OptionRow& row : Table()) {
-    if (row.unit == nullptr) continue;
+    if (row.unit == nullptr || (row.added && !c.extended)) continue;
     const Shown shown = row.show(c);
     std::string text = shown.value;
     for (const std::string& part : {std::string(row.unit), shown.note.empty() ? "" : "(" + shown.note + ")"}) {
@@ -403,7 +439,8 @@ std::string HelpText() {
     if (left.size() < 26) left.resize(26, ' ');
     else left += " ";
     const Shown shown = row.show(defaults);
-    const std::string value = shown.note.empty() ? shown.value : shown.note;
+    // A switch is off unless given.
+    const std::string value = row.metavar == nullptr ? "" : shown.note.empty() ? shown.value : shown.note;
     text += left + row.help + (value.empty() ? "" : " [" + value + "]") + "\n";
   }
   text += "\nScenarios (--scenario NAME):\n";

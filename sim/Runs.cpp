@@ -1,6 +1,7 @@
 // Steady runs, coastdowns and their instrumentation.
 #include "Runs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -37,12 +38,17 @@ const char* RunSetName(RunKind kind) {
   return "";
 }
 
+double LongestCoastSeconds(int rate) {
+  return std::min(kLongestRunS, static_cast<double>(kMostRecordsPerFile - 1) * RecordInterval(rate));
+}
+
 double TestAirDensity(const ConditionsConfig& conditions) {
   return AirDensity(FahrenheitToCelsius(conditions.temperatureF), conditions.pressureInHg * kKilopascalPerInchHg);
 }
 
 TestDrive::TestDrive(const SimConfig& config)
     : config_(config),
+      interval_(RecordInterval(config.rate)),
       vehicle_(config.vehicle, TestAirDensity(config.conditions)),
       wind_(config.wind, config.seed),
       anemometer_(config.anemometer) {}
@@ -76,9 +82,9 @@ Run TestDrive::Steady(RunKind kind, int number, double speedMph, double duration
   Run run{kind, number, startTime, {}, {}};
   const double speed = MphToMetresPerSecond(speedMph);
   const int heading = HeadingOfRun(number);
-  const long records = std::lround(durationS * kRecordsPerSecond);
+  const long records = std::lround(durationS * config_.rate);
   for (long i = 0; i <= records; ++i) {
-    const double t = static_cast<double>(i) * kRecordInterval;
+    const double t = static_cast<double>(i) * interval_;
     run.truth.push_back({t, speed, AirAt(startTime + t, speed, heading)});
   }
   Instrument(run);
@@ -90,23 +96,24 @@ Run TestDrive::Coastdown(int number, double startTime) const {
   const RunPlan& plan = config_.runs;
   const int heading = HeadingOfRun(number);
   const double low = MphToMetresPerSecond(plan.coastLowMph);
-  const long substeps = std::lround(kRecordInterval / plan.stepS);
-  const double h = kRecordInterval / static_cast<double>(substeps);
+  const long substeps = std::lround(interval_ / plan.stepS);
+  const double h = interval_ / static_cast<double>(substeps);
+  const double longest = LongestCoastSeconds(config_.rate);
   Random road(config_.seed, RoadStream(number));
   const double roadNoise = config_.vehicle.roadNoiseLbf * kNewtonPerPound;
   double disturbance = 0.0;  // N, held over one record interval
   auto slowing = [&](double t, double v) {
-    return -(vehicle_.Deceleration(v, AirAt(startTime + t, v, heading)) + disturbance / vehicle_.Mass());
+    return -(vehicle_.Deceleration(v, AirAt(startTime + t, v, heading)) + disturbance / vehicle_.InertialMass());
   };
 
   double v = MphToMetresPerSecond(plan.coastHighMph);
   for (long i = 0;; ++i) {
-    const double t = static_cast<double>(i) * kRecordInterval;
+    const double t = static_cast<double>(i) * interval_;
     run.truth.push_back({t, v, AirAt(startTime + t, v, heading)});
     if (v < low) break;
-    if (t >= kLongestRunS) {
+    if (t >= longest) {
       throw std::runtime_error("DATA." + std::to_string(number) + " does not slow down to " +
-                               FormatShortest(plan.coastLowMph) + " mph within " + FormatShortest(kLongestRunS) +
+                               FormatShortest(plan.coastLowMph) + " mph within " + FormatShortest(longest) +
                                " s; raise the road load or --coast-low");
     }
     if (roadNoise > 0.0) disturbance = roadNoise * road.Normal();

@@ -16,6 +16,10 @@ namespace sim {
 // The analysis counts records in 16 bits; stay well inside.
 inline constexpr double kLongestRunS = 6000.0;
 
+// The longest a coast may take at `rate` records a second: 6000 s, or less
+// where its records would not fit a run file.
+double LongestCoastSeconds(int rate);
+
 enum class RunKind { Zero, Cal, Data };
 
 // "ZERO", "CAL" or "DATA": the base name of the run files.
@@ -66,6 +70,7 @@ class TestDrive {
   RelativeAir AirAt(double clock, double speed, int heading) const;
 
   SimConfig config_;
+  double interval_;  // s between records
   Vehicle vehicle_;
   WindField wind_;
   Anemometer anemometer_;

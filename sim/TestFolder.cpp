@@ -136,7 +136,7 @@ std::string WriteTestFolder(const SimConfig& config) {
     const std::string name = std::string(RunSetName(run.kind)) + "." + std::to_string(run.number);
     WriteFileExactly(folder / name, RunFileText(run.records));
   }
-  WriteFileExactly(folder / "truth.txt", TruthFileText(config, ComputeTruth(config), FactsOf(runs)));
+  WriteFileExactly(folder / "truth.txt", TruthFileText(config, ComputeTruth(config), FactsOf(runs, config.rate)));
   std::string arguments = CoastdownArguments(config);
   WriteFileExactly(folder / "COMMAND", arguments + "\n");
   return arguments;

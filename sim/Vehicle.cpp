@@ -7,6 +7,7 @@ namespace sim {
 
 Vehicle::Vehicle(const VehicleConfig& config, double airDensity)
     : mass_(MassFromWeight(config.weightLb)),
+      inertialMass_(mass_ + config.rotatingMassKg),
       m0_(config.mechA * kNewtonPerPound),
       m1_(config.mechB * kNewtonPerPound / kMetresPerSecondPerMph),
       m2_(config.mechC * kNewtonPerPound / (kMetresPerSecondPerMph * kMetresPerSecondPerMph)),
@@ -20,7 +21,7 @@ double Vehicle::AeroForce(const RelativeAir& air) const {
 }
 
 double Vehicle::Deceleration(double v, const RelativeAir& air) const {
-  return (MechanicalForce(v) + AeroForce(air)) / mass_;
+  return (MechanicalForce(v) + AeroForce(air)) / inertialMass_;
 }
 
 }  // namespace sim

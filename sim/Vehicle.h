@@ -14,7 +14,10 @@ class Vehicle {
   // `airDensity` in kg/m³, the test-day density.
   Vehicle(const VehicleConfig& config, double airDensity);
 
-  double Mass() const { return mass_; }  // kg
+  double Mass() const { return mass_; }  // kg, as it weighs
+  // The mass that the forces accelerate: the vehicle's own and its
+  // rotating parts' inertia as a mass, kg.
+  double InertialMass() const { return inertialMass_; }
   // Mechanical road load in N at vehicle speed v m/s: m0 + m1·v + m2·v².
   double MechanicalForce(double v) const;
   // Aerodynamic drag in N along the vehicle's axis for relative air `air`.
@@ -32,6 +35,7 @@ class Vehicle {
 
  private:
   double mass_;
+  double inertialMass_;
   double m0_;
   double m1_;
   double m2_;

@@ -46,6 +46,14 @@ TEST(OptionsTest, RefusesBadCommandLinesWithStatusTwo) {
       {"--out=", "--out: the folder name is empty"},
       {"--out /dev/null/x --known-cd 0", "--known-cd must be above 0"},
       {"--out /dev/null/x --force=yes", "--force takes no value"},
+      {"--out /dev/null/x --rate 0", "--rate must be from 1 to 1000 records/s (got 0)"},
+      {"--out /dev/null/x --rate 2.5", "--rate: '2.5' is not a whole number"},
+      {"--out /dev/null/x --rate 3", "--step must divide the 0.333333 s record interval of --rate 3 evenly (got 0.01)"},
+      {"--out /dev/null/x --rate 200", "--step must divide the 0.005 s record interval of --rate 200"},
+      {"--out /dev/null/x --rate 20 --zero-duration 2000",
+       "--zero-duration: 2000 s at 20 records a second makes 40001 records, more than the 32767 a run file can hold"},
+      {"--out /dev/null/x --rotating-mass -1", "--rotating-mass must be from 0 to the test mass, 1587.49 kg"},
+      {"--out /dev/null/x --weight 1000 --rotating-mass 500", "--rotating-mass must be from 0 to the test mass"},
   };
   for (const auto& c : cases) {
     const simtest::Outcome o = simtest::RunSim(c.args);
