@@ -90,6 +90,10 @@ struct SimConfig {
   RunPlan runs;
   std::optional<double> knownCd;  // written into the command's CD field
   int rate = 5;                   // records per second of every run file
+  bool noAnemometer = false;      // wind and yaw columns hold 0
+  bool trackWindFile = false;     // write trackwind.csv
+  double trackWindNoiseMph = 0.0;  // error of each run's mean in each component
+  bool yawCurveFile = false;       // write yawcurve.csv
   // Made with an option or scenario added for the new analysis methods:
   // truth.txt then records those options and the road-load truth. Folders
   // made without any of them keep every byte they had before.

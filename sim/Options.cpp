@@ -104,6 +104,12 @@ std::string ShowList(const std::vector<double>& values) {
         },                                                                                                      \
         false                                                                                                   \
   }
+// A switch added for the new analysis methods, which sets `field` to true.
+#define SIM_SWITCH(group, name, help, field)                                                                    \
+  OptionRow {                                                                                                  \
+    group, name, nullptr, help, "", [](SimConfig& c, const std::string&, const std::string&) { c.field = true; }, \
+        [](const SimConfig& c) { return Shown{c.field ? "on" : "off", ""}; }, true                              \
+  }
 
 OptionRow Added(OptionRow row) {
   row.added = true;
@@ -148,6 +154,8 @@ const std::vector<OptionRow>& Table() {
       Added(SIM_NUMBER("Vehicle", "rotating-mass", "KG",
                        "inertia of wheels and drivetrain as a mass: accelerated with the vehicle, not weighed", "kg",
                        vehicle.rotatingMassKg)),
+      SIM_SWITCH("Vehicle", "yaw-curve-file", "also write yawcurve.csv: the true Cd(yaw)/Cd(0) every degree, 0 to 30",
+                 yawCurveFile),
 
       SIM_NUMBER("Test day", "temperature", "F", "ambient temperature", "F", conditions.temperatureF),
       SIM_NUMBER("Test day", "pressure", "INHG", "barometric pressure", "inHg", conditions.pressureInHg),
@@ -162,6 +170,11 @@ const std::vector<OptionRow>& Table() {
       SIM_NUMBER("Wind", "gust", "MPH", "RMS of each horizontal gust component", "mph RMS per component",
                  wind.gustMph),
       SIM_NUMBER("Wind", "gust-time", "S", "shortest gust period (the longest is 20 times it)", "s", wind.gustTimeS),
+      SIM_SWITCH("Wind", "track-wind-file",
+                 "also write trackwind.csv: each DATA run's mean true wind beside the track", trackWindFile),
+      Added(SIM_NUMBER("Wind", "track-wind-noise", "MPH",
+                       "RMS error of each run's mean wind in trackwind.csv, per horizontal component",
+                       "mph RMS per component", trackWindNoiseMph)),
 
       SIM_NUMBER("Anemometer", "anemo-gain", "G", "speed gain: reads G times the true air speed", "",
                  anemometer.gain),
@@ -182,6 +195,7 @@ const std::vector<OptionRow>& Table() {
                  anemometer.speedNoiseMph),
       SIM_NUMBER("Anemometer", "yaw-noise", "DEG", "RMS noise of the yaw reading", "deg", anemometer.yawNoiseDeg),
       SIM_NUMBER("Anemometer", "speed-noise", "MPH", "RMS noise of the vehicle speed reading", "mph", speedNoiseMph),
+      SIM_SWITCH("Anemometer", "no-anemometer", "no anemometer: the wind speed and yaw columns hold 0", noAnemometer),
 
       SIM_COUNT("Runs", "zero-runs", "N", "ZERO runs, 0 to 20", runs.zeroRuns),
       SIM_NUMBER("Runs", "zero-speed", "MPH", "speed of the ZERO runs", "mph", runs.zeroSpeedMph),
@@ -213,6 +227,7 @@ const std::vector<OptionRow>& Table() {
 #undef SIM_NUMBER
 #undef SIM_COUNT
 #undef SIM_OPTIONAL
+#undef SIM_SWITCH
 
 const OptionRow* Find(const std::string& name) {
   for (const OptionRow& row : Table()) {
@@ -387,6 +402,7 @@ void Validate(const SimConfig& c) {
   Require(c.vehicle.rotatingMassKg >= 0.0 && c.vehicle.rotatingMassKg <= MassFromWeight(v.weightLb),
           "--rotating-mass must be from 0 to the test mass, " + FormatSignificant(MassFromWeight(v.weightLb), 6) +
               " kg (got " + Show(c.vehicle.rotatingMassKg) + ")");
+  InRange("track-wind-noise", c.trackWindNoiseMph, 0.0, 10.0, "mph");
 
   // The wind along the track must never overtake the vehicle, or the air
   // would reach it from behind, which the drag model does not describe.

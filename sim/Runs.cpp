@@ -24,6 +24,15 @@ std::uint64_t NoiseStream(RunKind kind, int number) {
 // sensors' noise stays the same with or without it.
 std::uint64_t RoadStream(int number) { return 5000000 + static_cast<std::uint64_t>(number); }
 
+// No air reading, with the anemometer's two noise draws made and left
+// unused, so that a test without an anemometer reads the same vehicle
+// speeds as one with it.
+AirReading Unread(Random& noise) {
+  noise.Normal();
+  noise.Normal();
+  return {0.0, 0.0};
+}
+
 }  // namespace
 
 const char* RunSetName(RunKind kind) {
@@ -125,13 +134,15 @@ Run TestDrive::Coastdown(int number, double startTime) const {
   return run;
 }
 
+Record TestDrive::Read(const TrueState& state, Random& noise) const {
+  const double speedMph = ReadVehicleSpeed(state.speed, config_.speedNoiseMph, noise);
+  const AirReading air = config_.noAnemometer ? Unread(noise) : anemometer_.Read(state.air, noise);
+  return {speedMph, air.speedMph, air.yawDeg};
+}
+
 void TestDrive::Instrument(Run& run) const {
   Random noise(config_.seed, NoiseStream(run.kind, run.number));
-  for (const TrueState& state : run.truth) {
-    const double speedMph = ReadVehicleSpeed(state.speed, config_.speedNoiseMph, noise);
-    const AirReading air = anemometer_.Read(state.air, noise);
-    run.records.push_back({speedMph, air.speedMph, air.yawDeg});
-  }
+  for (const TrueState& state : run.truth) run.records.push_back(Read(state, noise));
 }
 
 }  // namespace sim

@@ -8,6 +8,7 @@
 
 #include "Anemometer.h"
 #include "Config.h"
+#include "Random.h"
 #include "Vehicle.h"
 #include "Wind.h"
 
@@ -67,6 +68,7 @@ class TestDrive {
  private:
   // Adds the noisy readings of run.truth to run.records.
   void Instrument(Run& run) const;
+  Record Read(const TrueState& state, Random& noise) const;
   RelativeAir AirAt(double clock, double speed, int heading) const;
 
   SimConfig config_;

@@ -10,6 +10,7 @@
 #include "Command.h"
 #include "NumberFormat.h"
 #include "Runs.h"
+#include "TrackWind.h"
 #include "Truth.h"
 
 namespace sim {
@@ -30,6 +31,16 @@ std::string RunFileText(const std::vector<Record>& records) {
   for (const Record& r : records) {
     text += FormatSixDecimals(r.speedMph) + "," + FormatSixDecimals(r.windMph) + "," + FormatSixDecimals(r.yawDeg);
     text += "\r\n";
+  }
+  return text;
+}
+
+// The vehicle's true Cd(ψ)/Cd(0) every degree from 0 to 30, as
+// coastdown's --yaw-curve reads it.
+std::string YawCurveText(const Vehicle& vehicle) {
+  std::string text = "yaw,ratio\r\n";
+  for (int yaw = 0; yaw <= 30; ++yaw) {
+    text += std::to_string(yaw) + "," + FormatSignificant(vehicle.DragRatio(yaw), 12) + "\r\n";
   }
   return text;
 }
@@ -117,7 +128,9 @@ std::string WriteTestFolder(const SimConfig& config) {
   }
   // Simulate first: a coastdown that never ends must not leave a half
   // written folder behind.
-  const std::vector<Run> runs = TestDrive(config).DriveAll();
+  const TestDrive drive(config);
+  const std::vector<Run> runs = drive.DriveAll();
+  const TestFacts facts = FactsOf(runs, config.rate);
 
   std::error_code error;
   fs::create_directories(config.outDir, error);
@@ -136,7 +149,11 @@ std::string WriteTestFolder(const SimConfig& config) {
     const std::string name = std::string(RunSetName(run.kind)) + "." + std::to_string(run.number);
     WriteFileExactly(folder / name, RunFileText(run.records));
   }
-  WriteFileExactly(folder / "truth.txt", TruthFileText(config, ComputeTruth(config), FactsOf(runs, config.rate)));
+  if (config.trackWindFile) {
+    WriteFileExactly(folder / "trackwind.csv", TrackWindFileText(TrackWinds(config, drive.wind(), runs)));
+  }
+  if (config.yawCurveFile) WriteFileExactly(folder / "yawcurve.csv", YawCurveText(drive.vehicle()));
+  WriteFileExactly(folder / "truth.txt", TruthFileText(config, ComputeTruth(config), facts));
   std::string arguments = CoastdownArguments(config);
   WriteFileExactly(folder / "COMMAND", arguments + "\n");
   return arguments;

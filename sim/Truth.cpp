@@ -235,6 +235,7 @@ std::string TruthFileText(const SimConfig& c, const Truth& t, const TestFacts& f
   r.Add("# coastdown holds K4 at .134112 and ties Ky and k3 to Ka: only the default offset of");
   r.Add("# -0.3 mph with the coupled yaw gain and loss can be calibrated out completely. Without");
   r.Add("# CAL runs it does not calibrate and its report shows Ka = 1.");
+  if (c.noAnemometer) r.Add("# The test has no anemometer: its run files hold 0 as wind speed and yaw.");
   if (c.extended) {
     r.Add("# Test f0, f1, f2: the still-air road load F = f0 + f1*v + f2*v^2 (N, v in km/h) at the test's air");
     r.Add("# density and temperature. Standard f0, f1, f2 and the road load at every 10 mph: the same in still");

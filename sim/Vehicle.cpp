@@ -20,6 +20,8 @@ double Vehicle::AeroForce(const RelativeAir& air) const {
   return a0_ * (1.0 + cdYaw_ * air.yawDeg * air.yawDeg) * air.speed * air.speed;
 }
 
+double Vehicle::DragRatio(double yawDeg) const { return 1.0 + cdYaw_ * yawDeg * yawDeg; }
+
 double Vehicle::Deceleration(double v, const RelativeAir& air) const {
   return (MechanicalForce(v) + AeroForce(air)) / inertialMass_;
 }

@@ -24,6 +24,8 @@ class Vehicle {
   double AeroForce(const RelativeAir& air) const;
   // Deceleration in m/s² (positive while slowing down).
   double Deceleration(double v, const RelativeAir& air) const;
+  // Cd(ψ)/Cd(0) at yaw ψ degrees.
+  double DragRatio(double yawDeg) const;
 
   double M0() const { return m0_; }  // N
   double M1() const { return m1_; }  // N per m/s

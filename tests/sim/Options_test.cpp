@@ -54,6 +54,7 @@ TEST(OptionsTest, RefusesBadCommandLinesWithStatusTwo) {
        "--zero-duration: 2000 s at 20 records a second makes 40001 records, more than the 32767 a run file can hold"},
       {"--out /dev/null/x --rotating-mass -1", "--rotating-mass must be from 0 to the test mass, 1587.49 kg"},
       {"--out /dev/null/x --weight 1000 --rotating-mass 500", "--rotating-mass must be from 0 to the test mass"},
+      {"--out /dev/null/x --no-anemometer=yes", "--no-anemometer takes no value"},
   };
   for (const auto& c : cases) {
     const simtest::Outcome o = simtest::RunSim(c.args);

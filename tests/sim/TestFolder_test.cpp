@@ -12,6 +12,7 @@
 
 #include "Command.h"
 #include "SimTestSupport.h"
+#include "Vehicle.h"
 
 namespace {
 
@@ -85,6 +86,53 @@ TEST(TestFolderTest, AnEarlierTestIsKeptUnlessForced) {
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err.rfind("coastdown-sim: the folder " + dir.path() + " already holds " + c.message, 0), 0u) << o.err;
     for (const char* name : c.files) EXPECT_EQ(ReadFile(dir / name), "mine") << name;
+  }
+}
+
+TEST(TestFolderTest, WithoutAnAnemometerTheWindColumnsHoldZeroAndTheSpeedsStay) {
+  for (const char* options : {" --rate 10", " --scenario crosswind"}) {
+    ScratchDir dir;
+    const std::string common = std::string(options) + kSmall + " --seed 3";
+    ASSERT_EQ(RunSim("--out " + dir / "with" + common).status, 0);
+    ASSERT_EQ(RunSim("--out " + dir / "without" + common + " --no-anemometer").status, 0);
+    for (const char* run : {"ZERO.1", "CAL.2", "DATA.1"}) {
+      const std::string with = ReadFile(dir / "with/" + run), without = ReadFile(dir / "without/" + run);
+      ASSERT_EQ(std::count(with.begin(), with.end(), '\n'), std::count(without.begin(), without.end(), '\n'));
+      for (std::size_t a = 0, b = 0; a < with.size(); a = with.find('\n', a) + 1, b = without.find('\n', b) + 1) {
+        const std::string speed = with.substr(a, with.find(',', a) - a);
+        ASSERT_EQ(without.substr(b, without.find('\r', b) - b), speed + ",0.000000,0.000000") << run << options;
+      }
+    }
+  }
+}
+
+TEST(TestFolderTest, SpeedOnlyTestAtTenRecordsASecond) {
+  ScratchDir dir;
+  const simtest::Outcome o = RunSim("--out " + dir.path() + " --scenario speed-only --data-runs 2");
+  ASSERT_EQ(o.status, 0) << o.err;
+  // The printed command reads the files at their rate.
+  EXPECT_EQ(o.out, "coastdown --rate 10 " + dir.path() + ",False,False,9,81,3500,68,29.92,22.5,\n");
+  EXPECT_EQ(FileNames(dir.path()), "COMMAND DATA.1 DATA.2 trackwind.csv truth.txt ");
+  const std::string data = ReadFile(dir / "DATA.2");
+  EXPECT_NEAR(std::stod(data), 81.0, 0.1);
+  EXPECT_EQ(data.substr(data.find(',', data.rfind('\n', data.size() - 3)), 19), ",0.000000,0.000000\r");
+  EXPECT_NE(ReadFile(dir / "truth.txt").find("\r\nRotating mass: 48 kg\r\n"), std::string::npos);
+}
+
+TEST(TestFolderTest, TheYawCurveIsTheVehiclesDrag) {
+  for (const char* options : {"", " --scenario truck", " --cd-yaw 0"}) {
+    ScratchDir dir;
+    ASSERT_EQ(RunSim("--out " + dir.path() + options + kSmall + " --yaw-curve-file").status, 0);
+    const std::string text = ReadFile(dir / "yawcurve.csv");
+    ASSERT_EQ(text.rfind("yaw,ratio\r\n0,1\r\n", 0), 0u) << text;
+    const sim::Vehicle vehicle(simtest::Config(options).vehicle, 1.2);
+    int yaw = 0;
+    for (std::size_t at = text.find('\n') + 1; at < text.size(); at = text.find('\n', at) + 1, ++yaw) {
+      EXPECT_EQ(std::stoi(text.substr(at)), yaw);
+      const double ratio = vehicle.AeroForce({20.0, static_cast<double>(yaw)}) / vehicle.AeroForce({20.0, 0.0});
+      EXPECT_NEAR(std::stod(text.substr(text.find(',', at) + 1)), ratio, 1e-11) << options << " at " << yaw;
+    }
+    EXPECT_EQ(yaw, 31);
   }
 }
 

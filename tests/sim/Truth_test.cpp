@@ -79,7 +79,7 @@ TEST(TruthTest, ParametersRecordedInTruthRemakeTheTest) {
   const std::string options =
       " --scenario truck --seed 12 --anemo-loss 0.0001 --known-cd 0.5 --cal-speeds 20,40 --wind-veer 7 "
       "--zero-runs 1 --cal-runs 4 --data-runs 1 --zero-duration 5 --cal-duration 5 --coast-low 40 --rate 10 "
-      "--rotating-mass 20";
+      "--rotating-mass 20 --track-wind-file --track-wind-noise 0.2 --yaw-curve-file";
   ASSERT_EQ(simtest::RunSim("--out " + dir / "a" + options).status, 0);
   const std::string truth = testsupport::ReadFile(dir / "a/truth.txt");
   std::string remade;
@@ -92,7 +92,7 @@ TEST(TruthTest, ParametersRecordedInTruthRemakeTheTest) {
     remade += " --" + name + (value == "on" ? "" : " " + value);
   }
   ASSERT_EQ(simtest::RunSim("--out " + dir / "b" + remade).status, 0);
-  for (const char* file : {"ZERO.1", "CAL.1", "CAL.4", "DATA.1"}) {
+  for (const char* file : {"ZERO.1", "CAL.1", "CAL.4", "DATA.1", "trackwind.csv", "yawcurve.csv"}) {
     EXPECT_EQ(testsupport::ReadFile(dir / "a/" + file), testsupport::ReadFile(dir / "b/" + file)) << file << remade;
   }
   const std::string other = testsupport::ReadFile(dir / "b/truth.txt");
@@ -109,7 +109,7 @@ TEST(TruthTest, TheRoadLoadTruthIsWhatSlowsTheCoast) {
     SCOPED_TRACE(options);
     testsupport::ScratchDir dir;
     ASSERT_EQ(simtest::RunSim("--out " + dir.path() + " " + options +
-                              " --speed-noise 0 --zero-runs 0 --cal-runs 0 --data-runs 1")
+                              " --speed-noise 0 --zero-runs 0 --cal-runs 0 --data-runs 1 --no-anemometer")
                   .status,
               0);
     const std::string truth = testsupport::ReadFile(dir / "truth.txt"), data = testsupport::ReadFile(dir / "DATA.1");
