@@ -77,6 +77,19 @@ struct RunPlan {
   double stepS = 0.01;      // integration step; divides the 0.2 s record interval
 };
 
+// What a coastdown file holds around the coast itself when it is written as
+// a logger records it: driving up to speed and holding it before, braking
+// to a standstill and standing after. All of it happens within the turn
+// time, so the coasts stay those of a trimmed test.
+struct UntrimmedConfig {
+  bool enabled = false;
+  double turnSpeedMph = 20.0;  // speed through the turns between runs
+  double driveAccel = 1.5;     // m/s², speeding up (and slowing for a turn)
+  double steadyS = 5.0;        // held at the coast's high speed before it
+  double brakeDecel = 4.0;     // m/s² of the brakes on top of the road load
+  double standstillS = 20.0;   // at rest after the braking
+};
+
 struct SimConfig {
   std::string outDir;
   bool force = false;  // write into outDir even when it holds an earlier test
@@ -94,6 +107,7 @@ struct SimConfig {
   bool trackWindFile = false;     // write trackwind.csv
   double trackWindNoiseMph = 0.0;  // error of each run's mean in each component
   bool yawCurveFile = false;       // write yawcurve.csv
+  UntrimmedConfig untrimmed;
   // Made with an option or scenario added for the new analysis methods:
   // truth.txt then records those options and the road-load truth. Folders
   // made without any of them keep every byte they had before.

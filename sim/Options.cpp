@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "Command.h"
+#include "Driving.h"
 #include "NumberFormat.h"
 #include "Runs.h"
 #include "Scenario.h"
@@ -218,6 +219,20 @@ const std::vector<OptionRow>& Table() {
        "records/s", [](SimConfig& c, const std::string& o, const std::string& v) { c.rate = ParseCount(o, v); },
        [](const SimConfig& c) { return Shown{std::to_string(c.rate), ""}; }, true},
 
+      SIM_SWITCH("Driving", "untrimmed",
+                 "DATA files also hold the drive up to speed before the coast, the braking and the standstill after it",
+                 untrimmed.enabled),
+      Added(SIM_NUMBER("Driving", "turn-speed", "MPH", "speed through the turns; an untrimmed DATA file starts at it",
+                       "mph", untrimmed.turnSpeedMph)),
+      Added(SIM_NUMBER("Driving", "drive-accel", "M/S2", "acceleration up to speed, and deceleration into a turn",
+                       "m/s^2", untrimmed.driveAccel)),
+      Added(SIM_NUMBER("Driving", "steady-time", "S", "time held at the high speed before each untrimmed coast", "s",
+                       untrimmed.steadyS)),
+      Added(SIM_NUMBER("Driving", "brake-decel", "M/S2", "deceleration by the brakes after each coast, on top of the "
+                       "road load (reached in 0.5 s)", "m/s^2", untrimmed.brakeDecel)),
+      Added(SIM_NUMBER("Driving", "standstill-time", "S", "time at rest after each untrimmed coast's braking", "s",
+                       untrimmed.standstillS)),
+
       SIM_OPTIONAL("Printed command", "known-cd", "CD", "drag coefficient for the CD field", "", knownCd,
                    std::string(), "none: free fit"),
   };
@@ -403,6 +418,17 @@ void Validate(const SimConfig& c) {
           "--rotating-mass must be from 0 to the test mass, " + FormatSignificant(MassFromWeight(v.weightLb), 6) +
               " kg (got " + Show(c.vehicle.rotatingMassKg) + ")");
   InRange("track-wind-noise", c.trackWindNoiseMph, 0.0, 10.0, "mph");
+
+  const UntrimmedConfig& u = c.untrimmed;
+  Above("turn-speed", u.turnSpeedMph, 0.0, 150.0, "mph");
+  Above("drive-accel", u.driveAccel, 0.0, 10.0, "m/s^2");
+  InRange("steady-time", u.steadyS, 0.0, 600.0, "s");
+  Above("brake-decel", u.brakeDecel, 0.0, 12.0, "m/s^2");
+  InRange("standstill-time", u.standstillS, 0.0, 600.0, "s");
+  if (u.enabled) {
+    const std::string tooShort = TurnTooShort(c);
+    Require(tooShort.empty(), tooShort);
+  }
 
   // The wind along the track must never overtake the vehicle, or the air
   // would reach it from behind, which the drag model does not describe.

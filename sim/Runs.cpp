@@ -5,6 +5,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "Driving.h"
 #include "NumberFormat.h"
 #include "Random.h"
 #include "Rk4.h"
@@ -23,6 +24,10 @@ std::uint64_t NoiseStream(RunKind kind, int number) {
 // The road's random force on coastdown n: a stream of its own, so that the
 // sensors' noise stays the same with or without it.
 std::uint64_t RoadStream(int number) { return 5000000 + static_cast<std::uint64_t>(number); }
+
+// The driving around coast n: a stream of its own, so that the coasts'
+// records stay those of a trimmed test.
+std::uint64_t AroundStream(int number) { return 6000000 + static_cast<std::uint64_t>(number); }
 
 // No air reading, with the anemometer's two noise draws made and left
 // unused, so that a test without an anemometer reads the same vehicle
@@ -45,6 +50,13 @@ const char* RunSetName(RunKind kind) {
       return "DATA";
   }
   return "";
+}
+
+std::vector<Record> FileRecords(const Run& run) {
+  std::vector<Record> records = run.before.records;
+  records.insert(records.end(), run.records.begin(), run.records.end());
+  records.insert(records.end(), run.after.records.begin(), run.after.records.end());
+  return records;
 }
 
 double LongestCoastSeconds(int rate) {
@@ -88,7 +100,7 @@ std::vector<Run> TestDrive::DriveAll() const {
 }
 
 Run TestDrive::Steady(RunKind kind, int number, double speedMph, double durationS, double startTime) const {
-  Run run{kind, number, startTime, {}, {}};
+  Run run{kind, number, startTime, {}, {}, {}, {}};
   const double speed = MphToMetresPerSecond(speedMph);
   const int heading = HeadingOfRun(number);
   const long records = std::lround(durationS * config_.rate);
@@ -101,7 +113,7 @@ Run TestDrive::Steady(RunKind kind, int number, double speedMph, double duration
 }
 
 Run TestDrive::Coastdown(int number, double startTime) const {
-  Run run{RunKind::Data, number, startTime, {}, {}};
+  Run run{RunKind::Data, number, startTime, {}, {}, {}, {}};
   const RunPlan& plan = config_.runs;
   const int heading = HeadingOfRun(number);
   const double low = MphToMetresPerSecond(plan.coastLowMph);
@@ -131,18 +143,76 @@ Run TestDrive::Coastdown(int number, double startTime) const {
     for (long s = 0; s < substeps; ++s) v = Rk4Step(slowing, t + static_cast<double>(s) * h, v, h);
   }
   Instrument(run);
+  if (config_.untrimmed.enabled) AddDrivingAround(run);
   return run;
 }
 
-Record TestDrive::Read(const TrueState& state, Random& noise) const {
+void TestDrive::AddDrivingAround(Run& run) const {
+  const UntrimmedConfig& u = config_.untrimmed;
+  const int heading = HeadingOfRun(run.number);
+  const double startTime = run.startTime;
+
+  // Up to speed from the turn, then held: the coast's first record is the
+  // last at the held speed, where the driver lets go.
+  const double turn = MphToMetresPerSecond(u.turnSpeedMph);
+  const double high = run.truth.front().speed;
+  const auto lead = static_cast<long>(std::ceil(LeadInSeconds(config_) * config_.rate - 1e-9));
+  for (long j = lead; j >= 1; --j) {
+    const double t = -static_cast<double>(j) * interval_;
+    const double v = RampedSpeed(turn, high, u.driveAccel, static_cast<double>(lead - j) * interval_);
+    run.before.truth.push_back({t, v, AirAt(startTime + t, v, heading)});
+  }
+
+  // The brakes from the coast's last record on, reaching their full
+  // deceleration in kBrakeRampS on top of the road load, until the vehicle
+  // stands; it then stands, its brakes holding it.
+  const long substeps = std::lround(interval_ / config_.runs.stepS);
+  const double h = interval_ / static_cast<double>(substeps);
+  const double pressed = run.truth.back().time;
+  auto slowing = [&](double t, double v) {
+    const double brake = u.brakeDecel * std::min(1.0, (t - pressed) / kBrakeRampS);
+    return -(vehicle_.Deceleration(v, AirAt(startTime + t, v, heading)) + brake);
+  };
+  const auto standing = std::lround(u.standstillS * config_.rate);
+  double v = run.truth.back().speed;
+  long stood = -1;  // records at rest after the first
+  for (long i = 1; stood < standing; ++i) {
+    const double from = pressed + static_cast<double>(i - 1) * interval_;
+    for (long s = 0; s < substeps && v > 0.0; ++s) {
+      v = Rk4Step(slowing, from + static_cast<double>(s) * h, v, h);
+      if (v <= 0.0) v = 0.0;
+    }
+    if (v == 0.0) ++stood;
+    const double t = pressed + static_cast<double>(i) * interval_;
+    run.after.truth.push_back({t, v, AirAt(startTime + t, v, heading)});
+  }
+
+  Random noise(config_.seed, AroundStream(run.number));
+  Instrument(run.before, noise);
+  Instrument(run.after, noise);
+  const std::size_t records = run.before.records.size() + run.records.size() + run.after.records.size();
+  if (records > static_cast<std::size_t>(kMostRecordsPerFile)) {
+    throw std::runtime_error("DATA." + std::to_string(run.number) + " with the driving around its coast holds " +
+                             std::to_string(records) + " records, more than the " +
+                             std::to_string(kMostRecordsPerFile) + " a run file can hold; lower --rate");
+  }
+}
+
+Record TestDrive::Read(const TrueState& state, Random& noise, bool onRun) const {
   const double speedMph = ReadVehicleSpeed(state.speed, config_.speedNoiseMph, noise);
-  const AirReading air = config_.noAnemometer ? Unread(noise) : anemometer_.Read(state.air, noise);
+  const AirReading air = config_.noAnemometer ? Unread(noise)
+                         : onRun              ? anemometer_.Read(state.air, noise)
+                                              : anemometer_.ReadAnyDirection(state.air, noise);
   return {speedMph, air.speedMph, air.yawDeg};
 }
 
 void TestDrive::Instrument(Run& run) const {
   Random noise(config_.seed, NoiseStream(run.kind, run.number));
-  for (const TrueState& state : run.truth) run.records.push_back(Read(state, noise));
+  for (const TrueState& state : run.truth) run.records.push_back(Read(state, noise, true));
+}
+
+void TestDrive::Instrument(Stretch& stretch, Random& noise) const {
+  for (const TrueState& state : stretch.truth) stretch.records.push_back(Read(state, noise, false));
 }
 
 }  // namespace sim

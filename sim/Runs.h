@@ -40,13 +40,35 @@ struct Record {
   double yawDeg;
 };
 
+// Records the driver makes around a run: the driving before a coast, the
+// braking and standstill after it.
+struct Stretch {
+  std::vector<TrueState> truth;  // times from the start of the run
+  std::vector<Record> records;
+};
+
 struct Run {
   RunKind kind;
   int number;          // 1-based within its set
   double startTime;    // s on the test clock
   std::vector<TrueState> truth;
   std::vector<Record> records;
+  // What an untrimmed DATA file holds before and after the coast.
+  Stretch before;
+  Stretch after;
 };
+
+// Where a run lies in a file: its first and last record, counting the
+// file's records from 1.
+struct FileSpan {
+  std::string run;  // "ZERO.1", "DATA.3"
+  long first;
+  long last;
+};
+
+// The records of `run`'s file: the run, and the driving around it when
+// the file is untrimmed.
+std::vector<Record> FileRecords(const Run& run);
 
 class TestDrive {
  public:
@@ -59,7 +81,8 @@ class TestDrive {
   // 0, 0.2, …, durationS.
   Run Steady(RunKind kind, int number, double speedMph, double durationS, double startTime) const;
   // A coastdown from the plan's high speed until the first record below its
-  // low speed (that record included).
+  // low speed (that record included); untrimmed, with the driving before
+  // it and the braking and standstill after it.
   Run Coastdown(int number, double startTime) const;
 
   const Vehicle& vehicle() const { return vehicle_; }
@@ -68,8 +91,13 @@ class TestDrive {
  private:
   // Adds the noisy readings of run.truth to run.records.
   void Instrument(Run& run) const;
-  Record Read(const TrueState& state, Random& noise) const;
+  // The same for the driving around a run, from `noise`.
+  void Instrument(Stretch& stretch, Random& noise) const;
+  Record Read(const TrueState& state, Random& noise, bool onRun) const;
   RelativeAir AirAt(double clock, double speed, int heading) const;
+  // The driving up to speed before coast `run` and the braking and
+  // standstill after it.
+  void AddDrivingAround(Run& run) const;
 
   SimConfig config_;
   double interval_;  // s between records

@@ -147,7 +147,7 @@ std::string WriteTestFolder(const SimConfig& config) {
   const fs::path folder(config.outDir);
   for (const Run& run : runs) {
     const std::string name = std::string(RunSetName(run.kind)) + "." + std::to_string(run.number);
-    WriteFileExactly(folder / name, RunFileText(run.records));
+    WriteFileExactly(folder / name, RunFileText(FileRecords(run)));
   }
   if (config.trackWindFile) {
     WriteFileExactly(folder / "trackwind.csv", TrackWindFileText(TrackWinds(config, drive.wind(), runs)));

@@ -89,6 +89,24 @@ void AddRoadLoad(Lines& r, const SimConfig& c, const Truth& t) {
   r.Add("");
 }
 
+// Where the coasts lie in files that hold more than the coast.
+void AddSpans(Lines& r, const SimConfig& c, const TestFacts& facts) {
+  if (facts.coasts.empty()) return;
+  const double interval = RecordInterval(c.rate);
+  const auto time = [&](long record) {
+    return FormatSignificant(static_cast<double>(record - 1) * interval, 12) + " s";
+  };
+  r.Add("RUNS IN THE FILES");
+  for (const FileSpan& s : facts.coasts) {
+    const std::string name = s.run + " coast";
+    r.Add(name + " first record: " + std::to_string(s.first));
+    r.Add(name + " first time: " + time(s.first));
+    r.Add(name + " last record: " + std::to_string(s.last));
+    r.Add(name + " last time: " + time(s.last));
+  }
+  r.Add("");
+}
+
 }  // namespace
 
 double ZeroRunMeanYaw(const std::vector<Run>& runs, int rate) {
@@ -129,6 +147,11 @@ TestFacts FactsOf(const std::vector<Run>& runs, int rate) {
       facts.maxCrossMph = std::max(facts.maxCrossMph, std::fabs(MetresPerSecondToMph(s[1])));
     }
     count += static_cast<long>(samples.size());
+    if (!run.before.records.empty() || !run.after.records.empty()) {
+      const auto first = static_cast<long>(run.before.records.size()) + 1;
+      facts.coasts.push_back(
+          {"DATA." + std::to_string(run.number), first, first + static_cast<long>(run.records.size()) - 1});
+    }
   }
   if (count > 0) {
     facts.meanHeadMph = MetresPerSecondToMph(head / static_cast<double>(count));
@@ -222,6 +245,7 @@ std::string TruthFileText(const SimConfig& c, const Truth& t, const TestFacts& f
   r.Add("Yaw Offset = " + FormatFixed(yawOffset, "0.000000"));
   r.Add("");
   if (c.extended) AddRoadLoad(r, c, t);
+  AddSpans(r, c, facts);
   r.Add("# Caero and Ctotl are in lbf/mph^2 whatever their label says; all results are corrected");
   r.Add("# to 20 C and 98.21 kPa as the report's are. The wind is the true wind over the one-second");
   r.Add("# samples of all DATA runs in mph, head positive against the odd runs and cross positive");
@@ -241,6 +265,10 @@ std::string TruthFileText(const SimConfig& c, const Truth& t, const TestFacts& f
     r.Add("# density and temperature. Standard f0, f1, f2 and the road load at every 10 mph: the same in still");
     r.Add("# air corrected to 20 C and 98.21 kPa as the results above are. The vehicle accelerates as the test");
     r.Add("# mass plus the rotating mass and weighs the test mass.");
+  }
+  if (!facts.coasts.empty()) {
+    r.Add("# Record numbers count from 1, times from the file's first record. A coast's first record is the");
+    r.Add("# last at the held speed, its last the first below coast-low, after which the brakes come on.");
   }
   r.Add("#");
   r.Add("# Model at test conditions (SI):");

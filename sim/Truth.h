@@ -61,6 +61,8 @@ struct TestFacts {
   // Mean yaw reading of the ZERO runs, which the analysis subtracts; empty
   // when the test has none.
   std::optional<double> zeroMeanYawDeg;
+  // Where the coast lies in each untrimmed DATA file.
+  std::vector<FileSpan> coasts;
 };
 
 // Mean yaw reading of the ZERO runs as the analysis forms it: the mean of
@@ -68,8 +70,9 @@ struct TestFacts {
 // offset it subtracts.
 double ZeroRunMeanYaw(const std::vector<Run>& runs, int rate);
 
-// The true wind of the DATA runs and the ZERO runs' mean yaw reading, for
-// runs recorded at `rate` records a second.
+// The true wind of the DATA runs, the ZERO runs' mean yaw reading and the
+// coasts in untrimmed DATA files, for runs recorded at `rate` records a
+// second.
 TestFacts FactsOf(const std::vector<Run>& runs, int rate);
 
 // The result lines as lines 2 to 10 of the report: Amech, Bmech, Cmech, an

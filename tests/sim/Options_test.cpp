@@ -55,6 +55,8 @@ TEST(OptionsTest, RefusesBadCommandLinesWithStatusTwo) {
       {"--out /dev/null/x --rotating-mass -1", "--rotating-mass must be from 0 to the test mass, 1587.49 kg"},
       {"--out /dev/null/x --weight 1000 --rotating-mass 500", "--rotating-mass must be from 0 to the test mass"},
       {"--out /dev/null/x --no-anemometer=yes", "--no-anemometer takes no value"},
+      {"--out /dev/null/x --brake-decel 0", "--brake-decel must be above 0"},
+      {"--out /dev/null/x --untrimmed --turn-time 30", "--turn-time (30 s) is too short: from CAL.6 to DATA.1"},
   };
   for (const auto& c : cases) {
     const simtest::Outcome o = simtest::RunSim(c.args);
