@@ -90,6 +90,23 @@ struct UntrimmedConfig {
   double standstillS = 20.0;   // at rest after the braking
 };
 
+enum class CsvLayout { None, PerRun, Day };
+enum class CsvTime { Seconds, Clock, None };
+enum class CsvSpeed { Kmh, Mph, Ms };
+
+// Runs written again as a data logger exports them.
+struct LoggerCsvConfig {
+  CsvLayout layout = CsvLayout::None;
+  char separator = ',';
+  char decimal = '.';
+  CsvTime time = CsvTime::Seconds;
+  CsvSpeed speedUnit = CsvSpeed::Kmh;
+  bool wind = true;                   // relative wind speed and yaw columns
+  bool header = true;                 // a first line of column names
+  int decimals = 3;                   // of speeds and yaw
+  double clockStartS = 9.0 * 3600.0;  // clock time of the first run's start
+};
+
 struct SimConfig {
   std::string outDir;
   bool force = false;  // write into outDir even when it holds an earlier test
@@ -108,6 +125,7 @@ struct SimConfig {
   double trackWindNoiseMph = 0.0;  // error of each run's mean in each component
   bool yawCurveFile = false;       // write yawcurve.csv
   UntrimmedConfig untrimmed;
+  LoggerCsvConfig loggerCsv;
   // Made with an option or scenario added for the new analysis methods:
   // truth.txt then records those options and the road-load truth. Folders
   // made without any of them keep every byte they had before.

@@ -2,8 +2,10 @@
 #include "Options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <utility>
 
@@ -81,6 +83,68 @@ std::string ShowList(const std::vector<double>& values) {
   return out;
 }
 
+// The named values of an option that takes one of a few words.
+template <class T>
+struct Choice {
+  const char* name;
+  T value;
+};
+
+constexpr Choice<bool> kYesNo[] = {{"yes", true}, {"no", false}};
+constexpr Choice<CsvLayout> kLayouts[] = {
+    {"none", CsvLayout::None}, {"per-run", CsvLayout::PerRun}, {"day", CsvLayout::Day}};
+constexpr Choice<char> kSeparators[] = {{"comma", ','}, {"semicolon", ';'}, {"tab", '\t'}};
+constexpr Choice<char> kDecimalMarks[] = {{"point", '.'}, {"comma", ','}};
+constexpr Choice<CsvTime> kTimes[] = {
+    {"seconds", CsvTime::Seconds}, {"clock", CsvTime::Clock}, {"none", CsvTime::None}};
+constexpr Choice<CsvSpeed> kSpeeds[] = {{"kmh", CsvSpeed::Kmh}, {"mph", CsvSpeed::Mph}, {"ms", CsvSpeed::Ms}};
+
+template <class T, std::size_t N>
+T ParseChoice(const std::string& option, const std::string& text, const Choice<T> (&choices)[N]) {
+  std::string names;
+  for (const Choice<T>& choice : choices) {
+    if (text == choice.name) return choice.value;
+    names += (names.empty() ? "" : ", ") + std::string(choice.name);
+  }
+  throw UsageError("--" + option + ": '" + text + "' is not one of " + names);
+}
+
+template <class T, std::size_t N>
+std::string ChoiceName(T value, const Choice<T> (&choices)[N]) {
+  for (const Choice<T>& choice : choices) {
+    if (choice.value == value) return choice.name;
+  }
+  return "";
+}
+
+// "HH:MM:SS" (or with fractions of a second) as seconds after midnight.
+double ParseClock(const std::string& option, const std::string& text) {
+  const auto fail = [&] { return UsageError("--" + option + ": '" + text + "' is not a time of day HH:MM:SS"); };
+  if (text.size() < 8 || text[2] != ':' || text[5] != ':') throw fail();
+  int hours = 0;
+  int minutes = 0;
+  const auto h = std::from_chars(text.data(), text.data() + 2, hours);
+  const auto m = std::from_chars(text.data() + 3, text.data() + 5, minutes);
+  double seconds = 0.0;
+  const auto sec = std::from_chars(text.data() + 6, text.data() + text.size(), seconds);
+  if (h.ec != std::errc() || h.ptr != text.data() + 2 || m.ec != std::errc() || m.ptr != text.data() + 5 ||
+      sec.ec != std::errc() || sec.ptr != text.data() + text.size() ||
+      !std::isdigit(static_cast<unsigned char>(text[6])) || hours > 23 || minutes > 59 || !(seconds < 60.0)) {
+    throw fail();
+  }
+  return hours * 3600.0 + minutes * 60.0 + seconds;
+}
+
+std::string ShowClock(double seconds) {
+  const long whole = static_cast<long>(std::floor(seconds));
+  char text[64];
+  std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld", whole / 3600, whole / 60 % 60, whole % 60);
+  std::string shown = text;
+  const double fraction = seconds - static_cast<double>(whole);
+  if (fraction > 0.0) shown += FormatShortest(fraction).substr(1);
+  return shown;
+}
+
 // One table row per option; the macros keep each row to the field it sets.
 #define SIM_NUMBER(group, name, metavar, help, unit, field)                                                    \
   OptionRow {                                                                                                  \
@@ -110,6 +174,14 @@ std::string ShowList(const std::vector<double>& values) {
   OptionRow {                                                                                                  \
     group, name, nullptr, help, "", [](SimConfig& c, const std::string&, const std::string&) { c.field = true; }, \
         [](const SimConfig& c) { return Shown{c.field ? "on" : "off", ""}; }, true                              \
+  }
+// A choice among the named values `choices`, added for the new analysis
+// methods.
+#define SIM_CHOICE(group, name, metavar, help, field, choices)                                                 \
+  OptionRow {                                                                                                  \
+    group, name, metavar, help, "",                                                                             \
+        [](SimConfig& c, const std::string& o, const std::string& v) { c.field = ParseChoice(o, v, choices); }, \
+        [](const SimConfig& c) { return Shown{ChoiceName(c.field, choices), ""}; }, true                        \
   }
 
 OptionRow Added(OptionRow row) {
@@ -233,6 +305,25 @@ const std::vector<OptionRow>& Table() {
       Added(SIM_NUMBER("Driving", "standstill-time", "S", "time at rest after each untrimmed coast's braking", "s",
                        untrimmed.standstillS)),
 
+      SIM_CHOICE("Logger CSV", "logger-csv", "LAYOUT",
+                 "also write the runs into logger/ as a data logger exports them: per-run (a file a run), day (one "
+                 "recording of the whole day) or none",
+                 loggerCsv.layout, kLayouts),
+      SIM_CHOICE("Logger CSV", "csv-separator", "SEP", "column separator: comma, semicolon or tab", loggerCsv.separator,
+                 kSeparators),
+      SIM_CHOICE("Logger CSV", "csv-decimal", "MARK", "decimal mark: point or comma", loggerCsv.decimal, kDecimalMarks),
+      SIM_CHOICE("Logger CSV", "csv-time", "FORM", "time column: seconds, clock (hh:mm:ss.fff) or none", loggerCsv.time,
+                 kTimes),
+      SIM_CHOICE("Logger CSV", "csv-speed", "UNIT", "unit of the speed and wind columns: kmh, mph or ms",
+                 loggerCsv.speedUnit, kSpeeds),
+      SIM_CHOICE("Logger CSV", "csv-wind", "YES|NO", "relative wind speed and yaw columns", loggerCsv.wind, kYesNo),
+      SIM_CHOICE("Logger CSV", "csv-header", "YES|NO", "a first line of column names", loggerCsv.header, kYesNo),
+      Added(SIM_COUNT("Logger CSV", "csv-decimals", "N", "decimals of the speeds and the yaw, 0 to 9",
+                      loggerCsv.decimals)),
+      {"Logger CSV", "csv-clock-start", "HH:MM:SS", "clock time of the first run's first record", "",
+       [](SimConfig& c, const std::string& o, const std::string& v) { c.loggerCsv.clockStartS = ParseClock(o, v); },
+       [](const SimConfig& c) { return Shown{ShowClock(c.loggerCsv.clockStartS), ""}; }, true},
+
       SIM_OPTIONAL("Printed command", "known-cd", "CD", "drag coefficient for the CD field", "", knownCd,
                    std::string(), "none: free fit"),
   };
@@ -243,6 +334,7 @@ const std::vector<OptionRow>& Table() {
 #undef SIM_COUNT
 #undef SIM_OPTIONAL
 #undef SIM_SWITCH
+#undef SIM_CHOICE
 
 const OptionRow* Find(const std::string& name) {
   for (const OptionRow& row : Table()) {
@@ -322,14 +414,19 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     throw UsageError("--scenario: unknown scenario '" + scenario + "' (one of " + names + ")");
   }
   std::string& recorded = parsed.config.optionText;
+  std::string csvOption;  // the first logger layout option given
   ForEachOption(args, [&](const OptionRow& row, const std::string& value) {
     row.set(parsed.config, row.name, value);
     parsed.config.extended = parsed.config.extended || row.added;
+    if (std::string(row.name).starts_with("csv-") && csvOption.empty()) csvOption = row.name;
     if (row.unit != nullptr) {
       recorded += (recorded.empty() ? "--" : " --") + std::string(row.name);
       if (row.metavar != nullptr) recorded += " " + CommandWord(value);
     }
   });
+  if (!csvOption.empty() && parsed.config.loggerCsv.layout == CsvLayout::None) {
+    throw UsageError("--" + csvOption + " needs --logger-csv per-run or day");
+  }
   Validate(parsed.config);
   return parsed;
 }
@@ -425,7 +522,19 @@ void Validate(const SimConfig& c) {
   InRange("steady-time", u.steadyS, 0.0, 600.0, "s");
   Above("brake-decel", u.brakeDecel, 0.0, 12.0, "m/s^2");
   InRange("standstill-time", u.standstillS, 0.0, 600.0, "s");
-  if (u.enabled) {
+
+  const LoggerCsvConfig& csv = c.loggerCsv;
+  InRange("csv-decimals", csv.decimals, 0, 9, "");
+  Require(!(csv.decimal == ',' && csv.separator == ','),
+          "--csv-decimal comma needs --csv-separator semicolon or tab: a comma cannot mark both");
+  if (csv.layout == CsvLayout::Day) {
+    // One recording holds every run on one record grid.
+    const double records = r.turnTimeS * c.rate;
+    Require(std::fabs(records - std::round(records)) < 1e-9 * std::max(1.0, records),
+            "--turn-time must be a whole number of record intervals (" + FormatSignificant(interval, 6) +
+                " s) for --logger-csv day (got " + Show(r.turnTimeS) + ")");
+  }
+  if (u.enabled || csv.layout == CsvLayout::Day) {
     const std::string tooShort = TurnTooShort(c);
     Require(tooShort.empty(), tooShort);
   }

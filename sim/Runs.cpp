@@ -25,9 +25,13 @@ std::uint64_t NoiseStream(RunKind kind, int number) {
 // sensors' noise stays the same with or without it.
 std::uint64_t RoadStream(int number) { return 5000000 + static_cast<std::uint64_t>(number); }
 
-// The driving around coast n: a stream of its own, so that the coasts'
-// records stay those of a trimmed test.
+// The driving around coast n, and turn n of the day: streams of their own,
+// so that the coasts' records stay those of a trimmed test.
 std::uint64_t AroundStream(int number) { return 6000000 + static_cast<std::uint64_t>(number); }
+std::uint64_t TurnStream(int index) { return 7000000 + static_cast<std::uint64_t>(index); }
+
+// The heading of run n as an angle anticlockwise from +x.
+double HeadingAngle(int number) { return HeadingOfRun(number) > 0 ? 0.0 : kPi; }
 
 // No air reading, with the anemometer's two noise draws made and left
 // unused, so that a test without an anemometer reads the same vehicle
@@ -196,6 +200,42 @@ void TestDrive::AddDrivingAround(Run& run) const {
                              std::to_string(records) + " records, more than the " +
                              std::to_string(kMostRecordsPerFile) + " a run file can hold; lower --rate");
   }
+}
+
+Stretch TestDrive::Turn(const Run& a, const Run& b, double from, double to, int index) const {
+  const UntrimmedConfig& u = config_.untrimmed;
+  const double turn = MphToMetresPerSecond(u.turnSpeedMph);
+  const double last = a.after.truth.empty() ? a.truth.back().speed : a.after.truth.back().speed;
+  const double first = b.before.truth.empty() ? b.truth.front().speed : b.before.truth.front().speed;
+  const double duration = to - from;
+  const double slowing = RampSeconds(last, turn, u.driveAccel);
+  const double speeding = RampSeconds(turn, first, u.driveAccel);
+  const double held = duration - slowing - speeding;
+  if (held < 0.0) {
+    throw std::runtime_error("the turn from " + std::string(RunSetName(a.kind)) + "." + std::to_string(a.number) +
+                             " to " + RunSetName(b.kind) + "." + std::to_string(b.number) + " is too short; raise " +
+                             "--turn-time");
+  }
+  // Round from one heading to the other at the turn speed; a full circle
+  // when both runs go the same way.
+  const double startAngle = HeadingAngle(a.number);
+  const double sweep = HeadingOfRun(a.number) == HeadingOfRun(b.number) ? 2.0 * kPi : kPi;
+  Stretch stretch;
+  const auto records = std::lround(duration * config_.rate);
+  for (long i = 1; i < records; ++i) {
+    const double t = static_cast<double>(i) * interval_;
+    double v = turn;
+    double angle = startAngle + sweep * std::clamp((t - slowing) / std::max(held, 1e-9), 0.0, 1.0);
+    if (t < slowing) {
+      v = RampedSpeed(last, turn, u.driveAccel, t);
+    } else if (t > slowing + held) {
+      v = RampedSpeed(first, turn, u.driveAccel, duration - t);
+    }
+    stretch.truth.push_back({from + t, v, RelativeAirAtHeading(v, angle, wind_.At(from + t))});
+  }
+  Random noise(config_.seed, TurnStream(index));
+  Instrument(stretch, noise);
+  return stretch;
 }
 
 Record TestDrive::Read(const TrueState& state, Random& noise, bool onRun) const {

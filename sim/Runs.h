@@ -41,9 +41,9 @@ struct Record {
 };
 
 // Records the driver makes around a run: the driving before a coast, the
-// braking and standstill after it.
+// braking and standstill after it, a turn between two runs.
 struct Stretch {
-  std::vector<TrueState> truth;  // times from the start of the run
+  std::vector<TrueState> truth;  // times from the start of the run; of a turn, on the test clock
   std::vector<Record> records;
 };
 
@@ -85,13 +85,20 @@ class TestDrive {
   // it and the braking and standstill after it.
   Run Coastdown(int number, double startTime) const;
 
+  // The records strictly between test-clock times `from` and `to` (on the
+  // record grid) while the vehicle slows from `a`'s last speed to the turn
+  // speed, turns from `a`'s heading to `b`'s and gets up to `b`'s first
+  // speed. `index` numbers the turns of the day for their noise. Throws
+  // std::runtime_error when the time is too short.
+  Stretch Turn(const Run& a, const Run& b, double from, double to, int index) const;
+
   const Vehicle& vehicle() const { return vehicle_; }
   const WindField& wind() const { return wind_; }
 
  private:
   // Adds the noisy readings of run.truth to run.records.
   void Instrument(Run& run) const;
-  // The same for the driving around a run, from `noise`.
+  // The same for a stretch away from the runs, from `noise`.
   void Instrument(Stretch& stretch, Random& noise) const;
   Record Read(const TrueState& state, Random& noise, bool onRun) const;
   RelativeAir AirAt(double clock, double speed, int heading) const;

@@ -77,6 +77,7 @@ void SpeedOnly(SimConfig& c) {
   c.rate = 10;
   c.noAnemometer = true;
   c.trackWindFile = true;
+  c.loggerCsv.wind = false;
   c.runs.zeroRuns = 0;
   c.runs.calRuns = 0;
   c.runs.coastHighMph = 81.0;

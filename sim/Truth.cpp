@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
+#include "DayRecording.h"
 #include "NumberFormat.h"
 #include "Options.h"
 #include "Units.h"
@@ -89,20 +91,24 @@ void AddRoadLoad(Lines& r, const SimConfig& c, const Truth& t) {
   r.Add("");
 }
 
-// Where the coasts lie in files that hold more than the coast.
+// Where the coasts lie in files that hold more than the coast, and the
+// runs in a day recording.
 void AddSpans(Lines& r, const SimConfig& c, const TestFacts& facts) {
-  if (facts.coasts.empty()) return;
+  if (facts.coasts.empty() && facts.day.empty()) return;
   const double interval = RecordInterval(c.rate);
   const auto time = [&](long record) {
     return FormatSignificant(static_cast<double>(record - 1) * interval, 12) + " s";
   };
   r.Add("RUNS IN THE FILES");
-  for (const FileSpan& s : facts.coasts) {
-    const std::string name = s.run + " coast";
-    r.Add(name + " first record: " + std::to_string(s.first));
-    r.Add(name + " first time: " + time(s.first));
-    r.Add(name + " last record: " + std::to_string(s.last));
-    r.Add(name + " last time: " + time(s.last));
+  for (const auto& [spans, file] :
+       {std::pair{&facts.coasts, std::string()}, {&facts.day, std::string(kDayFileName) + " "}}) {
+    for (const FileSpan& s : *spans) {
+      const std::string name = file + s.run + (s.run.starts_with("DATA") ? " coast" : "");
+      r.Add(name + " first record: " + std::to_string(s.first));
+      r.Add(name + " first time: " + time(s.first));
+      r.Add(name + " last record: " + std::to_string(s.last));
+      r.Add(name + " last time: " + time(s.last));
+    }
   }
   r.Add("");
 }
@@ -266,9 +272,10 @@ std::string TruthFileText(const SimConfig& c, const Truth& t, const TestFacts& f
     r.Add("# air corrected to 20 C and 98.21 kPa as the results above are. The vehicle accelerates as the test");
     r.Add("# mass plus the rotating mass and weighs the test mass.");
   }
-  if (!facts.coasts.empty()) {
-    r.Add("# Record numbers count from 1, times from the file's first record. A coast's first record is the");
-    r.Add("# last at the held speed, its last the first below coast-low, after which the brakes come on.");
+  if (!facts.coasts.empty() || !facts.day.empty()) {
+    r.Add("# Record numbers count from 1 (a header line is no record), times from the file's first record.");
+    r.Add("# A coast's first record is the last at the held speed, its last the first below coast-low, after");
+    r.Add("# which the brakes come on; logger/ files of one run hold the records of its run file.");
   }
   r.Add("#");
   r.Add("# Model at test conditions (SI):");

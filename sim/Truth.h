@@ -61,8 +61,10 @@ struct TestFacts {
   // Mean yaw reading of the ZERO runs, which the analysis subtracts; empty
   // when the test has none.
   std::optional<double> zeroMeanYawDeg;
-  // Where the coast lies in each untrimmed DATA file.
+  // Where the coast lies in each untrimmed DATA file, and every run in a
+  // day recording: record numbers from 1.
   std::vector<FileSpan> coasts;
+  std::vector<FileSpan> day;
 };
 
 // Mean yaw reading of the ZERO runs as the analysis forms it: the mean of

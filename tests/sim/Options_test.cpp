@@ -57,6 +57,15 @@ TEST(OptionsTest, RefusesBadCommandLinesWithStatusTwo) {
       {"--out /dev/null/x --no-anemometer=yes", "--no-anemometer takes no value"},
       {"--out /dev/null/x --brake-decel 0", "--brake-decel must be above 0"},
       {"--out /dev/null/x --untrimmed --turn-time 30", "--turn-time (30 s) is too short: from CAL.6 to DATA.1"},
+      {"--out /dev/null/x --logger-csv day --turn-time 10",
+       "--turn-time (10 s) is too short: from ZERO.1 to ZERO.2 the vehicle needs"},
+      {"--out /dev/null/x --logger-csv day --turn-time 60.1", "--turn-time must be a whole number of record intervals"},
+      {"--out /dev/null/x --logger-csv weekly", "--logger-csv: 'weekly' is not one of none, per-run, day"},
+      {"--out /dev/null/x --csv-separator tab", "--csv-separator needs --logger-csv per-run or day"},
+      {"--out /dev/null/x --logger-csv day --csv-decimal comma", "--csv-decimal comma needs --csv-separator"},
+      {"--out /dev/null/x --logger-csv day --csv-wind maybe", "--csv-wind: 'maybe' is not one of yes, no"},
+      {"--out /dev/null/x --logger-csv day --csv-clock-start 24:00:00", "is not a time of day HH:MM:SS"},
+      {"--out /dev/null/x --logger-csv day --csv-decimals 10", "--csv-decimals must be from 0 to 9"},
   };
   for (const auto& c : cases) {
     const simtest::Outcome o = simtest::RunSim(c.args);

@@ -59,6 +59,7 @@ TEST(TestFolderTest, AnEarlierTestIsKeptUnlessForced) {
     const char* options;
     const char* message;  // after "the folder F already holds "; empty: written
     const char* after;
+    const char* loggerAfter = nullptr;  // the files in logger/ after
   } cases[] = {
       {{}, "", "", "CAL.1 CAL.2 COMMAND DATA.1 ZERO.1 truth.txt "},
       {{"notes.txt", "DATA.backup", "truth.txt"}, "", "",
@@ -71,13 +72,28 @@ TEST(TestFolderTest, AnEarlierTestIsKeptUnlessForced) {
       // Forced, old run files go, so that they cannot join the new sets.
       {{"CAL.1", "CAL.7", "DATA.1", "DATA.2", "VB6Output.txt", "notes.txt"}, " --force", "",
        "CAL.1 CAL.2 COMMAND DATA.1 VB6Output.txt ZERO.1 notes.txt truth.txt "},
+      // Logger files too may be a user's only recording; forced, those of
+      // the simulator's names go.
+      {{"logger/day.csv", "logger/notes.txt"}, " --logger-csv per-run", "1 logger file in logger; use --force",
+       "logger ", "day.csv notes.txt "},
+      {{"DATA.1", "logger/data01.csv", "logger/cal02.csv", "VB6Output.txt"}, "",
+       "1 DATA run file, 2 logger files in logger and a report (VB6Output.txt)", "DATA.1 VB6Output.txt logger "},
+      {{"logger/data07.csv", "logger/notes.txt", "logger/day.csv"}, " --force --logger-csv per-run", "",
+       "CAL.1 CAL.2 COMMAND DATA.1 ZERO.1 logger truth.txt ",
+       "cal01.csv cal02.csv data01.csv notes.txt zero01.csv "},
   };
   for (const auto& c : cases) {
     ScratchDir dir;
-    for (const char* name : c.files) testsupport::WriteFile(dir / name, "mine");
+    for (const char* name : c.files) {
+      std::filesystem::create_directories(std::filesystem::path(dir / name).parent_path());
+      testsupport::WriteFile(dir / name, "mine");
+    }
     const simtest::Outcome o = RunSim("--out " + dir.path() + kSmall + c.options);
     SCOPED_TRACE(c.after);
     EXPECT_EQ(FileNames(dir.path()), c.after);
+    if (c.loggerAfter != nullptr) {
+      EXPECT_EQ(FileNames(dir / "logger"), c.loggerAfter);
+    }
     if (*c.message == '\0') {
       EXPECT_EQ(o.status, 0) << o.err;
       EXPECT_NE(ReadFile(dir / "DATA.1"), "mine");

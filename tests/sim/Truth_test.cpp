@@ -48,7 +48,7 @@ TEST(TruthTest, FileMirrorsTheReportThenComments) {
   c.anemometer = {0.8, -0.5, 2.5, 1.25, std::nullopt, 0.1, 0.2};  // gain, offset, misalignment, yaw gain
   c.optionText = "--seed 77 --anemo-gain 0.8";
   // A mean head wind that rounds to zero keeps its sign, as in the report.
-  sim::TestFacts facts{-0.004, 2.345, 6.5, 7.0, 1.0, {}};
+  sim::TestFacts facts{-0.004, 2.345, 6.5, 7.0, 1.0, {}, {}};
   const sim::Truth t = sim::ComputeTruth(c);
   const std::string text = sim::TruthFileText(c, t, facts);
   // Lines 2 to 10 as the report's, then its wind block and calibration
@@ -80,7 +80,9 @@ TEST(TruthTest, ParametersRecordedInTruthRemakeTheTest) {
       " --scenario truck --seed 12 --anemo-loss 0.0001 --known-cd 0.5 --cal-speeds 20,40 --wind-veer 7 "
       "--zero-runs 1 --cal-runs 4 --data-runs 1 --zero-duration 5 --cal-duration 5 --coast-low 40 --rate 10 "
       "--rotating-mass 20 --untrimmed --turn-time 90 --turn-speed 25 --drive-accel 2 --steady-time 3 --brake-decel 5 "
-      "--standstill-time 10 --track-wind-file --track-wind-noise 0.2 --yaw-curve-file";
+      "--standstill-time 10 --track-wind-file --track-wind-noise 0.2 --yaw-curve-file --logger-csv per-run "
+      "--csv-separator tab --csv-decimal comma --csv-time clock --csv-speed mph --csv-wind no --csv-header no "
+      "--csv-decimals 4 --csv-clock-start 10:30:00";
   ASSERT_EQ(simtest::RunSim("--out " + dir / "a" + options).status, 0);
   const std::string truth = testsupport::ReadFile(dir / "a/truth.txt");
   std::string remade;
@@ -93,7 +95,8 @@ TEST(TruthTest, ParametersRecordedInTruthRemakeTheTest) {
     remade += " --" + name + (value == "on" ? "" : " " + value);
   }
   ASSERT_EQ(simtest::RunSim("--out " + dir / "b" + remade).status, 0);
-  for (const char* file : {"ZERO.1", "CAL.1", "CAL.4", "DATA.1", "trackwind.csv", "yawcurve.csv"}) {
+  for (const char* file : {"ZERO.1", "CAL.1", "CAL.4", "DATA.1", "trackwind.csv", "yawcurve.csv", "logger/zero01.csv",
+                           "logger/data01.csv"}) {
     EXPECT_EQ(testsupport::ReadFile(dir / "a/" + file), testsupport::ReadFile(dir / "b/" + file)) << file << remade;
   }
   const std::string other = testsupport::ReadFile(dir / "b/truth.txt");
