@@ -122,19 +122,6 @@ TEST(TestFolderTest, WithoutAnAnemometerTheWindColumnsHoldZeroAndTheSpeedsStay) 
   }
 }
 
-TEST(TestFolderTest, SpeedOnlyTestAtTenRecordsASecond) {
-  ScratchDir dir;
-  const simtest::Outcome o = RunSim("--out " + dir.path() + " --scenario speed-only --data-runs 2");
-  ASSERT_EQ(o.status, 0) << o.err;
-  // The printed command reads the files at their rate.
-  EXPECT_EQ(o.out, "coastdown --rate 10 " + dir.path() + ",False,False,9,81,3500,68,29.92,22.5,\n");
-  EXPECT_EQ(FileNames(dir.path()), "COMMAND DATA.1 DATA.2 trackwind.csv truth.txt ");
-  const std::string data = ReadFile(dir / "DATA.2");
-  EXPECT_NEAR(std::stod(data), 81.0, 0.1);
-  EXPECT_EQ(data.substr(data.find(',', data.rfind('\n', data.size() - 3)), 19), ",0.000000,0.000000\r");
-  EXPECT_NE(ReadFile(dir / "truth.txt").find("\r\nRotating mass: 48 kg\r\n"), std::string::npos);
-}
-
 TEST(TestFolderTest, TheYawCurveIsTheVehiclesDrag) {
   for (const char* options : {"", " --scenario truck", " --cd-yaw 0"}) {
     ScratchDir dir;
@@ -163,6 +150,8 @@ TEST(CommandTest, FieldsAndTheFolderAsTyped) {
   // Not to be taken for one of coastdown's options.
   c.outDir = "--odd";
   EXPECT_EQ(sim::CoastdownArguments(c).substr(0, 8), "./--odd,");
+  // Run files at another rate than five records a second are read at it.
+  EXPECT_EQ(sim::CoastdownCommandLine("t,False", 10), "coastdown --rate 10 t,False");
 }
 
 TEST(CommandTest, WordsThatBothShellsReadBackElseThePlatformForm) {

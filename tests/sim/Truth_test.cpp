@@ -120,10 +120,8 @@ TEST(TruthTest, TheRoadLoadTruthIsWhatSlowsTheCoast) {
     using testsupport::NumberAfter;
     const double mass = NumberAfter(truth, "\nTest mass: ") + NumberAfter(truth, "\nRotating mass: ");
     const double rate = NumberAfter(truth, "#   rate = ");
-    std::vector<double> v;  // m/s
-    for (std::size_t at = 0; at < data.size(); at = data.find('\n', at) + 1) {
-      v.push_back(std::stod(data.substr(at)) * 0.44704);
-    }
+    std::vector<double> v = simtest::Column(simtest::Table(data), 0);
+    for (double& speed : v) speed *= 0.44704;  // m/s
     for (std::size_t i = 1; i + 1 < v.size(); ++i) {
       const double kmh = v[i] * 3.6;
       const double force = NumberAfter(truth, "\nTest f0: ") + NumberAfter(truth, "\nTest f1: ") * kmh +

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,16 +14,6 @@ namespace {
 
 using testsupport::NumberAfter;
 using testsupport::ReadFile;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = text.find("\r\n", at);
-    lines.push_back(text.substr(at, end - at));
-    at = end + 2;
-  }
-  return lines;
-}
 
 TEST(UntrimmedTest, TheTruthNamesTheTrimmedCoastWithTheDrivingAroundIt) {
   const struct {
@@ -46,17 +35,16 @@ TEST(UntrimmedTest, TheTruthNamesTheTrimmedCoastWithTheDrivingAroundIt) {
     ASSERT_EQ(simtest::RunSim("--out " + dir / "untrimmed" + options + " --untrimmed").status, 0);
     const std::string truth = ReadFile(dir / "untrimmed/truth.txt");
     for (const std::string run : {"DATA.1", "DATA.2"}) {
-      const std::vector<std::string> file = Lines(ReadFile(dir / "untrimmed/" + run));
-      const std::vector<std::string> coast = Lines(ReadFile(dir / "trimmed/" + run));
+      const simtest::Rows file = simtest::Table(ReadFile(dir / "untrimmed/" + run));
+      const simtest::Rows coast = simtest::Table(ReadFile(dir / "trimmed/" + run));
       const auto first = static_cast<long>(NumberAfter(truth, run + " coast first record: "));
       const auto last = static_cast<long>(NumberAfter(truth, run + " coast last record: "));
       EXPECT_EQ(NumberAfter(truth, run + " coast first time: "), static_cast<double>(first - 1) / c.rate);
       EXPECT_EQ(NumberAfter(truth, run + " coast last time: "), static_cast<double>(last - 1) / c.rate);
       ASSERT_TRUE(first > 1 && last < static_cast<long>(file.size())) << first << " " << last;
-      EXPECT_EQ(std::vector<std::string>(file.begin() + first - 1, file.begin() + last), coast);
+      EXPECT_EQ(simtest::Rows(file.begin() + first - 1, file.begin() + last), coast);
 
-      std::vector<double> speed;
-      for (const std::string& line : file) speed.push_back(std::strtod(line.c_str(), nullptr));
+      const std::vector<double> speed = simtest::Column(file, 0);
       // From the turn speed up to the high speed, held for the last 5 s.
       EXPECT_NEAR(speed.front(), 20.0, 0.1);
       for (long i = first - 1 - 5 * c.rate; i < first - 1; ++i) EXPECT_NEAR(speed[i], c.high, 0.1) << i;
