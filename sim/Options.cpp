@@ -604,8 +604,9 @@ std::string HelpText() {
       "\n"
       "Exit status:\n"
       "  0  the folder was written (or --help)\n"
-      "  1  the folder holds an earlier test (see --force) or could not be written, or a\n"
-      "     coastdown did not reach its low speed\n"
+      "  1  the folder holds an earlier test (see --force) or could not be written, a\n"
+      "     coastdown did not reach its low speed, or an untrimmed DATA file would hold\n"
+      "     more records than a run file can\n"
       "  2  usage error: unknown option, missing or malformed value, value out of range\n";
   return text;
 }
