@@ -11,6 +11,14 @@ namespace record {
 
 namespace {
 
+// An input of the uncertainty as the user knows it.
+std::string InputDescription(const std::string& name) {
+  if (name == "Ka") return "the anemometer's calibrated gain Ka";
+  if (name == "yaw_offset") return "the anemometer's calibrated yaw offset";
+  if (name == "zero_yaw_offset") return "the ZERO runs' yaw offset";
+  return name;
+}
+
 constexpr const char* kWindSource =
     "the limits commonly used for coastdowns without an anemometer; advisory when an anemometer measures the wind";
 
@@ -86,17 +94,43 @@ CheckRecord RoadLoadPrecision(const AnalysisRecord& record) {
   const double low = std::isnan(min) ? 0.0 : min;
   const double high = std::isnan(max) ? 1e300 : max;
   double worst = kNone;
+  const RoadLoadPoint* worstPoint = nullptr;
+  bool open = false;
   for (const RoadLoadPoint& point : record.uncertainty.roadLoad) {
     if (point.speedMph < low || point.speedMph > high || std::fmod(point.speedMph, 10.0) != 0.0) continue;
+    if (!std::isfinite(point.high)) open = true;
     const double relative = 100.0 * (point.high - point.force) / std::fabs(point.force);
-    if (!(worst >= relative)) worst = relative;
+    if (!(worst >= relative)) {
+      worst = relative;
+      worstPoint = &point;
+    }
   }
   CheckRecord check = MakeCheck("road_load_precision",
                                 "95 % interval of the still-air road load at every 10 mph inside the speed window",
                                 worst, "% (largest half-width)", "<= 2 %",
                                 "the precision expected of a road-load determination");
-  check.applicable = std::isfinite(worst);
-  check.pass = worst <= 2.0;
+  // An interval left open (a calibration whose uncertainty is unknown)
+  // cannot pass for a precise one.
+  check.applicable = std::isfinite(worst) || (open && record.uncertainty.available);
+  check.pass = worst <= 2.0 && !open;
+  if (open) {
+    check.finding = "not known: " + record.uncertainty.inputsWhyNot;
+  } else if (worstPoint != nullptr) {
+    // What limits the test, so that the user knows what to improve.
+    const UncertaintyComponent* largest = nullptr;
+    for (const UncertaintyComponent& c : worstPoint->components) {
+      if (largest == nullptr || c.value > largest->value) largest = &c;
+    }
+    check.finding = ShortNumber(worst) + " % (largest half-width), at " + ShortNumber(worstPoint->speedMph) + " mph";
+    if (largest != nullptr && largest->source != "fit" && worstPoint->standardError > 0.0) {
+      check.finding += "; " +
+                       ShortNumber(100.0 * largest->value * largest->value /
+                                   (worstPoint->standardError * worstPoint->standardError)) +
+                       " % of its variance from " + InputDescription(largest->source) +
+                       (largest->source == "zero_yaw_offset" ? ", which more pairs of ZERO runs would narrow"
+                                                             : ", which more or calmer pairs of CAL runs would narrow");
+    }
+  }
   return check;
 }
 

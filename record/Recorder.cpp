@@ -85,6 +85,34 @@ RunFileFacts& Recorder::OnRunFile(const std::string& fileName, Int16 run) {
   return file_;
 }
 
+void Recorder::OnRunRecords(const CDataCol& records) {
+  if (loading_ != SetKind::Data) return;
+  // The speed sensor's noise is white from record to record, the vehicle's
+  // deceleration changes slowly: second differences of the speeds hold the
+  // noise (6σ², with neighbours' products of −4σ²), and a random force from
+  // the road changes them only as 2f and −f, which the combination below
+  // cancels.
+  double previous = 0.0;
+  const long n = records.Count();
+  for (long k = 2; k + 1 <= n; ++k) {
+    const double dd = records[k + 1].dVehicleSpeed.value() - 2.0 * records[k].dVehicleSpeed.value() +
+                      records[k - 1].dVehicleSpeed.value();
+    if (!std::isfinite(dd)) return;
+    secondDifferenceSquares_ += dd * dd;
+    ++secondDifferences_;
+    if (k > 2) {
+      secondDifferenceProducts_ += dd * previous;
+      ++secondDifferencePairs_;
+    }
+    previous = dd;
+  }
+  if (secondDifferences_ > 100 && secondDifferencePairs_ > 100) {
+    const double c0 = secondDifferenceSquares_ / static_cast<double>(secondDifferences_);
+    const double c1 = secondDifferenceProducts_ / static_cast<double>(secondDifferencePairs_);
+    record_.speedNoiseVariance = std::max(0.0, -(c0 + 2.0 * c1) / 2.0);
+  }
+}
+
 void Recorder::FlushFile() {
   if (!fileOpen_) return;
   fileOpen_ = false;

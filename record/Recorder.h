@@ -41,6 +41,7 @@ class Recorder final : public RunObserver {
                   const std::string& CD) override;
 
   RunFileFacts& OnRunFile(const std::string& fileName, Int16 run) override;
+  void OnRunRecords(const CDataCol& records) override;
   void OnOutlierTest(const std::vector<double>& residuals, const std::vector<CMeasurement*>& samples, double mean,
                      double sd) override;
 
@@ -61,6 +62,11 @@ class Recorder final : public RunObserver {
   bool fileOpen_ = false;
   bool finished_ = false;
   RunFileFacts file_;
+  // Second differences of the DATA records' speeds: the sums of their
+  // squares and of their neighbours' products, and how many of each, for
+  // the noise of the speed sensor.
+  double secondDifferenceSquares_ = 0.0, secondDifferenceProducts_ = 0.0;
+  long secondDifferences_ = 0, secondDifferencePairs_ = 0;
 };
 
 }  // namespace record

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/UnitFactors.h"
+#include "record/CalibrationUncertainty.h"
 #include "record/FitStatistics.h"
 #include "record/RoadLoad.h"
 
@@ -21,18 +22,25 @@ void DeriveResults(AnalysisRecord& record) {
   // statistics from the samples the final fit used.
   std::vector<FitSample> used;
   std::vector<std::size_t> usedAt;
+  FitNoise noise;
+  noise.speedNoiseVariance = record.speedNoiseVariance;
+  noise.massKg = record.weightN / kStandardGravity;
   for (std::size_t i = 0; i < record.samples.size(); ++i) {
     SampleRecord& s = record.samples[i];
     if (s.set != SetKind::Data) continue;
     s.force = record.weightN / kStandardGravity * s.deceleration;
     s.residual = s.force - ModelForce(c, s.speed, s.wind, s.yaw);
+    if (s.status == SampleStatus::FilterOutlier || s.status == SampleStatus::NegativeDeceleration) {
+      noise.dropped.push_back({s.speed, s.wind, s.yaw, s.force, s.run, s.time});
+    }
     if (s.status == SampleStatus::Used) {
       used.push_back({s.speed, s.wind, s.yaw, s.force, s.run, s.time});
       usedAt.push_back(i);
     }
   }
   std::vector<double> residuals;
-  record.uncertainty = FitUncertainty(used, c, record.AeroHeld(), record.cdAp, residuals);
+  record.uncertainty = FitUncertainty(used, c, record.AeroHeld(), record.cdAp, residuals, noise);
+  AddCalibrationUncertainty(record, used, record.AeroHeld());
 
   // Mean magnitude of the true wind the fit's samples met.
   double windSum = 0.0;

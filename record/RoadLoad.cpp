@@ -82,6 +82,9 @@ RoadLoadPoint StillAirRoadLoad::At(double speed) const {
       {mechFactor_, mechFactor_ * v, mechFactor_ * v * v, aeroFactor_ * v * v, 0.0, 0.0, 0.0, 0.0}, "F", "N");
   point.low = e.low;
   point.high = e.high;
+  point.standardError = e.standardError;
+  point.dof = e.dof;
+  point.components = e.components;
   return point;
 }
 

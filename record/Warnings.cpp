@@ -110,6 +110,10 @@ void WarnFit(const AnalysisRecord& record, std::vector<std::string>& warnings) {
   if (record.finalFit.completed && !record.uncertainty.available) {
     warnings.push_back("no uncertainty for the final fit: " + record.uncertainty.why);
   }
+  if (record.uncertainty.available && !record.uncertainty.inputsWhyNot.empty()) {
+    warnings.push_back("the uncertainty of the calibration is not known: " + record.uncertainty.inputsWhyNot +
+                       ", so the intervals of the results that depend on it are left open");
+  }
 }
 
 // Why a set gave nothing usable, from what its files held; empty when the

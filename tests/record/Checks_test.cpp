@@ -32,7 +32,12 @@ void RoadLoadAt(AnalysisRecord& r, double mph, double percent) {
   std::vector<record::RoadLoadPoint>& points = r.uncertainty.roadLoad;
   std::erase_if(points, [&](const record::RoadLoadPoint& p) { return p.speedMph == mph; });
   const double force = 100.0 + mph;
-  points.push_back({mph, force, force * (1.0 - percent / 100.0), force * (1.0 + percent / 100.0)});
+  record::RoadLoadPoint point;
+  point.speedMph = mph;
+  point.force = force;
+  point.low = force * (1.0 - percent / 100.0);
+  point.high = force * (1.0 + percent / 100.0);
+  points.push_back(point);
 }
 
 // The ids of the checks that apply and failed, each followed by a blank.
