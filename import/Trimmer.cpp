@@ -39,6 +39,7 @@ struct Spans {
   double departureSide;    // of departure beyond them
   double search;           // beyond the slope window in which joints are tried
 };
+constexpr double kSteadySlope = 0.1;       // m/s²: a steady run's speed changes less
 constexpr double kSignificance = 25.0;    // squares lowered by 25 noise variances: 5 standard deviations
 
 double Median(std::vector<double> values) {
@@ -567,7 +568,7 @@ Trim FindSteady(const std::vector<double>& time, const std::vector<double>& spee
   // band around their median, twice, so that the band centres on it.
   std::vector<double> steady;
   for (std::size_t i = 0; i < tr.n; ++i) {
-    if (tr.v[i] >= settings.stopSpeed && std::fabs(tr.slope[i]) <= std::max(4.0 * tr.slopeError[i], 0.1)) {
+    if (tr.v[i] >= settings.stopSpeed && std::fabs(tr.slope[i]) <= std::max(4.0 * tr.slopeError[i], kSteadySlope)) {
       steady.push_back(tr.v[i]);
     }
   }
@@ -583,7 +584,12 @@ Trim FindSteady(const std::vector<double>& time, const std::vector<double>& spee
     trim.bandHigh = centre + band;
     bool any = false;
     stretch = LongestStretch(
-        tr, [&](std::size_t i) { return tr.v[i] >= settings.stopSpeed && std::fabs(tr.v[i] - centre) <= band; }, any);
+        tr,
+        [&](std::size_t i) {
+          return tr.v[i] >= settings.stopSpeed && std::fabs(tr.v[i] - centre) <= band &&
+                 std::fabs(tr.slope[i]) <= std::max(4.0 * tr.slopeError[i], kSteadySlope);
+        },
+        any);
     if (!any) break;
     centre = Median(std::vector<double>(tr.v.begin() + static_cast<std::ptrdiff_t>(stretch.first),
                                         tr.v.begin() + static_cast<std::ptrdiff_t>(stretch.second) + 1));

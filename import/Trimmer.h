@@ -49,7 +49,8 @@ struct Trim {
 Trim FindCoast(const std::vector<double>& time, const std::vector<double>& speed, const TrimSettings& settings);
 
 // The longest stretch of a ZERO or CAL run whose speed stays within
-// max(1 km/h, 3 %) of its median.
+// max(1 km/h, 3 %) of its median and changes by less than 0.1 m/s² (over
+// ±1 s).
 Trim FindSteady(const std::vector<double>& time, const std::vector<double>& speed, const TrimSettings& settings);
 
 }  // namespace importer
