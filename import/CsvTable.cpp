@@ -247,8 +247,18 @@ CsvTable ReadCsv(const std::string& fileName, const std::string& text, const Csv
   if (first == lines.size()) {
     throw ImportError(Where(fileName, options.headerLine) + " is the header, but no record follows it");
   }
+  // Lines of numbers just above the records that are not records of the
+  // same fields are damaged records, not a preamble.
+  for (std::size_t i = first; i > 0 && (lines[i - 1].blank || lines[i - 1].recordLike); --i) {
+    if (lines[i - 1].recordLike && lines[i - 1].fields.size() >= 2) {
+      first = i - 1;
+      break;
+    }
+  }
+  // A line after the records with as many fields as they have is a
+  // damaged record, not a footer.
   std::size_t last = lines.size() - 1;
-  while (!(lines[last].recordLike && lines[last].fields.size() == count)) --last;
+  while (!(!lines[last].blank && lines[last].fields.size() == count)) --last;
   for (std::size_t i = last + 1; i < lines.size(); ++i) {
     if (lines[i].blank) continue;
     if (table.trailingLines++ == 0) table.firstTrailingLine = lines[i].number;

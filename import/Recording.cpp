@@ -152,6 +152,12 @@ void CheckTimes(Recording& r) {
 
 std::string Recording::TimeText(double time) const {
   const int decimals = TimeDecimals(interval);
+  if (interval == 0.0 && timeUnit != TimeUnit::Clock) {
+    // Before the interval is known: as short as the value allows.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.10g s", time);
+    return text;
+  }
   char text[64];
   if (timeUnit == TimeUnit::Clock) {
     double t = std::fmod(time, kSecondsPerDay);
