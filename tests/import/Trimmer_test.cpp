@@ -1,7 +1,7 @@
 // The coast and the steady part of a run found from its speed trace alone,
 // on traces of known truth: every coast's first and last record within one
 // run-file record (0.2 s) of the truth, whatever the rate, noise, driving
-// before it and ending after it.
+// before it and ending after it; a run already trimmed keeps every record.
 #include "Trimmer.h"
 
 #include <gtest/gtest.h>
@@ -13,37 +13,49 @@ namespace {
 using importer::EdgeKind;
 using importtest::Drive;
 
+Drive With(const std::function<void(Drive&)>& change) {
+  Drive d;
+  change(d);
+  return d;
+}
+
 TEST(TrimmerTest, FindsEveryCoastWithinOneRecord) {
-  struct Case {
+  const struct {
     const char* name;
     Drive drive;
     EdgeKind before;
     EdgeKind after;
-  };
-  auto with = [](auto change) {
-    Drive d;
-    change(d);
-    return d;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"10 Hz, hold, braking", Drive{}, EdgeKind::Steady, EdgeKind::Braking},
-      {"5 Hz", with([](Drive& d) { d.rate = 5; }), EdgeKind::Steady, EdgeKind::Braking},
-      {"12.5 Hz, odd phase", with([](Drive& d) { d.rate = 12.5; d.phase = 0.037; }), EdgeKind::Steady, EdgeKind::Braking},
-      {"100 Hz noisy", with([](Drive& d) { d.rate = 100; d.noise = 0.05; }), EdgeKind::Steady, EdgeKind::Braking},
-      {"1 Hz", with([](Drive& d) { d.rate = 1; d.phase = 0.4; }), EdgeKind::Steady, EdgeKind::Braking},
-      {"no hold", with([](Drive& d) { d.hold = 0; }), EdgeKind::Driven, EdgeKind::Braking},
-      {"long hold", with([](Drive& d) { d.hold = 30; }), EdgeKind::Steady, EdgeKind::Braking},
-      {"gentle braking", with([](Drive& d) { d.brake = 0.67; }), EdgeKind::Steady, EdgeKind::Braking},
-      {"hard braking", with([](Drive& d) { d.brake = 7; }), EdgeKind::Steady, EdgeKind::Braking},
-      {"driven on", with([](Drive& d) { d.after = Drive::After::Drive; d.brake = 1.0; }), EdgeKind::Steady, EdgeKind::Rising},
-      {"to the end", with([](Drive& d) { d.after = Drive::After::End; }), EdgeKind::Steady, EdgeKind::None},
-      {"no noise", with([](Drive& d) { d.noise = 0; }), EdgeKind::Steady, EdgeKind::Braking},
-      {"0.1 km/h steps", with([](Drive& d) { d.noise = 0.02; d.quantum = 0.1 / 3.6; }), EdgeKind::Steady, EdgeKind::Braking},
-      {"truck", with([](Drive& d) { d.high = 26.8; d.d0 = 0.06; d.d2 = 0.00025; d.accel = 0.5; }), EdgeKind::Steady,
+      {"5 Hz", With([](Drive& d) { d.rate = 5; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"12.5 Hz, odd phase", With([](Drive& d) { d.rate = 12.5; d.phase = 0.037; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"100 Hz, noisy", With([](Drive& d) { d.rate = 100; d.noise = 0.05; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"noisy 5 Hz", With([](Drive& d) { d.rate = 5; d.noise = 0.045; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"no noise", With([](Drive& d) { d.noise = 0; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"0.1 km/h steps", With([](Drive& d) { d.noise = 0.02; d.quantum = 0.1 / 3.6; }), EdgeKind::Steady,
        EdgeKind::Braking},
-      {"noisy 5 Hz", with([](Drive& d) { d.rate = 5; d.noise = 0.045; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"no hold", With([](Drive& d) { d.hold = 0; }), EdgeKind::Driven, EdgeKind::Braking},
+      {"a short hold", With([](Drive& d) { d.hold = 0.5; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"a long hold", With([](Drive& d) { d.hold = 30; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"slow driving up", With([](Drive& d) { d.accel = 0.3; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"gentle braking", With([](Drive& d) { d.brake = 0.67; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"hard braking", With([](Drive& d) { d.brake = 7; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"braking that builds up", With([](Drive& d) { d.brakeRamp = 0.3; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"driven on", With([](Drive& d) { d.after = Drive::After::Drive; d.brake = 1.0; }), EdgeKind::Steady,
+       EdgeKind::Rising},
+      {"to the end", With([](Drive& d) { d.after = Drive::After::End; }), EdgeKind::Steady, EdgeKind::None},
+      {"gusts and grades", With([](Drive& d) { d.wobble = 0.08; d.wobblePeriod = 20; }), EdgeKind::Steady,
+       EdgeKind::Braking},
+      {"quick gusts", With([](Drive& d) { d.wobble = 0.05; d.wobblePeriod = 3; }), EdgeKind::Steady,
+       EdgeKind::Braking},
+      {"truck", With([](Drive& d) { d.high = 26.8; d.d0 = 0.06; d.accel = 0.5; }), EdgeKind::Steady,
+       EdgeKind::Braking},
+      {"a short coast, long braking", With([](Drive& d) { d.low = 25; }), EdgeKind::Steady, EdgeKind::Braking},
+      {"already trimmed", With([](Drive& d) { d.rate = 5; d.after = Drive::After::End; d.phase = d.CoastStart(); }),
+       EdgeKind::None, EdgeKind::None},
+      {"1 Hz", With([](Drive& d) { d.rate = 1; d.phase = 0.4; }), EdgeKind::Steady, EdgeKind::Braking},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     for (std::uint64_t seed = 1; seed <= 5; ++seed) {
       Drive drive = c.drive;
       drive.seed = seed;
@@ -51,12 +63,47 @@ TEST(TrimmerTest, FindsEveryCoastWithinOneRecord) {
       const importer::Trim trim = importer::FindCoast(trace.time, trace.speed, {});
       SCOPED_TRACE(std::string(c.name) + ", seed " + std::to_string(seed));
       ASSERT_TRUE(trim.found) << trim.failure;
-      EXPECT_NEAR(trace.time[trim.first], drive.CoastStart(), 0.2 + 0.5 / drive.rate);
-      EXPECT_NEAR(trace.time[trim.last], drive.CoastEnd(), 0.2 + 0.5 / drive.rate);
+      // Within a run-file record, or half the logger's own interval.
+      const double tolerance = 0.2 + 0.5 / drive.rate;
+      EXPECT_NEAR(trace.time[trim.first], std::max(drive.CoastStart(), trace.time.front()), tolerance);
+      EXPECT_NEAR(trace.time[trim.last], std::min(drive.CoastEnd(), trace.time.back()), tolerance);
       EXPECT_EQ(trim.before.kind, c.before);
       EXPECT_EQ(trim.after.kind, c.after);
+      if (c.after == EdgeKind::Braking) {
+        EXPECT_NEAR(trim.after.deceleration, drive.brake, 0.35 * drive.brake);
+        EXPECT_NEAR(trim.after.coastDeceleration, drive.d0 + drive.d2 * drive.low * drive.low, 0.03);
+      }
     }
   }
+}
+
+TEST(TrimmerTest, SteadyRunsKeepTheirSteadyPart) {
+  // Driven up to 80 km/h in 15 s, held for 30 s with noise, braked: the
+  // steady part is kept, less what the slopes over ±1 s still see of the
+  // driving either side.
+  Drive d;
+  d.high = 80 / 3.6;
+  d.accel = d.high / 15;
+  d.hold = 30;
+  d.low = d.high - 0.01;  // a coast of a moment, then braking
+  d.noise = 0.03;
+  const Drive::Trace trace = d.Sample();
+  const importer::Trim trim = importer::FindSteady(trace.time, trace.speed, {});
+  ASSERT_TRUE(trim.found) << trim.failure;
+  EXPECT_NEAR(trace.time[trim.first], d.CoastStart() - 30 + 0.5, 0.6);
+  EXPECT_NEAR(trace.time[trim.last], d.CoastStart() - 0.5, 0.6);
+  EXPECT_EQ(trim.before.kind, EdgeKind::OutsideBand);
+  EXPECT_NEAR(0.5 * (trim.bandLow + trim.bandHigh), d.high, 0.02);
+}
+
+TEST(TrimmerTest, WhatIsNoRunSaysWhy) {
+  const std::vector<double> t = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+  const std::vector<double> standing(12, 0.0);
+  const std::vector<double> rising = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+  EXPECT_EQ(importer::FindCoast(t, standing, {}).failure, "no stretch in which the speed falls steadily");
+  EXPECT_EQ(importer::FindCoast(t, rising, {}).failure, "no stretch in which the speed falls steadily");
+  EXPECT_EQ(importer::FindSteady(t, standing, {}).failure, "no record at a steady speed");
+  EXPECT_EQ(importer::FindCoast({0, 1}, {1, 0}, {}).failure, "fewer than 10 records");
 }
 
 }  // namespace
