@@ -271,7 +271,7 @@ const std::vector<OptionRow>& Table() {
          const double f = WithUnit("temperature", v, {{"C", 1.8, 32.0}, {"degC", 1.8, 32.0}, {"\xC2\xB0" "C", 1.8, 32.0},
                                                       {"F", 1.0, 0.0}, {"degF", 1.0, 0.0}, {"\xC2\xB0" "F", 1.0, 0.0}},
                                      "20C");
-         Plausible("temperature", (f - 32.0) / 1.8, -40.0, 60.0, "C", "");
+         Plausible("temperature", (f - 32.0) / 1.8, -40.0, 60.0, "C", (f - 32.0) / 1.8 > 60.0 ? " (F given as C?)" : "");
          o.temperatureF = f;
          o.temperatureText = v;
        }},
@@ -295,7 +295,8 @@ const std::vector<OptionRow>& Table() {
                                                  {"ft2", 1.0, 0},
                                                  {"ft^2", 1.0, 0}},
                                      "2.1m2");
-         Plausible("area", ft2 * kSquareMetresPerSquareFoot, 0.3, 30.0, "m2", "");
+         Plausible("area", ft2 * kSquareMetresPerSquareFoot, 0.3, 15.0, "m2",
+                   ft2 * kSquareMetresPerSquareFoot > 15.0 ? " (ft2 given as m2?)" : "");
          o.areaFt2 = ft2;
          o.areaText = v;
        }},
