@@ -66,7 +66,7 @@ std::string NormalName(std::string_view text) {
 }
 
 std::string Label(const CsvTable& table, std::size_t index) {
-  const std::string position = "column " + std::to_string(index + 1);
+  std::string position = "column " + std::to_string(index + 1);
   if (index < table.names.size() && !table.names[index].empty()) {
     return Quoted(table.names[index]) + " (" + position + ")";
   }

@@ -184,11 +184,14 @@ void CheckAndResample(ImportResult& result, const Options& options) {
   for (ImportedRun& run : result.runs) {
     const Recording& r = result.recordings[run.recording];
     const std::string name = RunName(run.set, run.number);
-    const std::string where = run.found > 0 ? "run " + std::to_string(run.found) + " of " + r.fileName : r.fileName;
+    std::string which = run.found > 0 ? "run " + std::to_string(run.found) + " of " + r.fileName : r.fileName;
+    which += " (" + name + "): ";
     if (!run.trim.found) {
-      throw ImportError(where + " (" + name + "): " +
-                        (run.set == RunSet::Data ? "no coast found: " : "no steady part found: ") + run.trim.failure +
-                        "; give --no-trim if the " + (run.found > 0 ? "runs hold" : "file holds") + " nothing else");
+      std::string message = which;
+      message += run.set == RunSet::Data ? "no coast found: " : "no steady part found: ";
+      message += run.trim.failure + "; give --no-trim if the " + (run.found > 0 ? "runs hold" : "file holds") +
+                 " nothing else";
+      throw ImportError(message);
     }
     for (const Gap& gap : r.gaps) {
       if (gap.after >= run.trim.first && gap.after < run.trim.last && gap.length > options.maxGap) {
@@ -201,13 +204,12 @@ void CheckAndResample(ImportResult& result, const Options& options) {
     }
     run.records = Resample(r.samples, run.trim.first, run.trim.last, r.interval);
     if (run.records.size() < kFewestRecords) {
-      throw ImportError(where + " (" + name + "): " + std::to_string(run.records.size()) +
-                        " run-file records; coastdown needs " + std::to_string(kFewestRecords) +
-                        " (two one-second samples)");
+      throw ImportError(which + std::to_string(run.records.size()) + " run-file records; coastdown needs " +
+                        std::to_string(kFewestRecords) + " (two one-second samples)");
     }
     if (run.records.size() > kMostRecords) {
-      throw ImportError(where + " (" + name + "): " + std::to_string(run.records.size()) +
-                        " run-file records; coastdown reads at most " + std::to_string(kMostRecords) + " a run");
+      throw ImportError(which + std::to_string(run.records.size()) + " run-file records; coastdown reads at most " +
+                        std::to_string(kMostRecords) + " a run");
     }
   }
 }

@@ -110,8 +110,9 @@ void WriteFolder(const std::string& folder, bool force, const std::vector<Folder
   for (const std::string& input : inputs) {
     for (const fs::path& old : earlier.runFiles) {
       if (SameFile(input, old)) {
-        throw ImportError(input + " is a run file of the folder " + shown +
-                          ", which --force would remove; copy it elsewhere first");
+        std::string message = input;
+        message += " is a run file of the folder " + shown + ", which --force would remove; copy it elsewhere first";
+        throw ImportError(message);
       }
     }
     for (const FolderFile& f : files) {

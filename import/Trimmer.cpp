@@ -168,6 +168,7 @@ CoastModel FitCoast(const Trace& tr, std::size_t first, std::size_t last, std::v
   std::vector<std::size_t> core;
   kept.clear();
   const double middle = 0.5 * (tr.t[first] + tr.t[last]);
+  core.reserve(last - first + 1);
   for (std::size_t i = first; i <= last; ++i) {
     core.push_back(i);
     if (tr.t[i] <= middle) kept.push_back(i);
@@ -175,6 +176,7 @@ CoastModel FitCoast(const Trace& tr, std::size_t first, std::size_t last, std::v
   CoastModel model = FitLine(tr, kept);
   for (int iteration = 0; iteration < 30; ++iteration) {
     std::vector<double> residuals;
+    residuals.reserve(kept.size());
     for (std::size_t i : kept) residuals.push_back(std::fabs(-tr.slope[i] - (model.c0 + model.c2 * tr.v[i] * tr.v[i])));
     model.spread = std::max(1.4826 * Median(residuals), 0.002);
     std::vector<std::size_t> next;
