@@ -245,25 +245,63 @@ double SquaresOf(const Trace& tr, std::size_t w0, std::size_t w1, const Basis& b
   return sse;
 }
 
+// Every joint is tried in constant time: the normal equations of the
+// quadratic are sums over the window, and those of the departure sums over
+// its side of the joint, both from running sums of the powers of the time
+// and of the speed (less its mean, so that the squares stay small).
 JointFit FitJoint(const Trace& tr, std::size_t w0, std::size_t w1, std::size_t jFrom, std::size_t jTo, bool after) {
   const double centre = 0.5 * (tr.t[w0] + tr.t[w1]);
   const double half = std::max(0.5 * (tr.t[w1] - tr.t[w0]), 1e-6);
-  auto x = [&](std::size_t i) { return (tr.t[i] - centre) / half; };
+  const std::size_t m = w1 - w0 + 1;
+  double mean = 0.0;
+  for (std::size_t i = w0; i <= w1; ++i) mean += tr.v[i];
+  mean /= static_cast<double>(m);
+  // Running sums from w0: x^0..x^4 and y·x^0..y·x^1 before record w0 + p.
+  std::vector<std::array<double, 7>> sums(m + 1, std::array<double, 7>{});
+  double yy = 0.0;
+  std::array<double, 3> ty{};  // Σ y·x^k over the window
+  for (std::size_t p = 0; p < m; ++p) {
+    const double x = (tr.t[w0 + p] - centre) / half;
+    const double y = tr.v[w0 + p] - mean;
+    const double powers[5] = {1.0, x, x * x, x * x * x, x * x * x * x};
+    for (int k = 0; k < 5; ++k) sums[p + 1][k] = sums[p][k] + powers[k];
+    sums[p + 1][5] = sums[p][5] + y;
+    sums[p + 1][6] = sums[p][6] + x * y;
+    yy += y * y;
+    for (int k = 0; k < 3; ++k) ty[k] += powers[k] * y;
+  }
+  const std::array<double, 7>& total = sums[m];
+
   JointFit fit;
-  std::array<double, 3> plain{};
-  fit.sseNone = SquaresOf<3>(tr, w0, w1, [&](std::size_t i) { return std::array<double, 3>{1.0, x(i), x(i) * x(i)}; },
-                             plain);
+  std::array<std::array<double, 4>, 3> plain{};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) plain[r][c] = total[r + c];
+    plain[r][3] = ty[r];
+  }
+  std::array<double, 3> beta0{};
+  fit.sseNone = Solve<3>(plain, beta0) ? std::max(0.0, yy - (beta0[0] * ty[0] + beta0[1] * ty[1] + beta0[2] * ty[2]))
+                                       : INFINITY;
   fit.sseJoint = INFINITY;
   for (std::size_t j = jFrom; j <= jTo; ++j) {
-    const double xj = x(j);
+    const double xj = (tr.t[j] - centre) / half;
+    // Sums over the departure's side: records j..w1 after the joint,
+    // w0..j before it.
+    std::array<double, 7> side{};
+    const std::size_t p = j - w0;
+    for (int k = 0; k < 7; ++k) side[k] = after ? total[k] - sums[p][k] : sums[p + 1][k];
+    std::array<std::array<double, 5>, 4> n{};
+    for (int r = 0; r < 3; ++r) {
+      for (int c = 0; c < 3; ++c) n[r][c] = total[r + c];
+      n[r][3] = side[r + 1] - xj * side[r];
+      n[3][r] = n[r][3];
+      n[r][4] = ty[r];
+    }
+    n[3][3] = side[2] - 2.0 * xj * side[1] + xj * xj * side[0];
+    n[3][4] = side[6] - xj * side[5];
+    const double rhs[4] = {n[0][4], n[1][4], n[2][4], n[3][4]};
     std::array<double, 4> beta{};
-    const double sse = SquaresOf<4>(
-        tr, w0, w1,
-        [&](std::size_t i) {
-          const double d = x(i) - xj;
-          return std::array<double, 4>{1.0, x(i), x(i) * x(i), after ? std::max(d, 0.0) : std::min(d, 0.0)};
-        },
-        beta);
+    if (!Solve<4>(n, beta)) continue;
+    const double sse = std::max(0.0, yy - (beta[0] * rhs[0] + beta[1] * rhs[1] + beta[2] * rhs[2] + beta[3] * rhs[3]));
     if (sse < fit.sseJoint) {
       fit.sseJoint = sse;
       fit.joint = j;
