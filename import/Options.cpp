@@ -361,6 +361,33 @@ void Check(const Options& o) {
   }
 }
 
+constexpr std::size_t kHelpColumn = 25;
+constexpr std::size_t kHelpWidth = 79;
+
+// A help text in lines that end before kHelpWidth, continued under the
+// help column.
+std::string Wrapped(const std::string& help) {
+  std::string text;
+  std::size_t column = kHelpColumn;
+  std::size_t at = 0;
+  while (at < help.size()) {
+    std::size_t end = help.find(' ', at);
+    if (end == std::string::npos) end = help.size();
+    const std::string word = help.substr(at, end - at);
+    if (column > kHelpColumn && column + 1 + word.size() > kHelpWidth) {
+      text += "\n" + std::string(kHelpColumn, ' ');
+      column = kHelpColumn;
+    } else if (column > kHelpColumn) {
+      text += ' ';
+      ++column;
+    }
+    text += word;
+    column += word.size();
+    at = end + 1;
+  }
+  return text;
+}
+
 }  // namespace
 
 const char* RunSetName(RunSet set) {
@@ -420,8 +447,10 @@ Options ParseOptions(const std::vector<std::string>& args) {
 
 std::string HelpText() {
   std::string text =
-      "Usage: coastdown-import --out DIR [options] --data FILE... [--cal FILE...] [--zero FILE...]\n"
-      "       coastdown-import --out DIR [options] --recording FILE... [--run-order ROLE,...]\n"
+      "Usage: coastdown-import --out DIR [options] --data FILE... [--cal FILE...]\n"
+      "                        [--zero FILE...]\n"
+      "       coastdown-import --out DIR [options] --recording FILE...\n"
+      "                        [--run-order ROLE,...]\n"
       "\n"
       "Turns data loggers' CSV exports into a test folder for coastdown: ZERO.n, CAL.n\n"
       "and DATA.n run files (mph, mph, degrees, five records a second), COMMAND with\n"
@@ -441,9 +470,12 @@ std::string HelpText() {
       text += std::string("\n") + group + ":\n";
     }
     std::string left = std::string("  --") + row.name + (row.metavar ? std::string(" ") + row.metavar : "");
-    if (left.size() < 25) left.resize(25, ' ');
-    else left += "\n" + std::string(25, ' ');
-    text += left + row.help + "\n";
+    if (left.size() < kHelpColumn) {
+      left.resize(kHelpColumn, ' ');
+    } else {
+      left += "\n" + std::string(kHelpColumn, ' ');
+    }
+    text += left + Wrapped(row.help) + "\n";
   }
   return text;
 }
