@@ -555,6 +555,38 @@ std::pair<std::size_t, std::size_t> LongestStretch(const Trace& tr, const Keep& 
   return best;
 }
 
+// The slopes over ±1 s end a steady stretch up to a second inside the
+// driving beside it: the edge is found to the record as a coast's is, by
+// the joint of the steady speed and a straight departure, taken when it
+// lowers the squares far beyond the noise and departs by 0.1 m/s² or more.
+// `edge` is the stretch's first record (departure before it) or last
+// (departure after it); `other` its other end.
+std::size_t SteadyEdge(const Trace& tr, std::size_t edge, std::size_t other, bool after) {
+  const double searchHalf = tr.spans.slopeHalfWindow + tr.spans.search;
+  std::size_t jFrom = FirstAtOrAfter(tr, tr.t[edge] - searchHalf);
+  std::size_t jTo = LastAtOrBefore(tr, tr.t[edge] + searchHalf);
+  std::size_t w0 = 0;
+  std::size_t w1 = 0;
+  if (after) {
+    jFrom = std::max(jFrom, other + 3);
+    jTo = std::min(jTo, tr.n >= 3 ? tr.n - 3 : 0);
+    w0 = std::max(FirstAtOrAfter(tr, tr.t[jFrom] - tr.spans.coastSide), other);
+    w1 = LastAtOrBefore(tr, tr.t[jTo] + tr.spans.departureSide);
+  } else {
+    jFrom = std::max<std::size_t>(jFrom, 2);
+    jTo = std::min(jTo, other >= 3 ? other - 3 : 0);
+    w0 = FirstAtOrAfter(tr, tr.t[jFrom] - tr.spans.departureSide);
+    w1 = std::min(LastAtOrBefore(tr, tr.t[jTo] + tr.spans.coastSide), other);
+  }
+  if (jFrom > jTo || w1 <= w0 || (after ? (w1 < jTo + 2 || jFrom < w0 + 3) : (jFrom < w0 + 2 || w1 < jTo + 3))) {
+    return edge;
+  }
+  const JointFit fit = FitJoint(tr, w0, w1, jFrom, jTo, after);
+  if (!(fit.sseNone - fit.sseJoint > kSignificance * tr.noise * tr.noise)) return edge;
+  if (std::fabs(fit.departureSlope - fit.coastSlope) < kSteadySlope) return edge;
+  return fit.joint;
+}
+
 }  // namespace
 
 Trim FindCoast(const std::vector<double>& time, const std::vector<double>& speed, const TrimSettings& settings) {
@@ -634,8 +666,8 @@ Trim FindSteady(const std::vector<double>& time, const std::vector<double>& spee
     centre = Median(std::vector<double>(tr.v.begin() + static_cast<std::ptrdiff_t>(stretch.first),
                                         tr.v.begin() + static_cast<std::ptrdiff_t>(stretch.second) + 1));
   }
-  trim.first = stretch.first;
-  trim.last = stretch.second;
+  trim.first = SteadyEdge(tr, stretch.first, stretch.second, false);
+  trim.last = SteadyEdge(tr, stretch.second, trim.first, true);
   if (tr.t[trim.last] - tr.t[trim.first] < settings.minSteady) {
     trim.failure = "no steady stretch of " + std::to_string(static_cast<int>(settings.minSteady)) + " s or more";
     return trim;

@@ -50,7 +50,7 @@ Trim FindCoast(const std::vector<double>& time, const std::vector<double>& speed
 
 // The longest stretch of a ZERO or CAL run whose speed stays within
 // max(1 km/h, 3 %) of its median and changes by less than 0.1 m/s² (over
-// ±1 s).
+// ±1 s), its ends placed to the record where the driving beside it ends.
 Trim FindSteady(const std::vector<double>& time, const std::vector<double>& speed, const TrimSettings& settings);
 
 }  // namespace importer

@@ -109,22 +109,28 @@ TEST(TrimmerTest, FindsEveryCoastWithinOneRecord) {
 }
 
 TEST(TrimmerTest, SteadyRunsKeepTheirSteadyPart) {
-  // Driven up to 80 km/h in 15 s, held for 30 s with noise, braked: the
-  // steady part is kept, less what the slopes over ±1 s still see of the
-  // driving either side.
-  Drive d;
-  d.high = 80 / 3.6;
-  d.accel = d.high / 15;
-  d.hold = 30;
-  d.low = d.high - 0.01;  // a coast of a moment, then braking
-  d.noise = 0.03;
-  const Drive::Trace trace = d.Sample();
-  const importer::Trim trim = importer::FindSteady(trace.time, trace.speed, {});
-  ASSERT_TRUE(trim.found) << trim.failure;
-  EXPECT_NEAR(trace.time[trim.first], d.CoastStart() - 30 + 0.5, 0.6);
-  EXPECT_NEAR(trace.time[trim.last], d.CoastStart() - 0.5, 0.6);
-  EXPECT_EQ(trim.before.kind, EdgeKind::OutsideBand);
-  EXPECT_NEAR(0.5 * (trim.bandLow + trim.bandHigh), d.high, 0.02);
+  // Driven up to a speed, held with noise, braked: the steady part is kept
+  // from the first record after driving up to the last before braking.
+  for (const double rate : {5.0, 10.0, 50.0}) {
+    for (const double kmh : {30.0, 80.0}) {
+      Drive d;
+      d.rate = rate;
+      d.high = kmh / 3.6;
+      d.accel = 1.0;
+      d.hold = 30;
+      d.low = d.high - 0.005;  // a coast of a moment, then braking
+      d.noise = 0.03;
+      const Drive::Trace trace = d.Sample();
+      const importer::Trim trim = importer::FindSteady(trace.time, trace.speed, {});
+      SCOPED_TRACE(std::to_string(rate) + " Hz, " + std::to_string(kmh) + " km/h");
+      ASSERT_TRUE(trim.found) << trim.failure;
+      const double tolerance = 0.2 + 0.5 / rate;
+      EXPECT_NEAR(trace.time[trim.first], d.CoastStart() - d.hold, tolerance);
+      EXPECT_NEAR(trace.time[trim.last], d.CoastStart(), tolerance);
+      EXPECT_EQ(trim.before.kind, EdgeKind::OutsideBand);
+      EXPECT_NEAR(0.5 * (trim.bandLow + trim.bandHigh), d.high, 0.02);
+    }
+  }
 }
 
 TEST(TrimmerTest, WhatIsNoRunSaysWhy) {
