@@ -19,10 +19,18 @@ namespace {
 constexpr std::size_t kMostRecords = 32767;
 constexpr std::size_t kFewestRecords = 11;
 
+// A file's name as messages show it: as it is, or in quotes with its
+// hidden characters shown when it has any (a CR from a script edited on
+// Windows).
+std::string ShownName(const std::string& path) {
+  const std::string quoted = Quoted(path);
+  return quoted.size() == path.size() + 2 ? path : quoted;
+}
+
 std::string ReadWholeFile(const std::string& path) {
   try {
     InputFile file;
-    if (!file.Open(path)) throw ImportError(path + ": no such file");
+    if (!file.Open(path)) throw ImportError(ShownName(path) + ": no such file");
     std::string bytes;
     char buffer[1 << 16];
     for (;;) {
@@ -35,7 +43,7 @@ std::string ReadWholeFile(const std::string& path) {
     const char* what = error.Number() == ErrorNumber::PathNotFound       ? "a folder of the path does not exist"
                        : error.Number() == ErrorNumber::PermissionDenied ? "permission denied"
                                                                          : "not a file that can be read";
-    throw ImportError(path + ": " + what);
+    throw ImportError(ShownName(path) + ": " + what);
   }
 }
 
@@ -297,8 +305,8 @@ std::string FieldText(double value) {
 ImportResult ImportTexts(const Options& options, const std::vector<std::pair<std::string, std::string>>& files) {
   ImportResult result;
   for (const auto& [name, bytes] : files) {
-    const DecodedText decoded = DecodeText(bytes, name);
-    result.recordings.push_back(ReadRecording(name, decoded.text, decoded.encoding, options.read));
+    const DecodedText decoded = DecodeText(bytes, ShownName(name));
+    result.recordings.push_back(ReadRecording(ShownName(name), decoded.text, decoded.encoding, options.read));
     const std::vector<std::string>& w = result.recordings.back().warnings;
     result.warnings.insert(result.warnings.end(), w.begin(), w.end());
   }

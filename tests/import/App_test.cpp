@@ -256,6 +256,8 @@ TEST(ImportAppTest, MistakesEndBeforeAnythingIsWritten) {
       {{"--out", dir / "t", "--data", dir / "good.csv", "--weight", "1590"}, 2,
        "coastdown-import: --weight 1590: give the unit (kg, lb, lbs), e.g. --weight 1590kg\n"},
       {{"--out", dir / "t", "--data", dir / "missing.csv"}, 1, "coastdown-import: " + dir / "missing.csv" + ": no such file\n"},
+      {{"--out", dir / "t", "--data", dir / "good.csv\r"}, 1,
+       "coastdown-import: \"" + dir / "good.csv\\r" + "\": no such file\n"},
       {{"--out", dir / "t", "--data", dir / "hidden.csv"}, 1,
        "coastdown-import: " + dir / "hidden.csv" + ", line 4, \"v [km/h]\" (column 2): \"12.4\\u00A0\" is not a number "
        "(a number with hidden characters)\n"},
