@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 
 #include "Command.h"
 #include "TextDecoding.h"
@@ -290,6 +291,68 @@ void FormCommand(ImportResult& result, const Options& options) {
   for (std::size_t i = 0; i < std::size(fields); ++i) result.arguments += (i == 0 ? "" : ",") + fields[i];
 }
 
+// The number in a file's name ("run12.csv" gives 12), or -1.
+long NumberInName(const std::string& path) {
+  const std::string name = path.substr(path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1);
+  const std::size_t last = name.find_last_of("0123456789");
+  if (last == std::string::npos) return -1;
+  std::size_t first = last;
+  while (first > 0 && name[first - 1] >= '0' && name[first - 1] <= '9') --first;
+  return last - first < 9 ? std::stol(name.substr(first, last - first + 1)) : -1;
+}
+
+// Files of one run each are numbered in the order given, which is the
+// driving order coastdown relies on: a shell sorts run10.csv before
+// run2.csv, and clock times tell when a file was recorded.
+void CheckOrder(ImportResult& result, const Options& options) {
+  std::size_t k = 0;
+  for (const auto& [set, names] : {std::pair{RunSet::Zero, &options.zeroFiles}, std::pair{RunSet::Cal, &options.calFiles},
+                                   std::pair{RunSet::Data, &options.dataFiles}}) {
+    bool numbered = names->size() > 1;
+    bool inOrder = true;
+    bool clocksInOrder = true;
+    for (std::size_t i = 0; i < names->size(); ++i) {
+      const long number = NumberInName((*names)[i]);
+      numbered = numbered && number >= 0;
+      if (i > 0) {
+        inOrder = inOrder && number > NumberInName((*names)[i - 1]);
+        const Recording& a = result.recordings[k + i - 1];
+        const Recording& b = result.recordings[k + i];
+        if (a.timeUnit == TimeUnit::Clock && b.timeUnit == TimeUnit::Clock &&
+            std::fmod(b.samples.front().time, 86400.0) < std::fmod(a.samples.back().time, 86400.0)) {
+          clocksInOrder = false;
+        }
+      }
+    }
+    const std::string which = std::string(RunSetName(set)) + " files";
+    if (numbered && !inOrder) {
+      result.warnings.push_back(which + " are numbered in the order given, and the numbers in their names are not in "
+                                "that order (a shell sorts run10 before run2): give them in driving order");
+    }
+    if (!clocksInOrder) {
+      result.warnings.push_back(which + " are numbered in the order given, and their clock times are not in that "
+                                "order: give them in driving order");
+    }
+    k += names->size();
+  }
+}
+
+void CheckDistinct(const Options& options) {
+  std::vector<std::string> all;
+  for (const auto* names : {&options.zeroFiles, &options.calFiles, &options.dataFiles, &options.recordings}) {
+    all.insert(all.end(), names->begin(), names->end());
+  }
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    for (std::size_t j = i + 1; j < all.size(); ++j) {
+      std::error_code error;
+      if (all[i] == all[j] || (std::filesystem::equivalent(all[i], all[j], error) && !error)) {
+        throw ImportError(ShownName(all[i]) + " and " + ShownName(all[j]) +
+                          " are the same file: each run is given once");
+      }
+    }
+  }
+}
+
 }  // namespace
 
 int ImportResult::Count(RunSet set) const {
@@ -320,6 +383,7 @@ ImportResult ImportTexts(const Options& options, const std::vector<std::pair<std
         AddRun(result, set, k, {0, r.samples.size() - 1}, 0, options);
       }
     }
+    CheckOrder(result, options);
   } else {
     const std::vector<Candidate> found = FindRuns(result, options, result.skipped);
     if (!options.runOrder.empty() && options.runOrder.size() != found.size()) {
@@ -360,6 +424,7 @@ ImportResult ImportTexts(const Options& options, const std::vector<std::pair<std
 }
 
 ImportResult Import(const Options& options) {
+  CheckDistinct(options);
   std::vector<std::pair<std::string, std::string>> files;
   for (const auto* names : {&options.zeroFiles, &options.calFiles, &options.dataFiles, &options.recordings}) {
     for (const std::string& name : *names) files.emplace_back(name, ReadWholeFile(name));

@@ -175,6 +175,28 @@ TEST(ImportAppTest, ARecordingOfATestDayBecomesItsRuns) {
   }
 }
 
+TEST(ImportAppTest, FilesOutOfDrivingOrderAreWarnedAbout) {
+  // Numbered in the order given: by the numbers in their names, a shell
+  // would have put run10 before run9; by their clock times, run9 was
+  // recorded after run10.
+  ScratchDir dir;
+  const Layout clock{"clock", ',', false, "time,speed [km/h],wind [km/h],yaw [deg]", 3.6, true};
+  Drive early;
+  Drive late;
+  late.seed = 2;
+  WriteFile(dir / "run10.csv", CsvText(early.Sample(), clock));
+  WriteFile(dir / "run9.csv", CsvText(late.Sample(), clock, 1000.0));
+  Outcome o = RunImport(Args({"--out", dir / "a", "--data", dir / "run10.csv", dir / "run9.csv"}));
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.err,
+            "coastdown-import: warning: DATA files are numbered in the order given, and the numbers in their names are "
+            "not in that order (a shell sorts run10 before run2): give them in driving order\n");
+  o = RunImport(Args({"--out", dir / "b", "--data", dir / "run9.csv", dir / "run10.csv"}));
+  EXPECT_EQ(o.err,
+            "coastdown-import: warning: DATA files are numbered in the order given, and their clock times are not in "
+            "that order: give them in driving order\n");
+}
+
 std::string FileNames(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename());
@@ -264,6 +286,9 @@ TEST(ImportAppTest, MistakesEndBeforeAnythingIsWritten) {
       {{"--out", dir / "t", "--data", dir / "standing.csv"}, 1,
        "coastdown-import: " + dir / "standing.csv" + " (DATA.1): no coast found: no stretch in which the speed falls "
        "steadily; give --no-trim if the file holds nothing else\n"},
+      {{"--out", dir / "t", "--data", dir / "good.csv", dir / "./good.csv"}, 1,
+       "coastdown-import: " + dir / "good.csv" + " and " + dir / "./good.csv" + " are the same file: each run is given "
+       "once\n"},
       {{"--out", dir / "t", "--data", dir / "good.csv", "--speed-column", "9"}, 2,
        "coastdown-import: --speed-column 9: " + dir / "good.csv" + " has columns 1 to 4\n"},
   };
