@@ -242,12 +242,14 @@ void CheckDirections(ImportResult& result) {
     }
   }
   if (result.Count(RunSet::Data) % 2 != 0) {
-    result.warnings.push_back(std::to_string(result.Count(RunSet::Data)) +
-                              " DATA runs: not as many one way as the other");
+    const int n = result.Count(RunSet::Data);
+    result.warnings.push_back(std::to_string(n) + (n == 1 ? " DATA run" : " DATA runs") +
+                              ": not as many one way as the other");
   }
   if (result.Count(RunSet::Cal) % 2 != 0) {
-    result.warnings.push_back(std::to_string(result.Count(RunSet::Cal)) +
-                              " CAL runs: coastdown calibrates on pairs of opposite runs");
+    const int n = result.Count(RunSet::Cal);
+    result.warnings.push_back(std::to_string(n) + (n == 1 ? " CAL run" : " CAL runs") +
+                              ": coastdown calibrates on pairs of opposite runs");
   }
 }
 
@@ -400,7 +402,7 @@ ImportResult ImportTexts(const Options& options, const std::vector<std::pair<std
       if (role == RunRole::Skip) {
         const bool steadyLeft = options.runOrder.empty();
         result.skipped.push_back({c.recording, c.segment, number,
-                                  steadyLeft ? "steady: give --run-order to use it as a ZERO or CAL run" : "--run-order"});
+                                  steadyLeft ? "steady: give --run-order to use it as a ZERO or CAL run" : "skipped by --run-order"});
         if (steadyLeft) {
           result.warnings.push_back(Describe(result, c, number) + ", is not imported: steady runs need --run-order " +
                                     "to say which are ZERO and which are CAL runs");

@@ -78,7 +78,7 @@ std::string EdgeText(const Recording& r, const Edge& e, const Trim& trim, const 
     case EdgeKind::Rising:
       return "the speed rising again";
     case EdgeKind::OutsideBand:
-      return "not steady (outside " + r.SpeedText(trim.bandLow) + " to " + r.SpeedText(trim.bandHigh) +
+      return "not at the steady speed (outside " + r.SpeedText(trim.bandLow) + " to " + r.SpeedText(trim.bandHigh) +
              ", or changing by 0.1 m/s2 or more)";
   }
   return "";
