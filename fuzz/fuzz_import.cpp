@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if ((choice & 4) != 0) options.csv.decimal = importer::DecimalMark::Comma;
   if ((choice & 8) != 0) {
     options.csv.noHeader = true;
-    options.columns = {"1", "2", "none", "none"};
+    options.columns = {"1", "2", "none", "none", "none"};
   }
   if ((choice & 16) != 0) {
     options.columns.time = "none";

@@ -33,7 +33,12 @@ const std::vector<std::string_view>& KnownNames(Role role) {
       "yaw", "yaw angle", "relative yaw", "rel yaw", "wind yaw", "yaw wind", "wind angle", "relative wind angle",
       "rel wind angle", "flow angle", "air angle", "anemometer angle", "beta", "psi", "gierwinkel",
       "anstroemwinkel"};
+  static const std::vector<std::string_view> kHeading = {
+      "heading", "course", "course over ground", "cog", "hdg", "bearing", "track angle", "gps heading",
+      "heading gps", "kurs"};
   switch (role) {
+    case Role::Heading:
+      return kHeading;
     case Role::Time:
       return kTime;
     case Role::Speed:
@@ -147,6 +152,8 @@ const char* RoleName(Role role) {
       return "wind";
     case Role::Yaw:
       return "yaw";
+    case Role::Heading:
+      return "heading";
   }
   return "";
 }
@@ -178,7 +185,7 @@ NameAndUnit SplitName(std::string_view header) {
 
 std::optional<Role> RecognisedRole(std::string_view header) {
   const std::string name = SplitName(header).name;
-  for (const Role role : {Role::Time, Role::Speed, Role::Wind, Role::Yaw}) {
+  for (const Role role : {Role::Time, Role::Speed, Role::Wind, Role::Yaw, Role::Heading}) {
     const auto& names = KnownNames(role);
     if (std::find(names.begin(), names.end(), name) != names.end()) return role;
   }
@@ -187,8 +194,11 @@ std::optional<Role> RecognisedRole(std::string_view header) {
 
 ColumnSet ChooseColumns(const CsvTable& table, const ColumnOptions& options) {
   ColumnSet set;
-  const std::array<std::pair<Column*, const std::string*>, 4> roles{
-      {{&set.time, &options.time}, {&set.speed, &options.speed}, {&set.wind, &options.wind}, {&set.yaw, &options.yaw}}};
+  const std::array<std::pair<Column*, const std::string*>, 5> roles{{{&set.time, &options.time},
+                                                                     {&set.speed, &options.speed},
+                                                                     {&set.wind, &options.wind},
+                                                                     {&set.yaw, &options.yaw},
+                                                                     {&set.heading, &options.heading}}};
   for (std::size_t r = 0; r < roles.size(); ++r) {
     const Role role = static_cast<Role>(r);
     *roles[r].first = roles[r].second->empty() ? Recognised(table, role) : Chosen(table, role, *roles[r].second);
@@ -214,8 +224,11 @@ ColumnSet ChooseColumns(const CsvTable& table, const ColumnOptions& options) {
                       "; give --speed-column NAME or POSITION");
   }
   // One column can hold only one quantity.
-  const std::array<std::pair<const Column*, Role>, 4> all{
-      {{&set.time, Role::Time}, {&set.speed, Role::Speed}, {&set.wind, Role::Wind}, {&set.yaw, Role::Yaw}}};
+  const std::array<std::pair<const Column*, Role>, 5> all{{{&set.time, Role::Time},
+                                                           {&set.speed, Role::Speed},
+                                                           {&set.wind, Role::Wind},
+                                                           {&set.yaw, Role::Yaw},
+                                                           {&set.heading, Role::Heading}}};
   for (std::size_t a = 0; a < all.size(); ++a) {
     for (std::size_t b = a + 1; b < all.size(); ++b) {
       if (all[a].first->present && all[b].first->present && all[a].first->index == all[b].first->index) {

@@ -1,5 +1,6 @@
 // Which column of a logger's table holds the time, the vehicle speed, the
-// relative wind speed and the yaw: given by the user (a name or a position)
+// relative wind speed, the yaw and the heading (a GPS logger's course, which
+// tells the runs' directions): given by the user (a name or a position)
 // or recognised from the header's names ("speed", "v_kmh", "Speed [km/h]",
 // "time", "wind", "yaw"), with the unit a name or a units row carries.
 #pragma once
@@ -13,8 +14,8 @@
 
 namespace importer {
 
-enum class Role { Time, Speed, Wind, Yaw };
-const char* RoleName(Role role);  // "time", "speed", "wind", "yaw"
+enum class Role { Time, Speed, Wind, Yaw, Heading };
+const char* RoleName(Role role);  // "time", "speed", "wind", "yaw", "heading"
 
 // A header's text split into its name (lower case, '_', '-', '.' and '/'
 // as blanks) and the unit it carries: "Speed [km/h]" gives "speed" and
@@ -37,6 +38,7 @@ struct ColumnOptions {
   std::string speed;
   std::string wind;
   std::string yaw;
+  std::string heading;
 };
 
 struct Column {
@@ -52,6 +54,7 @@ struct ColumnSet {
   Column speed;
   Column wind;
   Column yaw;
+  Column heading;
 };
 
 // The columns of `table`. Throws ImportError naming the file and what to

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 #include "Command.h"
@@ -223,20 +224,51 @@ void CheckAndResample(ImportResult& result, const Options& options) {
   }
 }
 
-// Runs of a recording alternate direction, and coastdown takes odd DATA
-// runs one way and even ones the other, and each CAL pair (1,2), (3,4), …
-// as opposite: a run left out between two of a set breaks that.
+// coastdown takes odd DATA runs one way and even ones the other, and each
+// CAL pair (1,2), (3,4), … as opposite. A heading column tells each run's
+// direction; without one, the runs of a recording alternate, so a run left
+// out between two of a set makes them go the same way.
 void CheckDirections(ImportResult& result) {
+  constexpr double kMovingSpeed = 3.0;  // m/s: slower, a GPS heading is mostly noise
+  const bool headings = std::any_of(result.recordings.begin(), result.recordings.end(),
+                                    [](const Recording& r) { return r.columns.heading.present; });
+  if (headings) {
+    const TrackAxis axis = AxisOf(result.recordings, kMovingSpeed);
+    if (!axis.straight) {
+      char concentration[32];
+      std::snprintf(concentration, sizeof concentration, "%.2f", axis.concentration);
+      result.warnings.push_back(std::string("the headings do not keep to one axis (concentration ") + concentration +
+                                " of 1): the runs' directions are not checked");
+    }
+    for (ImportedRun& run : result.runs) {
+      run.direction = DirectionOf(result.recordings[run.recording], run.trim.first, run.trim.last, axis, kMovingSpeed);
+      if (run.direction.sign != 0 && run.direction.otherShare > 0.1) {
+        result.warnings.push_back(RunName(run.set, run.number) + " goes both ways (" +
+                                  FieldText(std::round(100.0 * run.direction.otherShare)) +
+                                  " % of its records the other way): a turn within it? give --split");
+      }
+    }
+  }
   for (const RunSet set : {RunSet::Cal, RunSet::Data}) {
     const ImportedRun* previous = nullptr;
     for (const ImportedRun& run : result.runs) {
-      if (run.set != set || run.found == 0) continue;
+      if (run.set != set) continue;
       const bool paired = set == RunSet::Data || run.number % 2 == 0;
-      if (previous != nullptr && paired && (run.found - previous->found) % 2 == 0) {
-        result.warnings.push_back(RunName(set, previous->number) + " and " + RunName(set, run.number) + " are runs " +
-                                  std::to_string(previous->found) + " and " + std::to_string(run.found) +
-                                  " of the recordings, which went the same way if the runs alternate, but coastdown "
-                                  "takes them as opposite: leave out runs in pairs");
+      if (previous != nullptr && paired) {
+        const std::string both = RunName(set, previous->number) + " and " + RunName(set, run.number);
+        if (previous->direction.sign != 0 && run.direction.sign != 0) {
+          if (previous->direction.sign == run.direction.sign) {
+            result.warnings.push_back(both + " go the same way (headings " +
+                                      FieldText(std::round(previous->direction.headingDeg)) + " and " +
+                                      FieldText(std::round(run.direction.headingDeg)) +
+                                      " degrees), but coastdown takes them as opposite: leave out runs in pairs");
+          }
+        } else if (run.found > 0 && previous->found > 0 && (run.found - previous->found) % 2 == 0) {
+          result.warnings.push_back(both + " are runs " + std::to_string(previous->found) + " and " +
+                                    std::to_string(run.found) +
+                                    " of the recordings, which went the same way if the runs alternate, but coastdown "
+                                    "takes them as opposite: leave out runs in pairs");
+        }
       }
       previous = &run;
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Directions.h"
 #include "Options.h"
 #include "Recording.h"
 #include "Resampler.h"
@@ -24,6 +25,7 @@ struct ImportedRun {
   Trim trim;                   // what was kept (the whole segment without trimming)
   bool trimmed = false;
   std::vector<RunRecord> records;
+  RunDirection direction;      // from a heading column, when there is one
 };
 
 // A part of a recording that became no run.

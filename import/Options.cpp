@@ -211,6 +211,9 @@ const std::vector<OptionRow>& Table() {
        [](Options& o, const std::string& v) { o.read.columns.wind = v; }},
       {"Reading the files", "yaw-column", "COLUMN", "name or position of the yaw angle, or none",
        [](Options& o, const std::string& v) { o.read.columns.yaw = v; }},
+      {"Reading the files", "heading-column", "COLUMN",
+       "name or position of a GPS heading (course), which tells the runs' directions, or none",
+       [](Options& o, const std::string& v) { o.read.columns.heading = v; }},
       {"Reading the files", "time-unit", "UNIT", "s, ms or clock (from the header; clock times are recognised)",
        [](Options& o, const std::string& v) {
          const std::optional<TimeUnit> unit = TimeUnitNamed(v);

@@ -29,7 +29,7 @@ std::optional<Unit> Resolve(Recording& r, const Column& column, const std::optio
   if (!column.unit.empty()) {
     fromHeader = named(column.unit);
     if (!fromHeader && !option) {
-      throw ImportError(r.fileName + ": the unit " + Quoted(column.unit) + " of " + column.label + " is not a " + kind +
+      throw ImportError(r.fileName + ": the unit " + Quoted(column.unit) + " of " + column.label + " is not " + kind +
                         " unit the importer knows; give " + optionName);
     }
   }
@@ -74,14 +74,14 @@ int TimeDecimals(double interval) {
 void ResolveUnits(Recording& r, const ReadOptions& options) {
   const ColumnSet& c = r.columns;
   const std::optional<SpeedUnit> speed =
-      Resolve(r, c.speed, options.speedUnit, &SpeedUnitNamed, "--speed-unit", "speed");
+      Resolve(r, c.speed, options.speedUnit, &SpeedUnitNamed, "--speed-unit", "a speed");
   if (!speed) {
     throw ImportError(r.fileName + ": the unit of the speed, " + c.speed.label +
                       ", is not given in the file; give --speed-unit kmh, mph, ms or kn");
   }
   r.speedUnit = *speed;
   if (c.wind.present) {
-    const std::optional<SpeedUnit> wind = Resolve(r, c.wind, options.windUnit, &SpeedUnitNamed, "--wind-unit", "speed");
+    const std::optional<SpeedUnit> wind = Resolve(r, c.wind, options.windUnit, &SpeedUnitNamed, "--wind-unit", "a speed");
     if (!wind) {
       throw ImportError(r.fileName + ": the unit of the relative wind speed, " + c.wind.label +
                         ", is not given in the file; give --wind-unit kmh, mph, ms or kn");
@@ -89,7 +89,11 @@ void ResolveUnits(Recording& r, const ReadOptions& options) {
     r.windUnit = *wind;
   }
   if (c.yaw.present) {
-    r.yawUnit = Resolve(r, c.yaw, options.yawUnit, &AngleUnitNamed, "--yaw-unit", "angle").value_or(AngleUnit::Degrees);
+    r.yawUnit = Resolve(r, c.yaw, options.yawUnit, &AngleUnitNamed, "--yaw-unit", "an angle").value_or(AngleUnit::Degrees);
+  }
+  if (c.heading.present) {
+    const std::optional<AngleUnit> none;
+    r.headingUnit = Resolve(r, c.heading, none, &AngleUnitNamed, "--heading-column", "an angle").value_or(AngleUnit::Degrees);
   }
 }
 
@@ -97,7 +101,7 @@ void ResolveUnits(Recording& r, const ReadOptions& options) {
 // record's time is one; seconds otherwise.
 void ResolveTimeUnit(Recording& r, const CsvTable& table, const ReadOptions& options) {
   const Column& time = r.columns.time;
-  const std::optional<TimeUnit> unit = Resolve(r, time, options.timeUnit, &TimeUnitNamed, "--time-unit", "time");
+  const std::optional<TimeUnit> unit = Resolve(r, time, options.timeUnit, &TimeUnitNamed, "--time-unit", "a time");
   bool clock = false;
   for (const CsvRow& row : table.rows) {
     if (!row.fields[time.index].empty()) {
@@ -211,6 +215,8 @@ Recording ReadRecording(const std::string& fileName, const std::string& text, co
   r.samples.reserve(table.rows.size());
   for (const CsvRow& row : table.rows) {
     bool empty = false;
+    // A GPS logger leaves the course empty where it has none (standing):
+    // the record stands, its heading unknown.
     for (const Column* col : {&c.time, &c.speed, &c.wind, &c.yaw}) {
       empty = empty || (col->present && row.fields[col->index].empty());
     }
@@ -226,6 +232,9 @@ Recording ReadRecording(const std::string& fileName, const std::string& text, co
     Sample s{0.0, number(c.speed) * speedFactor, 0.0, 0.0, row.line};
     if (c.wind.present) s.wind = number(c.wind) * windFactor;
     if (c.yaw.present) s.yaw = number(c.yaw) * yawFactor;
+    if (c.heading.present && !row.fields[c.heading.index].empty()) {
+      s.heading = number(c.heading) * (r.headingUnit == AngleUnit::Degrees ? 1.0 : 180.0 / 3.141592653589793);
+    }
     if (r.timeFromRate) {
       s.time = static_cast<double>(r.samples.size()) * r.interval;
     } else if (r.timeUnit == TimeUnit::Clock) {

@@ -4,6 +4,7 @@
 // logged at, and where the records are not regular.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -31,6 +32,7 @@ struct Sample {
   double wind;   // m/s, 0 without a wind column
   double yaw;    // degrees, 0 without a yaw column
   std::size_t line;
+  double heading = NAN;  // degrees; NaN without a heading column or where the field is empty
 };
 
 // A stretch with no record for longer than 1.5 record intervals.
@@ -48,6 +50,7 @@ struct Recording {
   SpeedUnit windUnit = SpeedUnit::Kmh;
   TimeUnit timeUnit = TimeUnit::Seconds;
   AngleUnit yawUnit = AngleUnit::Degrees;
+  AngleUnit headingUnit = AngleUnit::Degrees;
   bool timeFromRate = false;  // no time column: times from --rate
   std::vector<Sample> samples;
   double interval = 0.0;      // the usual time between records, s (the median)

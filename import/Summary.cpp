@@ -38,6 +38,7 @@ std::string FileText(const Recording& r) {
   text += "  speed: " + ColumnText(c.speed, UnitName(r.speedUnit)) + "\n";
   text += "  wind: " + (c.wind.present ? ColumnText(c.wind, UnitName(r.windUnit)) : "none (written as 0)") + "\n";
   text += "  yaw: " + (c.yaw.present ? ColumnText(c.yaw, UnitName(r.yawUnit)) : "none (written as 0)") + "\n";
+  if (c.heading.present) text += "  heading: " + ColumnText(c.heading, UnitName(r.headingUnit)) + "\n";
   const std::vector<Sample>& s = r.samples;
   text += "  " + Plural(s.size(), "record") + ", lines " + std::to_string(s.front().line) + " to " +
           std::to_string(s.back().line) + ", " + Format("%.4g", 1.0 / r.interval) + " a second (" +
@@ -109,7 +110,9 @@ std::string RunText(const ImportResult& result, const ImportedRun& run, const Op
     for (const RunRecord& rec : run.records) sum += rec.speed;
     text += "steady at " + r.SpeedText(sum / static_cast<double>(run.records.size()));
   }
-  text += ", " + Format("%.1f", kept) + " s, " + Plural(run.records.size(), "record") + "\n";
+  text += ", " + Format("%.1f", kept) + " s, " + Plural(run.records.size(), "record");
+  if (run.direction.sign != 0) text += ", heading " + Format("%.0f", run.direction.headingDeg) + " deg";
+  text += "\n";
   if (!run.trimmed) return text + indent + "not trimmed (--no-trim)\n";
   text += indent + "before: " +
           (t.first > run.segment.first ? "cut " + Cut(r, run.segment.first, t.first - 1, EdgeText(r, t.before, t, options, false))

@@ -25,9 +25,11 @@ using testsupport::WriteFile;
 const std::vector<std::string> kConditions = {"--weight", "3500lb", "--temperature", "68F",
                                               "--pressure", "29.92inHg", "--area", "22.5ft2"};
 
-std::vector<std::string> Args(std::vector<std::string> args) {
-  args.insert(args.end(), kConditions.begin(), kConditions.end());
-  return args;
+// The conditions, then `args` (which may end in a list of files).
+std::vector<std::string> Args(const std::vector<std::string>& args) {
+  std::vector<std::string> all = kConditions;
+  all.insert(all.end(), args.begin(), args.end());
+  return all;
 }
 
 std::string Utf16(const std::string& text) {
@@ -56,8 +58,7 @@ TEST(ImportAppTest, EveryLayoutGivesTheSameRunFiles) {
   for (const Layout& layout : layouts) {
     SCOPED_TRACE(layout.name);
     ScratchDir dir;
-    std::vector<std::string> args = Args({"--out", dir / "test"});
-    args.push_back("--data");
+    std::vector<std::string> args = Args({"--out", dir / "test", "--data"});
     for (std::size_t k = 0; k < drives.size(); ++k) {
       const std::string name = dir / ("run" + std::to_string(k + 1) + ".csv");
       const std::string text = CsvText(drives[k].Sample(), layout);
@@ -195,6 +196,38 @@ TEST(ImportAppTest, FilesOutOfDrivingOrderAreWarnedAbout) {
   EXPECT_EQ(o.err,
             "coastdown-import: warning: DATA files are numbered in the order given, and their clock times are not in "
             "that order: give them in driving order\n");
+}
+
+TEST(ImportAppTest, HeadingsTellTheRunsDirections) {
+  // A GPS course: runs along 80 and 260 degrees alternate; two the same way
+  // in a row are what coastdown would take as opposite.
+  const Layout gps{"gps", ',', false, "time,speed [km/h],wind [km/h],yaw [deg],course"};
+  const struct {
+    std::vector<double> headings;
+    const char* err;
+  } cases[] = {
+      {{80, 260, 81, 259}, ""},
+      {{80, 260, 261, 80}, "coastdown-import: warning: DATA.2 and DATA.3 go the same way (headings 260 and 261 degrees), "
+                           "but coastdown takes them as opposite: leave out runs in pairs\n"},
+      {{80, 170, 260, 350}, "coastdown-import: warning: the headings do not keep to one axis (concentration 0.00 of 1): "
+                            "the runs' directions are not checked\n"},
+  };
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    std::vector<std::string> args = Args({"--out", dir / "t", "--data"});
+    for (std::size_t k = 0; k < c.headings.size(); ++k) {
+      Drive d;
+      d.seed = k + 1;
+      args.push_back(dir / ("run" + std::to_string(k + 1) + ".csv"));
+      WriteFile(args.back(), CsvText(d.Sample(), gps, 0.0, c.headings[k]));
+    }
+    const Outcome o = RunImport(args);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.err, c.err);
+    if (*c.err == '\0') {
+      EXPECT_NE(o.out.find(" records, heading 259 deg\n"), std::string::npos) << o.out;
+    }
+  }
 }
 
 std::string FileNames(const std::string& folder) {

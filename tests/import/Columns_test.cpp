@@ -36,7 +36,8 @@ TEST(ColumnsTest, NamesAndTheirUnits) {
       {"Wind direction", "wind direction", "", std::nullopt},
       {"Steering angle [deg]", "steering angle", "deg", std::nullopt},
       {"Engine speed [rpm]", "engine speed", "rpm", std::nullopt},
-      {"Heading", "heading", "", std::nullopt},
+      {"Heading", "heading", "", Role::Heading},
+      {"Course [deg]", "course", "deg", Role::Heading},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.header);
@@ -67,11 +68,11 @@ TEST(ColumnsTest, RecognisedOrChosen) {
   } cases[] = {
       {{"time", "speed [mph]", "wind [mph]", "yaw"}, {}, {}, {1, 2, 3, 4}, {"", "mph", "mph", ""}},
       {{"t", "v", "x"}, {"s", "km/h", "V"}, {}, {1, 2, 0, 0}, {"s", "km/h", "", ""}},
-      {{"Zeit", "Geschwindigkeit", "Sonst"}, {}, {"", "", "Sonst", "none"}, {1, 2, 3, 0}, {"", "", "", ""}},
-      {{"a", "b", "c", "d"}, {}, {"1", "3", "2", "4"}, {1, 3, 2, 4}, {"", "", "", ""}},
-      {{"time", "speed", "wind", "yaw"}, {}, {"none", "", "none", "none"}, {0, 2, 0, 0}, {"", "", "", ""}},
-      {{"time", "GPS speed", "Wheel speed"}, {}, {"", "wheel speed", "", ""}, {1, 3, 0, 0}, {"", "", "", ""}},
-      {{}, {}, {"1", "2", "", ""}, {1, 2, 0, 0}, {"", "", "", ""}},
+      {{"Zeit", "Geschwindigkeit", "Sonst"}, {}, {"", "", "Sonst", "none", ""}, {1, 2, 3, 0}, {"", "", "", ""}},
+      {{"a", "b", "c", "d"}, {}, {"1", "3", "2", "4", ""}, {1, 3, 2, 4}, {"", "", "", ""}},
+      {{"time", "speed", "wind", "yaw"}, {}, {"none", "", "none", "none", ""}, {0, 2, 0, 0}, {"", "", "", ""}},
+      {{"time", "GPS speed", "Wheel speed"}, {}, {"", "wheel speed", "", "", ""}, {1, 3, 0, 0}, {"", "", "", ""}},
+      {{}, {}, {"1", "2", "", "", ""}, {1, 2, 0, 0}, {"", "", "", ""}},
   };
   for (const auto& c : cases) {
     const importer::ColumnSet set = importer::ChooseColumns(Table(c.names, c.units), c.options);
@@ -105,12 +106,12 @@ TEST(ColumnsTest, WhatCannotBeToldIsAskedFor) {
        "f.csv has no header row with a name for each of its 4 columns (line 1 above the records holds 2 fields where "
        "the records hold 4: decimal commas in a comma-separated file?): give the columns by position, e.g. "
        "--speed-column 2 (and --time-column, --wind-column, --yaw-column), or --header LINE"},
-      {Table({"time", "speed"}), {"", "5", "", ""}, true, "--speed-column 5: f.csv has columns 1 to 2"},
-      {Table({"time", "speed"}), {"", "velocity", "", ""}, true,
+      {Table({"time", "speed"}), {"", "5", "", "", ""}, true, "--speed-column 5: f.csv has columns 1 to 2"},
+      {Table({"time", "speed"}), {"", "velocity", "", "", ""}, true,
        "--speed-column \"velocity\": no such column in f.csv (line 1 names \"time\", \"speed\")"},
-      {Table({}), {"", "speed", "", ""}, true,
+      {Table({}), {"", "speed", "", "", ""}, true,
        "--speed-column \"speed\": f.csv has no header row to find that name in; give the column's position (from 1)"},
-      {Table({"time", "speed"}), {"", "", "2", ""}, true,
+      {Table({"time", "speed"}), {"", "", "2", "", ""}, true,
        "\"speed\" (column 2) of f.csv cannot be both the speed and the wind"},
   };
   for (const auto& c : cases) {

@@ -3,6 +3,7 @@
 // user runs it.
 #pragma once
 
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -25,8 +26,10 @@ struct Layout {
 };
 
 // One line per record: time, speed, a relative wind of the speed plus
-// 2 m/s and a yaw of 1.5 degrees, in the layout's units and form.
-inline std::string CsvText(const Drive::Trace& trace, const Layout& layout, double timeOffset = 0.0) {
+// 2 m/s and a yaw of 1.5 degrees, in the layout's units and form, and a
+// heading in degrees when it is given.
+inline std::string CsvText(const Drive::Trace& trace, const Layout& layout, double timeOffset = 0.0,
+                           double heading = NAN) {
   std::string text;
   if (layout.header != nullptr) text += std::string(layout.header) + layout.lineEnd;
   auto number = [&](double value, int decimals) {
@@ -53,7 +56,8 @@ inline std::string CsvText(const Drive::Trace& trace, const Layout& layout, doub
     }
     const double k = layout.speedPerMetrePerSecond;
     text += time + layout.separator + number(trace.speed[i] * k, 6) + layout.separator +
-            number((trace.speed[i] + 2.0) * k, 6) + layout.separator + number(1.5, 3) + layout.lineEnd;
+            number((trace.speed[i] + 2.0) * k, 6) + layout.separator + number(1.5, 3) +
+            (std::isnan(heading) ? std::string() : layout.separator + number(heading, 1)) + layout.lineEnd;
   }
   return text;
 }
