@@ -159,3 +159,83 @@ double StudentTQuantile(double probability, double dof) {
   }
   return 0.5 * (low + high);
 }
+
+Autocovariance ResidualAutocovariance(const std::vector<double>& residuals, const std::vector<long>& group,
+                                      const std::vector<long>& position, std::size_t maxLag, double dof) {
+  Autocovariance result;
+  const std::size_t n = residuals.size();
+  result.gamma.assign(maxLag + 1, std::numeric_limits<double>::quiet_NaN());
+  result.pairs.assign(maxLag + 1, 0);
+  if (n == 0 || !(dof > 0.0)) return result;
+  std::vector<double> sum(maxLag + 1, 0.0);
+  for (std::size_t i = 0; i < n; ++i) {
+    sum[0] += residuals[i] * residuals[i];
+    if (group[i] == 0) continue;
+    for (std::size_t j = i + 1; j < n && group[j] == group[i]; ++j) {
+      const long lag = position[j] - position[i];
+      if (lag > static_cast<long>(maxLag)) break;
+      if (lag <= 0) continue;
+      sum[static_cast<std::size_t>(lag)] += residuals[i] * residuals[j];
+      ++result.pairs[static_cast<std::size_t>(lag)];
+    }
+  }
+  result.pairs[0] = static_cast<long>(n);
+  result.gamma[0] = sum[0] / dof;
+  for (std::size_t l = 1; l <= maxLag; ++l) {
+    if (result.pairs[l] < 10) continue;
+    // On the scale of γ(0): the residuals of a fit are smaller than its
+    // errors by the share of the coefficients, at every lag alike.
+    result.gamma[l] = sum[l] / static_cast<double>(result.pairs[l]) * (static_cast<double>(n) / dof);
+  }
+  return result;
+}
+
+std::vector<double> SandwichCovariance(const std::vector<double>& x, std::size_t n, std::size_t p,
+                                       const std::vector<double>& inverse, const std::vector<long>& group,
+                                       const std::vector<long>& position, const std::vector<double>& gamma) {
+  const std::size_t maxLag = gamma.size() - 1;
+  const auto lagWeight = [&](long lag) {
+    const double g = gamma[static_cast<std::size_t>(lag)];
+    return std::isfinite(g) ? g : 0.0;
+  };
+  // M = Σ γ(|ti − tj|)·xi·xjᵀ over neighbours, the diagonal included.
+  std::vector<double> m(p * p, 0.0);
+  const auto addPair = [&](std::size_t i, std::size_t j, double weight) {
+    for (std::size_t a = 0; a < p; ++a) {
+      const double xa = weight * x[a * n + i];
+      for (std::size_t b = 0; b < p; ++b) m[a * p + b] += xa * x[b * n + j];
+    }
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    addPair(i, i, lagWeight(0));
+    if (group[i] == 0) continue;
+    for (std::size_t j = i + 1; j < n && group[j] == group[i]; ++j) {
+      const long lag = position[j] - position[i];
+      if (lag > static_cast<long>(maxLag)) break;
+      if (lag <= 0 || lagWeight(lag) == 0.0) continue;
+      addPair(i, j, lagWeight(lag));
+      addPair(j, i, lagWeight(lag));
+    }
+  }
+  // (XᵀX)⁻¹·M·(XᵀX)⁻¹.
+  std::vector<double> left(p * p, 0.0);
+  for (std::size_t a = 0; a < p; ++a) {
+    for (std::size_t b = 0; b < p; ++b) {
+      double s = 0.0;
+      for (std::size_t k = 0; k < p; ++k) s += inverse[a * p + k] * m[k * p + b];
+      left[a * p + b] = s;
+    }
+  }
+  std::vector<double> covariance(p * p, 0.0);
+  for (std::size_t a = 0; a < p; ++a) {
+    for (std::size_t b = 0; b < p; ++b) {
+      double s = 0.0;
+      for (std::size_t k = 0; k < p; ++k) s += left[a * p + k] * inverse[k * p + b];
+      covariance[a * p + b] = s;
+    }
+  }
+  for (std::size_t a = 0; a < p; ++a) {
+    if (!(covariance[a * p + a] > 0.0)) return {};
+  }
+  return covariance;
+}

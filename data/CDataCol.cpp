@@ -110,6 +110,7 @@ void CDataCol::Load(const std::string& sFile, CCalibrator& cal, Real offset, Loa
     CDataCol temp;
     if (ReadRunFile(fileName, n, temp, offset, facts) == 0) break;
     cal.Adjust(temp);
+    if (observer != nullptr) observer->OnRunRecords(temp);
     const long before = Count();
     Reduce(n, temp, true);
     if (facts != nullptr) facts->samples = Count() - before;

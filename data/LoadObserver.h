@@ -9,6 +9,8 @@
 #include "common/Int16.h"
 #include "data/RunFileReader.h"
 
+class CDataCol;
+
 struct RunFileFacts {
   std::string fileName;
   Int16 run;
@@ -26,6 +28,9 @@ class LoadObserver {
   // Load is about to look for `fileName`, run `run` of the set; what it
   // finds goes into the facts returned, also when an error ends the reading.
   virtual RunFileFacts& OnRunFile(const std::string& fileName, Int16 run) = 0;
+  // The records of the file just read, after the calibrator's correction and
+  // before the reduction to one-second samples.
+  virtual void OnRunRecords(const CDataCol& records) { static_cast<void>(records); }
 
  protected:
   LoadObserver() = default;

@@ -141,17 +141,45 @@ struct WindowRecord {
 };
 
 // A fitted quantity with its 95 % confidence interval.
+// One contribution to a standard uncertainty: "fit", or the name of an
+// input quantity (InputUncertainty), with its share in the result's unit.
+struct UncertaintyComponent {
+  std::string source;
+  double value = kNone;
+  double dof = kNone;
+};
+
+// A fitted quantity with its 95 % confidence interval: the combined
+// standard uncertainty of its components, expanded by Student's t at the
+// effective degrees of freedom of the combination (Welch-Satterthwaite).
 struct Estimate {
   std::string name;   // "m0", "Amech", "f2", "Cd", …
   std::string unit;   // "N", "lbf/mph^2", "N/(km/h)^2", "m^2", ""
   double value = kNone;
   double standardError = kNone;  // NaN when it has none (a term held fixed)
+  double dof = kNone;            // effective degrees of freedom of standardError
   double low = kNone, high = kNone;
+  std::vector<UncertaintyComponent> components;
 };
 
 struct RoadLoadPoint {
   double speedMph = kNone;
   double force = kNone, low = kNone, high = kNone;  // N, still air, standard conditions
+  double standardError = kNone, dof = kNone;
+  std::vector<UncertaintyComponent> components;
+};
+
+// A quantity the final fit's samples were formed with that the test's own
+// data leave uncertain (a calibrated coefficient of the anemometer, the
+// ZERO yaw offset), and how the fitted coefficients move with it.
+struct InputUncertainty {
+  std::string name;    // "Ka", "yaw_offset", "zero_yaw_offset"
+  std::string unit;    // "", "deg"
+  std::string source;  // how its uncertainty was estimated, in words
+  double value = kNone;
+  double standardUncertainty = kNone;
+  double dof = kNone;
+  std::array<double, 8> sensitivity{};  // ∂(m0 m1 m2 a0 … a4)/∂value, with the same samples refitted
 };
 
 // The statistics of the final fit, from its own design matrix and residuals.
@@ -164,10 +192,23 @@ struct UncertaintyRecord {
   double residualSd = kNone;  // N
   double rSquared = kNone;
   double neighbourCorrelation = kNone;  // of residuals one second apart in a run
-  double varianceFactor = 1.0;          // the covariance's widening for it, at least 1
+  // The variance of the still-air force at the fit's mean speed over what
+  // independent residuals would give: how much the residuals' correlation
+  // widens (above 1) or narrows (below 1) the fit's share.
+  double varianceFactor = kNone;
   double t95 = kNone;         // Student t, two-sided 95 %, dof degrees of freedom
-  std::vector<Estimate> coefficients;       // m0 m1 m2 [a0] a1..a4, test conditions, SI
-  std::vector<std::vector<double>> correlation;  // between those coefficients
+  // How the residuals of one run go together: the speed sensor's noise,
+  // white from record to record, enters neighbouring decelerations with
+  // opposite signs; what remains (the road, the wind) is taken by its
+  // long-run variance. Both from the test's own data.
+  double speedNoiseSd = kNone;        // m/s per record, from the DATA records
+  double speedNoiseShare = kNone;     // of the residuals' variance
+  double longRunVariance = kNone;     // N² per sample, of the residuals beyond the speed sensor's share
+  std::vector<Estimate> coefficients;       // m0 m1 m2 [a0] a1..a4, test conditions, SI; all contributions
+  std::vector<std::vector<double>> correlation;  // between those coefficients, all contributions
+  std::vector<std::vector<double>> fitCovariance;  // of those coefficients, from the fit's own scatter
+  std::vector<InputUncertainty> inputs;      // the calibrated quantities' contributions
+  std::string inputsWhyNot;                  // when a calibrated quantity's uncertainty is unknown
   double correlationM2A0 = kNone;           // NaN for the constrained fit
   double solverAgreement = kNone;  // largest relative difference, solver against an independent QR solution
   std::vector<RoadLoadPoint> roadLoad;      // 10, 20, … 70 mph and the window's ends
@@ -197,7 +238,7 @@ struct CheckRecord {
 
 struct AnalysisRecord {
   static constexpr const char* kFormat = "coastdown-analysis";
-  static constexpr int kFormatVersion = 1;
+  static constexpr int kFormatVersion = 2;
 
   std::string programVersion;
   std::string date;  // local time, ISO 8601

@@ -1,4 +1,5 @@
-// Standard errors, intervals and correlations of the final fit.
+// Standard errors, intervals and correlations of the final fit, and the
+// uncertainty that the calibrated quantities add to them.
 #include "record/FitStatistics.h"
 
 #include <algorithm>
@@ -15,11 +16,181 @@ namespace {
 constexpr double kSpeedFactor = 0.44704;  // m/s per mph, as the analysis converts
 
 constexpr const char* kNames[8] = {"m0", "m1", "m2", "a0", "a1", "a2", "a3", "a4"};
+constexpr const char* kUnits[8] = {"N",         "N/(m/s)",         "N/(m/s)^2",       "N/(m/s)^2",
+                                   "N/(m/s)^2/deg", "N/(m/s)^2/deg^2", "N/(m/s)^2/deg^3", "N/(m/s)^2/deg^4"};
+
+// Records a second of the run files, as the one-second samples are formed.
+constexpr int kRate = 5;
+// Lags, in samples, at which the speed sensor's noise reaches neighbouring
+// decelerations: 0, 1 and 2.
+constexpr std::size_t kSpeedNoiseLags = 3;
+// Samples summed for the long-run variance: long beside the residuals'
+// correlation, short beside a run.
+constexpr long kLongRunBlock = 10;
 
 // The model's terms for one sample: 1, V, V², Vr², Vr²·Y, …, Vr²·Y⁴.
 std::array<double, 8> Terms(const FitSample& s) {
   const double vr2 = s.Vr * s.Vr;
   return {1.0, s.V, s.V * s.V, vr2, vr2 * s.Y, vr2 * s.Y * s.Y, vr2 * s.Y * s.Y * s.Y, vr2 * s.Y * s.Y * s.Y * s.Y};
+}
+
+double ModelForce(const std::array<double, 8>& c, const FitSample& s) {
+  const std::array<double, 8> t = Terms(s);
+  double model = 0.0;
+  for (std::size_t j = 0; j < 8; ++j) model += c[j] * t[j];
+  return model;
+}
+
+// The terms a fit determines: all eight, or all but a0 when it is held.
+std::vector<int> FittedTerms(bool constrained) {
+  std::vector<int> fitted;
+  for (int j = 0; j < 8; ++j) {
+    if (!(constrained && j == 3)) fitted.push_back(j);
+  }
+  return fitted;
+}
+
+// The design matrix of the fitted terms, column by column, and the forces
+// they explain (less the held aerodynamic force).
+void DesignMatrix(const std::vector<FitSample>& samples, const std::vector<int>& fitted, bool constrained, double cdAp,
+                  std::vector<double>& a, std::vector<double>& y) {
+  const std::size_t n = samples.size();
+  const std::size_t p = fitted.size();
+  a.assign(n * p, 0.0);
+  y.assign(n, 0.0);
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::array<double, 8> t = Terms(samples[k]);
+    for (std::size_t j = 0; j < p; ++j) a[j * n + k] = t[static_cast<std::size_t>(fitted[j])];
+    y[k] = samples[k].F - (constrained ? cdAp * t[3] : 0.0);
+  }
+}
+
+// The weight of record k (0 … kRate) in one trapezoidal mean speed over a
+// second: the ends are halved.
+double TrapezoidWeight(int k) { return ((k == 0 || k == kRate) ? 0.5 : 1.0) / kRate; }
+
+// The autocovariance, `lag` samples apart, of what white noise of unit
+// variance on every speed record makes of the decelerations: each is the
+// mean speed of the second before its instant less that of the second after.
+double SpeedNoiseAutocovariance(std::size_t lag) {
+  std::vector<double> c(3 * kRate + 1, 0.0);
+  for (int k = 0; k <= kRate; ++k) {
+    c[static_cast<std::size_t>(k)] += TrapezoidWeight(k);
+    c[static_cast<std::size_t>(k) + static_cast<std::size_t>(kRate)] -= TrapezoidWeight(k);
+  }
+  double sum = 0.0;
+  const std::size_t shift = lag * kRate;
+  for (std::size_t k = 0; k + shift < c.size(); ++k) sum += c[k] * c[k + shift];
+  return sum;
+}
+
+// The variance of the same noise in a sum of neighbouring decelerations:
+// all their means cancel but the first and the last.
+double SpeedNoiseOfSumEnds() {
+  double sum = 0.0;
+  for (int k = 0; k <= kRate; ++k) sum += 2.0 * TrapezoidWeight(k) * TrapezoidWeight(k);
+  return sum;
+}
+
+// The mean square of sums of `length` neighbouring residuals (one run, one
+// second apart), over every such stretch, and the share of such a sum that
+// the fit itself takes away from independent errors: the fit follows the
+// slow changes a stretch shares, so its residuals' sums are smaller than the
+// errors' by more than their single residuals are.
+struct BlockSums {
+  double meanSquare = 0.0;
+  double fitShare = 0.0;
+};
+
+BlockSums BlockSumVariance(const std::vector<double>& residuals, const std::vector<double>& x, std::size_t p,
+                           const std::vector<double>& inverse, const std::vector<long>& group,
+                           const std::vector<long>& position, long length) {
+  const std::size_t n = residuals.size();
+  BlockSums result;
+  long blocks = 0;
+  std::vector<double> terms(p);
+  for (std::size_t start = 0; start < n; ++start) {
+    if (group[start] == 0) continue;
+    double sum = 0.0;
+    std::fill(terms.begin(), terms.end(), 0.0);
+    long taken = 0;
+    for (std::size_t k = start; k < n && taken < length; ++k, ++taken) {
+      if (k > start && (group[k] != group[k - 1] || position[k] != position[k - 1] + 1)) break;
+      sum += residuals[k];
+      for (std::size_t j = 0; j < p; ++j) terms[j] += x[j * n + k];
+    }
+    if (taken != length) continue;
+    result.meanSquare += sum * sum;
+    double leverage = 0.0;
+    for (std::size_t i = 0; i < p; ++i) {
+      for (std::size_t j = 0; j < p; ++j) leverage += terms[i] * inverse[i * p + j] * terms[j];
+    }
+    result.fitShare += leverage / static_cast<double>(length);
+    ++blocks;
+  }
+  if (blocks > 0) {
+    result.meanSquare /= static_cast<double>(blocks);
+    result.fitShare /= static_cast<double>(blocks);
+  }
+  return result;
+}
+
+// a · b of two p × p row-major matrices.
+std::vector<double> Multiply(const std::vector<double>& a, const std::vector<double>& b, std::size_t p) {
+  std::vector<double> c(p * p, 0.0);
+  for (std::size_t i = 0; i < p; ++i) {
+    for (std::size_t k = 0; k < p; ++k) {
+      for (std::size_t j = 0; j < p; ++j) c[i * p + j] += a[i * p + k] * b[k * p + j];
+    }
+  }
+  return c;
+}
+
+// gᵀ·C·h, C the fit's own covariance of the fitted coefficients.
+double FitCovariance(const UncertaintyRecord& fit, const std::array<double, 8>& g, const std::array<double, 8>& h) {
+  std::array<int, 8> position{};
+  position.fill(-1);
+  for (std::size_t i = 0; i < fit.coefficients.size(); ++i) {
+    for (int j = 0; j < 8; ++j) {
+      if (fit.coefficients[i].name == kNames[j]) position[static_cast<std::size_t>(j)] = static_cast<int>(i);
+    }
+  }
+  double sum = 0.0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    for (std::size_t j = 0; j < 8; ++j) {
+      const int pi = position[i];
+      const int pj = position[j];
+      if (g[i] == 0.0 || h[j] == 0.0 || pi < 0 || pj < 0) continue;
+      sum += g[i] * h[j] * fit.fitCovariance[static_cast<std::size_t>(pi)][static_cast<std::size_t>(pj)];
+    }
+  }
+  return sum;
+}
+
+// How far g · (the coefficients) moves per unit of an input.
+double Moved(const InputUncertainty& input, const std::array<double, 8>& g) {
+  double moved = 0.0;
+  for (std::size_t j = 0; j < 8; ++j) {
+    if (g[j] != 0.0) moved += g[j] * input.sensitivity[j];
+  }
+  return moved;
+}
+
+// gᵀ·C·h with every contribution: the fit's and each input's.
+double TotalCovariance(const UncertaintyRecord& fit, const std::array<double, 8>& g, const std::array<double, 8>& h) {
+  double sum = FitCovariance(fit, g, h);
+  for (const InputUncertainty& input : fit.inputs) {
+    sum += Moved(input, g) * Moved(input, h) * input.standardUncertainty * input.standardUncertainty;
+  }
+  return sum;
+}
+
+std::array<double, 8> UnitVector(const std::string& name) {
+  std::array<double, 8> unit{};
+  for (std::size_t j = 0; j < 8; ++j) {
+    if (name == kNames[j]) unit[j] = 1.0;
+  }
+  return unit;
 }
 
 }  // namespace
@@ -29,15 +200,9 @@ double StudentTQuantile(double probability, long dof) {
 }
 
 UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const std::array<double, 8>& coefficients,
-                                 bool constrained, double cdAp, std::vector<double>& residuals) {
+                                 bool constrained, double cdAp, std::vector<double>& residuals, const FitNoise& noise) {
   UncertaintyRecord fit;
-  static const char* const kUnits[8] = {"N", "N/(m/s)", "N/(m/s)^2", "N/(m/s)^2",
-                                        "N/(m/s)^2/deg", "N/(m/s)^2/deg^2", "N/(m/s)^2/deg^3", "N/(m/s)^2/deg^4"};
-  // The fitted terms: all eight, or all but a0 when it is held.
-  std::vector<int> fitted;
-  for (int j = 0; j < 8; ++j) {
-    if (!(constrained && j == 3)) fitted.push_back(j);
-  }
+  const std::vector<int> fitted = FittedTerms(constrained);
   const std::size_t n = samples.size();
   const std::size_t p = fitted.size();
   fit.n = static_cast<long>(n);
@@ -51,10 +216,7 @@ UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const st
   double rss = 0.0;
   double tss = 0.0;
   for (std::size_t k = 0; k < n; ++k) {
-    const std::array<double, 8> t = Terms(samples[k]);
-    double model = 0.0;
-    for (int j = 0; j < 8; ++j) model += coefficients[j] * t[j];
-    residuals[k] = samples[k].F - model;
+    residuals[k] = samples[k].F - ModelForce(coefficients, samples[k]);
     rss += residuals[k] * residuals[k];
     tss += (samples[k].F - meanF) * (samples[k].F - meanF);
   }
@@ -67,40 +229,85 @@ UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const st
   fit.rSquared = tss > 0.0 ? 1.0 - rss / tss : kNone;
   fit.t95 = StudentTQuantile(0.95, fit.dof);
 
-  // The design matrix of the fitted terms.
-  std::vector<double> a(n * p);
-  std::vector<double> y(n);
-  for (std::size_t k = 0; k < n; ++k) {
-    const std::array<double, 8> t = Terms(samples[k]);
-    for (std::size_t j = 0; j < p; ++j) a[j * n + k] = t[static_cast<std::size_t>(fitted[j])];
-    y[k] = samples[k].F - (constrained ? cdAp * t[3] : 0.0);
-  }
-  const LeastSquaresSolution qr = SolveLeastSquares(std::move(a), std::move(y), n, p);
+  std::vector<double> a;
+  std::vector<double> y;
+  DesignMatrix(samples, fitted, constrained, cdAp, a, y);
+  const LeastSquaresSolution qr = SolveLeastSquares(a, std::move(y), n, p);
   if (!qr.solved) {
     fit.why = qr.zeroColumn ? std::string("the term of ") + kNames[fitted[qr.failedColumn]] +
                                   " is 0 for every sample of the final fit"
                             : "the terms of the model are linearly dependent over the samples of the final fit";
     return fit;
   }
-  // Neighbours in time: the same run, one second apart.
-  double lagged = 0.0;
-  double squares = 0.0;
-  long pairs = 0;
+
+  std::vector<long> group(n);
+  std::vector<long> position(n);
   for (std::size_t k = 0; k < n; ++k) {
-    squares += residuals[k] * residuals[k];
-    if (k > 0 && samples[k].run != 0 && samples[k].run == samples[k - 1].run &&
-        samples[k].time == samples[k - 1].time + 1) {
-      lagged += residuals[k] * residuals[k - 1];
-      ++pairs;
+    group[k] = samples[k].run;
+    position[k] = samples[k].time;
+  }
+  const double dof = static_cast<double>(fit.dof);
+  const Autocovariance neighbours = ResidualAutocovariance(residuals, group, position, 1, dof);
+  if (std::isfinite(neighbours.gamma[1]) && neighbours.gamma[0] > 0.0) {
+    fit.neighbourCorrelation = neighbours.gamma[1] / neighbours.gamma[0];
+  }
+
+  std::vector<double> cov;
+  if (std::isfinite(noise.speedNoiseVariance) && std::isfinite(noise.massKg) && fit.residualSd > 0.0) {
+    // The speed sensor's share exactly, the rest by its long-run variance.
+    const double noisePerSample = noise.massKg * noise.massKg * noise.speedNoiseVariance;
+    std::vector<double> gamma(kSpeedNoiseLags, 0.0);
+    for (std::size_t l = 0; l < kSpeedNoiseLags; ++l) gamma[l] = noisePerSample * SpeedNoiseAutocovariance(l);
+    fit.speedNoiseSd = std::sqrt(noise.speedNoiseVariance);
+    fit.speedNoiseShare = std::min(1.0, gamma[0] / (fit.residualSd * fit.residualSd));
+    const BlockSums sums = BlockSumVariance(residuals, a, p, qr.inverse, group, position, kLongRunBlock);
+    const double kept = sums.fitShare < 1.0 ? 1.0 - sums.fitShare : 1.0;
+    const double blockSquare = sums.meanSquare / kept;
+    fit.longRunVariance =
+        std::max(0.0, (blockSquare - noisePerSample * SpeedNoiseOfSumEnds()) / static_cast<double>(kLongRunBlock));
+    // Taken only where it stands out: two standard errors of the mean square
+    // of n / K independent sums. Where the speed sensor's noise dominates, a
+    // noisy estimate cut off at zero would otherwise widen every interval.
+    const double independentSums = static_cast<double>(n) / static_cast<double>(kLongRunBlock);
+    if (fit.longRunVariance < 2.0 * blockSquare * std::sqrt(2.0 / independentSums) / kLongRunBlock) {
+      fit.longRunVariance = 0.0;
     }
+    gamma[0] += fit.longRunVariance;
+    cov = SandwichCovariance(a, n, p, qr.inverse, group, position, gamma);
+    // A sample left out for its deceleration leaves its own speed noise in
+    // the run: its neighbours keep the two mean speeds it shared, so the sum
+    // over the run no longer cancels there. Its residual tells how large
+    // that noise was.
+    if (!cov.empty() && !noise.dropped.empty()) {
+      std::vector<double> middle(p * p, 0.0);
+      for (const FitSample& d : noise.dropped) {
+        const std::array<double, 8> t = Terms(d);
+        const double r = fit.speedNoiseShare * (d.F - ModelForce(coefficients, d));
+        if (!std::isfinite(r)) continue;
+        // Beyond what the run's remaining samples already carry of it.
+        const double excess = std::max(0.0, r * r - gamma[0]);
+        for (std::size_t i = 0; i < p; ++i) {
+          for (std::size_t j = 0; j < p; ++j) {
+            middle[i * p + j] +=
+                excess * t[static_cast<std::size_t>(fitted[i])] * t[static_cast<std::size_t>(fitted[j])];
+          }
+        }
+      }
+      const std::vector<double> extra = Multiply(Multiply(qr.inverse, middle, p), qr.inverse, p);
+      for (std::size_t i = 0; i < p * p; ++i) cov[i] += extra[i];
+    }
+  } else {
+    // Without the records, the residuals' correlation as it comes.
+    const Autocovariance acv =
+        ResidualAutocovariance(residuals, group, position, static_cast<std::size_t>(kLongRunBlock) / 2, dof);
+    cov = SandwichCovariance(a, n, p, qr.inverse, group, position, acv.gamma);
   }
-  if (pairs >= 10 && squares > 0.0) {
-    fit.neighbourCorrelation = lagged / squares;
-    fit.varianceFactor = std::max(1.0, 1.0 + 2.0 * fit.neighbourCorrelation);
+  if (cov.empty()) {
+    const double s2 = fit.residualSd * fit.residualSd;
+    cov.assign(p * p, 0.0);
+    for (std::size_t i = 0; i < p * p; ++i) cov[i] = s2 * qr.inverse[i];
   }
-  std::vector<double> cov(p * p, 0.0);
-  const double s2 = fit.residualSd * fit.residualSd * fit.varianceFactor;
-  for (std::size_t i = 0; i < p * p; ++i) cov[i] = s2 * qr.inverse[i];
+
   // The least-squares solution from the QR, against the solver's.
   double agreement = 0.0;
   for (std::size_t j = 0; j < p; ++j) {
@@ -111,25 +318,79 @@ UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const st
   }
   fit.solverAgreement = agreement;
 
-  fit.correlation.assign(p, std::vector<double>(p, kNone));
+  // Against the plain least-squares covariance, for the still-air force at
+  // the fit's mean speed.
+  double meanSpeed = 0.0;
+  for (const FitSample& s : samples) meanSpeed += s.V / static_cast<double>(n);
+  const std::array<double, 8> still = {1.0, meanSpeed, meanSpeed * meanSpeed, meanSpeed * meanSpeed, 0, 0, 0, 0};
+  double correlated = 0.0;
+  double independent = 0.0;
   for (std::size_t i = 0; i < p; ++i) {
-    const int j8 = fitted[i];
-    Estimate e;
-    e.name = kNames[j8];
-    e.unit = kUnits[j8];
-    e.value = coefficients[static_cast<std::size_t>(j8)];
-    e.standardError = std::sqrt(cov[i * p + i]);
-    e.low = e.value - fit.t95 * e.standardError;
-    e.high = e.value + fit.t95 * e.standardError;
-    fit.coefficients.push_back(e);
     for (std::size_t j = 0; j < p; ++j) {
-      const double denominator = std::sqrt(cov[i * p + i] * cov[j * p + j]);
-      fit.correlation[i][j] = denominator > 0.0 ? cov[i * p + j] / denominator : kNone;
+      const double gg = still[static_cast<std::size_t>(fitted[i])] * still[static_cast<std::size_t>(fitted[j])];
+      correlated += gg * cov[i * p + j];
+      independent += gg * fit.residualSd * fit.residualSd * qr.inverse[i * p + j];
     }
   }
-  if (!constrained) fit.correlationM2A0 = fit.correlation[2][3];
+  if (independent > 0.0) fit.varianceFactor = correlated / independent;
+
+  fit.fitCovariance.assign(p, std::vector<double>(p, 0.0));
+  for (std::size_t i = 0; i < p; ++i) {
+    for (std::size_t j = 0; j < p; ++j) fit.fitCovariance[i][j] = cov[i * p + j];
+  }
+  for (std::size_t i = 0; i < p; ++i) {
+    Estimate e;
+    e.name = kNames[fitted[i]];
+    e.unit = kUnits[fitted[i]];
+    e.value = coefficients[static_cast<std::size_t>(fitted[i])];
+    fit.coefficients.push_back(e);
+  }
   fit.available = true;
+  CombineInputs(fit);
   return fit;
+}
+
+std::array<double, 8> Sensitivity(const std::vector<FitSample>& samples, bool constrained, double cdAp, double step,
+                                  const std::function<FitSample(const FitSample&, double)>& transform) {
+  const std::vector<int> fitted = FittedTerms(constrained);
+  const std::size_t n = samples.size();
+  const std::size_t p = fitted.size();
+  std::array<double, 8> slope{};
+  std::array<std::vector<double>, 2> beta;
+  for (std::size_t side = 0; side < 2; ++side) {
+    std::vector<FitSample> moved;
+    moved.reserve(n);
+    for (const FitSample& s : samples) moved.push_back(transform(s, side == 0 ? step : -step));
+    std::vector<double> a;
+    std::vector<double> y;
+    DesignMatrix(moved, fitted, constrained, cdAp, a, y);
+    const LeastSquaresSolution qr = SolveLeastSquares(std::move(a), std::move(y), n, p);
+    if (!qr.solved) {
+      slope.fill(kNone);
+      return slope;
+    }
+    beta[side] = qr.beta;
+  }
+  for (std::size_t j = 0; j < p; ++j) {
+    slope[static_cast<std::size_t>(fitted[j])] = (beta[0][j] - beta[1][j]) / (2.0 * step);
+  }
+  return slope;
+}
+
+void CombineInputs(UncertaintyRecord& fit) {
+  if (!fit.available) return;
+  const std::size_t p = fit.coefficients.size();
+  for (Estimate& c : fit.coefficients) c = LinearEstimate(fit, c.value, UnitVector(c.name), c.name, c.unit);
+  fit.correlation.assign(p, std::vector<double>(p, kNone));
+  for (std::size_t i = 0; i < p; ++i) {
+    const std::array<double, 8> gi = UnitVector(fit.coefficients[i].name);
+    for (std::size_t j = 0; j < p; ++j) {
+      const std::array<double, 8> gj = UnitVector(fit.coefficients[j].name);
+      const double denominator = std::sqrt(TotalCovariance(fit, gi, gi) * TotalCovariance(fit, gj, gj));
+      fit.correlation[i][j] = denominator > 0.0 ? TotalCovariance(fit, gi, gj) / denominator : kNone;
+    }
+  }
+  fit.correlationM2A0 = p == 8 ? fit.correlation[2][3] : kNone;
 }
 
 Estimate LinearEstimate(const UncertaintyRecord& fit, double value, const std::array<double, 8>& g,
@@ -139,29 +400,31 @@ Estimate LinearEstimate(const UncertaintyRecord& fit, double value, const std::a
   e.unit = unit;
   e.value = value;
   if (!fit.available) return e;
-  // Position of each of the eight coefficients among the fitted ones.
-  std::array<int, 8> position{};
-  position.fill(-1);
-  for (std::size_t i = 0; i < fit.coefficients.size(); ++i) {
-    for (int j = 0; j < 8; ++j) {
-      if (fit.coefficients[i].name == kNames[j]) position[static_cast<std::size_t>(j)] = static_cast<int>(i);
+  // The fit's own scatter, then each input: their standard uncertainties
+  // add in squares, and their degrees of freedom give the effective one.
+  const double fitVariance = std::max(0.0, FitCovariance(fit, g, g));
+  e.components.push_back({"fit", std::sqrt(fitVariance), static_cast<double>(fit.dof)});
+  double variance = fitVariance;
+  bool known = true;
+  for (const InputUncertainty& input : fit.inputs) {
+    const double u = std::fabs(Moved(input, g)) * input.standardUncertainty;
+    e.components.push_back({input.name, u, input.dof});
+    if (std::isfinite(u)) {
+      variance += u * u;
+    } else {
+      known = false;
     }
   }
-  double variance = 0.0;
-  for (std::size_t i = 0; i < 8; ++i) {
-    for (std::size_t j = 0; j < 8; ++j) {
-      const int pi = position[i];
-      const int pj = position[j];
-      if (g[i] == 0.0 || g[j] == 0.0 || pi < 0 || pj < 0) continue;
-      const Estimate& ci = fit.coefficients[static_cast<std::size_t>(pi)];
-      const Estimate& cj = fit.coefficients[static_cast<std::size_t>(pj)];
-      const double corr = fit.correlation[static_cast<std::size_t>(pi)][static_cast<std::size_t>(pj)];
-      variance += g[i] * g[j] * corr * ci.standardError * cj.standardError;
-    }
+  if (!known) return e;
+  e.standardError = std::sqrt(variance);
+  double spread = 0.0;
+  for (const UncertaintyComponent& c : e.components) {
+    if (c.value > 0.0 && c.dof > 0.0) spread += std::pow(c.value, 4.0) / c.dof;
   }
-  e.standardError = std::sqrt(std::max(variance, 0.0));
-  e.low = e.value - fit.t95 * e.standardError;
-  e.high = e.value + fit.t95 * e.standardError;
+  e.dof = spread > 0.0 ? variance * variance / spread : static_cast<double>(fit.dof);
+  const double t = variance > 0.0 ? ::StudentTQuantile(0.95, e.dof) : 0.0;
+  e.low = e.value - t * e.standardError;
+  e.high = e.value + t * e.standardError;
   return e;
 }
 
@@ -177,6 +440,9 @@ RoadLoadPoint StillAirRoadLoad(const UncertaintyRecord& fit, const std::array<do
   point.force = e.value;
   point.low = e.low;
   point.high = e.high;
+  point.standardError = e.standardError;
+  point.dof = e.dof;
+  point.components = e.components;
   return point;
 }
 

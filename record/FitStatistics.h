@@ -1,10 +1,13 @@
 // How sure the final fit is: its standard errors, confidence intervals and
-// correlations, from its own design matrix and residuals. Computed apart from
-// the solver, by Householder QR on columns scaled to unit length, so that a
-// fit whose normal equations are nearly singular still gets honest numbers.
+// correlations, from its own design matrix and residuals and from the
+// uncertainty of what its samples were formed with (the anemometer's
+// calibration, the ZERO yaw offset). Computed apart from the solver, by
+// Householder QR, so that a fit whose normal equations are nearly singular
+// still gets honest numbers.
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,19 +25,44 @@ struct FitSample {
   int time = 0;   // run 0 has none
 };
 
+// What the record knows of the noise besides the final fit's residuals.
+struct FitNoise {
+  // (m/s)² per record of the speed sensor, from the DATA records; NaN when
+  // unknown, and then the residuals' correlation is taken as it comes.
+  double speedNoiseVariance = kNone;
+  double massKg = kNone;  // the speed noise enters each force times the test mass
+  // Samples the fit left out for their deceleration (outliers of the
+  // filter, negative decelerations), with their forces.
+  std::vector<FitSample> dropped;
+};
+
 // The statistics of a fit of `samples` with the coefficients the solver
-// delivered (m0 m1 m2 a0 … a4). With `cdAp` given (the constrained fit), a0
-// is held at it and seven coefficients are fitted to F − cdAp·Vr².
+// delivered (m0 m1 m2 a0 … a4). With `constrained` (the constrained fit), a0
+// is held at `cdAp` and seven coefficients are fitted to F − cdAp·Vr².
 // `residuals` receives F minus the model for each sample.
 //
-// The decelerations of neighbouring seconds share the speeds of the second
-// between them, and a disturbance of the road or the wind lasts beyond one
-// second, so residuals of one run are not independent. Where neighbours'
-// residuals go together (correlation r > 0), the covariance is widened by
-// 1 + 2r, the variance of a sum of such residuals over slowly changing
-// terms; where they alternate, the plain least-squares covariance stands.
+// The residuals of one run are not independent, and they go together in
+// two opposite ways. The speed sensor's noise enters a deceleration as the
+// difference of the trapezoidal means of the second before and the second
+// after, so neighbours share it with opposite signs and its sum over a run
+// cancels but for the run's ends: that share is modelled exactly from the
+// noise the DATA records show. A force from the road or the wind lasts
+// beyond one second and adds up instead: that share is taken by its
+// long-run variance, from the spread of sums of ten neighbouring
+// residuals. The covariance is the least-squares sandwich of the two.
 UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const std::array<double, 8>& coefficients,
-                                 bool constrained, double cdAp, std::vector<double>& residuals);
+                                 bool constrained, double cdAp, std::vector<double>& residuals,
+                                 const FitNoise& noise = {});
+
+// How the coefficients move with an input quantity: the samples refitted
+// after `transform(sample, step)` and `transform(sample, -step)`, by the
+// central difference.
+std::array<double, 8> Sensitivity(const std::vector<FitSample>& samples, bool constrained, double cdAp, double step,
+                                  const std::function<FitSample(const FitSample&, double)>& transform);
+
+// Takes `fit.inputs` into the coefficients' standard errors, intervals and
+// correlations.
+void CombineInputs(UncertaintyRecord& fit);
 
 // The still-air road load at standard conditions, mechFactor·(m0 + m1·v +
 // m2·v²) + aeroFactor·a0·v², with its 95 % interval, at `speedMph`.
@@ -42,9 +70,9 @@ RoadLoadPoint StillAirRoadLoad(const UncertaintyRecord& fit, const std::array<do
                                double mechFactor, double aeroFactor, double speedMph);
 
 // `value`, a quantity that is g · (the coefficients m0 m1 m2 a0 … a4), with
-// its standard error and 95 % interval from the fit (a held a0 counts as
-// exact). The value is passed as the analysis forms it, so that it is that
-// value to the last bit.
+// its standard uncertainty, its components and 95 % interval (a held a0
+// counts as exact). The value is passed as the analysis forms it, so that
+// it is that value to the last bit.
 Estimate LinearEstimate(const UncertaintyRecord& fit, double value, const std::array<double, 8>& g,
                         const std::string& name, const std::string& unit);
 

@@ -46,6 +46,20 @@ void WriteError(JsonWriter& json, const char* key, const ErrorNote& error) {
   json.EndObject();
 }
 
+// Each contribution to a standard uncertainty, by its source: the fit's
+// own scatter and each calibrated quantity.
+void WriteComponents(JsonWriter& json, const std::vector<UncertaintyComponent>& components) {
+  json.Key("components").BeginArray();
+  for (const UncertaintyComponent& c : components) {
+    json.BeginObject();
+    json.Key("source").String(c.source);
+    json.Key("standard_uncertainty").Number(c.value);
+    json.Key("degrees_of_freedom").Number(c.dof);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
 void WriteEstimates(JsonWriter& json, const char* key, const std::vector<Estimate>& estimates) {
   json.Key(key).BeginArray();
   for (const Estimate& e : estimates) {
@@ -54,8 +68,10 @@ void WriteEstimates(JsonWriter& json, const char* key, const std::vector<Estimat
     json.Key("unit").String(e.unit);
     json.Key("value").Number(e.value);
     json.Key("standard_error").Number(e.standardError);
+    json.Key("degrees_of_freedom").Number(e.dof);
     json.Key("low95").Number(e.low);
     json.Key("high95").Number(e.high);
+    WriteComponents(json, e.components);
     json.EndObject();
   }
   json.EndArray();
@@ -248,6 +264,9 @@ std::string RecordJson(const AnalysisRecord& r) {
   json.Key("neighbour_correlation").Number(u.neighbourCorrelation);
   json.Key("variance_factor").Number(u.varianceFactor);
   json.Key("t95").Number(u.t95);
+  json.Key("speed_noise_sd_m_s").Number(u.speedNoiseSd);
+  json.Key("speed_noise_share").Number(u.speedNoiseShare);
+  json.Key("long_run_variance_N2").Number(u.longRunVariance);
   json.Key("solver_agreement").Number(u.solverAgreement);
   WriteEstimates(json, "coefficients", u.coefficients);
   json.Key("correlation").BeginArray();
@@ -258,13 +277,32 @@ std::string RecordJson(const AnalysisRecord& r) {
   }
   json.EndArray();
   json.Key("correlation_m2_a0").Number(u.correlationM2A0);
+  json.Key("inputs").BeginArray();
+  for (const InputUncertainty& input : u.inputs) {
+    json.BeginObject();
+    json.Key("name").String(input.name);
+    json.Key("unit").String(input.unit);
+    json.Key("value").Number(input.value);
+    json.Key("standard_uncertainty").Number(input.standardUncertainty);
+    json.Key("degrees_of_freedom").Number(input.dof);
+    json.Key("source").String(input.source);
+    json.Key("sensitivity").BeginArray();
+    for (double x : input.sensitivity) json.Number(x);
+    json.EndArray();
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("inputs_why_not").String(u.inputsWhyNot);
   json.Key("still_air_road_load").BeginArray();
   for (const RoadLoadPoint& p : u.roadLoad) {
     json.BeginObject();
     json.Key("speed_mph").Number(p.speedMph);
     json.Key("force_N").Number(p.force);
+    json.Key("standard_error_N").Number(p.standardError);
+    json.Key("degrees_of_freedom").Number(p.dof);
     json.Key("low95_N").Number(p.low);
     json.Key("high95_N").Number(p.high);
+    WriteComponents(json, p.components);
     json.EndObject();
   }
   json.EndArray();

@@ -56,6 +56,7 @@ class Recorder : public LoadObserver, public FitObserver {
   std::string Explain(const RuntimeError& error) const;
 
   RunFileFacts& OnRunFile(const std::string& fileName, Int16 run) override;
+  void OnRunRecords(const CDataCol& records) override;
   void OnOutlierTest(const std::vector<double>& residuals, const std::vector<CMeasurement*>& samples, double mean,
                      double sd) override;
 
@@ -84,6 +85,11 @@ class Recorder : public LoadObserver, public FitObserver {
   std::vector<const CMeasurement*> dataSamples_;  // the DATA samples in collection order
   std::vector<bool> included_;                    // which of them took part before the step
   bool constrained_ = false;
+  // Second differences of the DATA records' speeds: the sums of their
+  // squares and of their neighbours' products, and how many of each, for
+  // the noise of the speed sensor.
+  double secondDifferenceSquares_ = 0.0, secondDifferenceProducts_ = 0.0;
+  long secondDifferences_ = 0, secondDifferencePairs_ = 0;
 };
 
 }  // namespace record

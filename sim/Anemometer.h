@@ -27,8 +27,14 @@ class Anemometer {
   // The reading with the sensor's noise drawn from `noise`: speed first,
   // then yaw.
   AirReading Read(const RelativeAir& air, Random& noise) const;
+  // The same away from the runs (driving up to speed, braking, standing,
+  // turning), where the air may come from the side or from behind: the
+  // loss term is held at its least valid value instead of refused.
+  AirReading ReadAnyDirection(const RelativeAir& air, Random& noise) const;
 
  private:
+  AirReading Reading(const RelativeAir& air, double lossTerm) const;
+
   AnemometerConfig config_;
   double yawGain_;
   double loss_;

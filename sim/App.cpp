@@ -25,7 +25,7 @@ int RunSimulator(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   try {
     const std::string arguments = WriteTestFolder(parsed.config);
-    out << CoastdownCommandLine(arguments) << "\n";
+    out << CoastdownCommandLine(arguments, parsed.config.rate) << "\n";
   } catch (const std::exception& e) {
     err << "coastdown-sim: " << e.what() << "\n";
     return kExitFailure;

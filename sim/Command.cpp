@@ -93,6 +93,9 @@ std::string CommandWord(const std::string& word, Shell fallback) {
   return fallback == Shell::Posix ? PosixWord(word) : CmdWord(word);
 }
 
-std::string CoastdownCommandLine(const std::string& arguments) { return "coastdown " + CommandWord(arguments); }
+std::string CoastdownCommandLine(const std::string& arguments, int rate) {
+  const std::string options = rate == 5 ? "" : "--rate " + std::to_string(rate) + " ";
+  return "coastdown " + options + CommandWord(arguments);
+}
 
 }  // namespace sim

@@ -32,7 +32,9 @@ inline constexpr Shell kPlatformShell = Shell::Posix;
 // POSIX shell; for cmd.exe in double quotes, left for each % and ".
 std::string CommandWord(const std::string& word, Shell fallback = kPlatformShell);
 
-// `coastdown ` and the argument text as one command word.
-std::string CoastdownCommandLine(const std::string& arguments);
+// `coastdown ` and the argument text as one command word; with
+// `--rate N ` before it when the run files hold N records a second, not 5,
+// so that the line never reads them at the wrong rate.
+std::string CoastdownCommandLine(const std::string& arguments, int rate = 5);
 
 }  // namespace sim

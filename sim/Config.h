@@ -21,6 +21,9 @@ struct VehicleConfig {
   // RMS of a random force from the road (surface, small grades), lbf; a new
   // value every record interval, zero on average.
   double roadNoiseLbf = 0.0;
+  // Inertia of wheels and drivetrain as a mass, kg: the vehicle accelerates
+  // as m + rotatingMassKg while it weighs m·g.
+  double rotatingMassKg = 0.0;
 };
 
 struct ConditionsConfig {
@@ -74,6 +77,36 @@ struct RunPlan {
   double stepS = 0.01;      // integration step; divides the 0.2 s record interval
 };
 
+// What a coastdown file holds around the coast itself when it is written as
+// a logger records it: driving up to speed and holding it before, braking
+// to a standstill and standing after. All of it happens within the turn
+// time, so the coasts stay those of a trimmed test.
+struct UntrimmedConfig {
+  bool enabled = false;
+  double turnSpeedMph = 20.0;  // speed through the turns between runs
+  double driveAccel = 1.5;     // m/s², speeding up (and slowing for a turn)
+  double steadyS = 5.0;        // held at the coast's high speed before it
+  double brakeDecel = 4.0;     // m/s² of the brakes on top of the road load
+  double standstillS = 20.0;   // at rest after the braking
+};
+
+enum class CsvLayout { None, PerRun, Day };
+enum class CsvTime { Seconds, Clock, None };
+enum class CsvSpeed { Kmh, Mph, Ms };
+
+// Runs written again as a data logger exports them.
+struct LoggerCsvConfig {
+  CsvLayout layout = CsvLayout::None;
+  char separator = ',';
+  char decimal = '.';
+  CsvTime time = CsvTime::Seconds;
+  CsvSpeed speedUnit = CsvSpeed::Kmh;
+  bool wind = true;                   // relative wind speed and yaw columns
+  bool header = true;                 // a first line of column names
+  int decimals = 3;                   // of speeds and yaw
+  double clockStartS = 9.0 * 3600.0;  // clock time of the first run's start
+};
+
 struct SimConfig {
   std::string outDir;
   bool force = false;  // write into outDir even when it holds an earlier test
@@ -86,6 +119,17 @@ struct SimConfig {
   double speedNoiseMph = 0.02;  // noise of the vehicle speed reading
   RunPlan runs;
   std::optional<double> knownCd;  // written into the command's CD field
+  int rate = 5;                   // records per second of every run file
+  bool noAnemometer = false;      // wind and yaw columns hold 0
+  bool trackWindFile = false;     // write trackwind.csv
+  double trackWindNoiseMph = 0.0;  // error of each run's mean in each component
+  bool yawCurveFile = false;       // write yawcurve.csv
+  UntrimmedConfig untrimmed;
+  LoggerCsvConfig loggerCsv;
+  // Made with an option or scenario added for the new analysis methods:
+  // truth.txt then records those options and the road-load truth. Folders
+  // made without any of them keep every byte they had before.
+  bool extended = false;
   // The options that made this test, --out and --force left out, as a
   // shell takes them back; truth.txt records them.
   std::string optionText;

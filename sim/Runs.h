@@ -8,6 +8,7 @@
 
 #include "Anemometer.h"
 #include "Config.h"
+#include "Random.h"
 #include "Vehicle.h"
 #include "Wind.h"
 
@@ -15,6 +16,10 @@ namespace sim {
 
 // The analysis counts records in 16 bits; stay well inside.
 inline constexpr double kLongestRunS = 6000.0;
+
+// The longest a coast may take at `rate` records a second: 6000 s, or less
+// where its records would not fit a run file.
+double LongestCoastSeconds(int rate);
 
 enum class RunKind { Zero, Cal, Data };
 
@@ -35,13 +40,35 @@ struct Record {
   double yawDeg;
 };
 
+// Records the driver makes around a run: the driving before a coast, the
+// braking and standstill after it, a turn between two runs.
+struct Stretch {
+  std::vector<TrueState> truth;  // times from the start of the run; of a turn, on the test clock
+  std::vector<Record> records;
+};
+
 struct Run {
   RunKind kind;
   int number;          // 1-based within its set
   double startTime;    // s on the test clock
   std::vector<TrueState> truth;
   std::vector<Record> records;
+  // What an untrimmed DATA file holds before and after the coast.
+  Stretch before;
+  Stretch after;
 };
+
+// Where a run lies in a file: its first and last record, counting the
+// file's records from 1.
+struct FileSpan {
+  std::string run;  // "ZERO.1", "DATA.3"
+  long first;
+  long last;
+};
+
+// The records of `run`'s file: the run, and the driving around it when
+// the file is untrimmed.
+std::vector<Record> FileRecords(const Run& run);
 
 class TestDrive {
  public:
@@ -54,8 +81,16 @@ class TestDrive {
   // 0, 0.2, …, durationS.
   Run Steady(RunKind kind, int number, double speedMph, double durationS, double startTime) const;
   // A coastdown from the plan's high speed until the first record below its
-  // low speed (that record included).
+  // low speed (that record included); untrimmed, with the driving before
+  // it and the braking and standstill after it.
   Run Coastdown(int number, double startTime) const;
+
+  // The records strictly between test-clock times `from` and `to` (on the
+  // record grid) while the vehicle slows from `a`'s last speed to the turn
+  // speed, turns from `a`'s heading to `b`'s and gets up to `b`'s first
+  // speed. `index` numbers the turns of the day for their noise. Throws
+  // std::runtime_error when the time is too short.
+  Stretch Turn(const Run& a, const Run& b, double from, double to, int index) const;
 
   const Vehicle& vehicle() const { return vehicle_; }
   const WindField& wind() const { return wind_; }
@@ -63,9 +98,16 @@ class TestDrive {
  private:
   // Adds the noisy readings of run.truth to run.records.
   void Instrument(Run& run) const;
+  // The same for a stretch away from the runs, from `noise`.
+  void Instrument(Stretch& stretch, Random& noise) const;
+  Record Read(const TrueState& state, Random& noise, bool onRun) const;
   RelativeAir AirAt(double clock, double speed, int heading) const;
+  // The driving up to speed before coast `run` and the braking and
+  // standstill after it.
+  void AddDrivingAround(Run& run) const;
 
   SimConfig config_;
+  double interval_;  // s between records
   Vehicle vehicle_;
   WindField wind_;
   Anemometer anemometer_;

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
+#include "DayRecording.h"
 #include "NumberFormat.h"
 #include "Options.h"
 #include "Units.h"
@@ -32,37 +34,103 @@ class Lines {
   std::string text_;
 };
 
+using Means = std::array<double, 3>;
+
 // The one-second samples the analysis reduces `values` (three a record,
-// as vehicle speed, relative wind and yaw) of run `number` to.
-CDataCol OneSecondSamples(int number, std::size_t records, const auto& values) {
-  CDataCol raw;
-  for (std::size_t i = 0; i < records; ++i) {
-    const auto [a, b, c] = values(i);
-    raw.Add(a, b, c, number);
+// as vehicle speed, relative wind and yaw) of run `number` to. At five
+// records a second the analysis' own reduction does it; at other rates the
+// same rule with that many records a second: sample i is the mean of
+// records rate·i − 1 to rate·i + rate − 2 (from 0).
+std::vector<Means> OneSecondSamples(int number, std::size_t records, int rate, const auto& values) {
+  std::vector<Means> means;
+  if (rate == kRecordsPerSecond) {
+    CDataCol raw;
+    for (std::size_t i = 0; i < records; ++i) {
+      const auto [a, b, c] = values(i);
+      raw.Add(a, b, c, number);
+    }
+    CDataCol samples;
+    samples.Reduce(number, raw);
+    for (const CMeasurement& s : samples) {
+      means.push_back({s.dVehicleSpeed.value(), s.dWindSpeed.value(), s.dAngle.value()});
+    }
+    return means;
   }
-  CDataCol samples;
-  samples.Reduce(number, raw);
-  return samples;
+  const auto n = static_cast<long>(records);
+  const long count = n > 0 ? (n - 1) / rate - 1 : 0;
+  for (long i = 1; i <= count; ++i) {
+    Means sum{0.0, 0.0, 0.0};
+    for (long p = rate * i - 1; p <= rate * i + rate - 2; ++p) {
+      const auto [a, b, c] = values(static_cast<std::size_t>(p));
+      sum[0] += a;
+      sum[1] += b;
+      sum[2] += c;
+    }
+    means.push_back({sum[0] / rate, sum[1] / rate, sum[2] / rate});
+  }
+  return means;
+}
+
+// The still-air road load of the vehicle, for the methods that fit it
+// without an anemometer.
+void AddRoadLoad(Lines& r, const SimConfig& c, const Truth& t) {
+  r.Add("TRUE ROAD LOAD IN STILL AIR");
+  r.Add("Test mass: " + FormatSignificant(t.massKg, 12) + " kg");
+  r.Add("Rotating mass: " + FormatSignificant(t.rotatingMassKg, 12) + " kg");
+  r.Add("Test f0: " + FormatSignificant(t.testF0, 12) + " N");
+  r.Add("Test f1: " + FormatSignificant(t.testF1, 12) + " N/(km/h)");
+  r.Add("Test f2: " + FormatSignificant(t.testF2, 12) + " N/(km/h)^2");
+  r.Add("Standard f0: " + FormatSignificant(t.standardF0, 12) + " N");
+  r.Add("Standard f1: " + FormatSignificant(t.standardF1, 12) + " N/(km/h)");
+  r.Add("Standard f2: " + FormatSignificant(t.standardF2, 12) + " N/(km/h)^2");
+  for (int mph = 10; mph <= c.runs.coastHighMph; mph += 10) {
+    const double v = mph * kKmhPerMph;
+    r.Add("Road load at " + std::to_string(mph) +
+          " mph: " + FormatSignificant(t.standardF0 + t.standardF1 * v + t.standardF2 * v * v, 12) + " N");
+  }
+  r.Add("");
+}
+
+// Where the coasts lie in files that hold more than the coast, and the
+// runs in a day recording.
+void AddSpans(Lines& r, const SimConfig& c, const TestFacts& facts) {
+  if (facts.coasts.empty() && facts.day.empty()) return;
+  const double interval = RecordInterval(c.rate);
+  const auto time = [&](long record) {
+    return FormatSignificant(static_cast<double>(record - 1) * interval, 12) + " s";
+  };
+  r.Add("RUNS IN THE FILES");
+  for (const auto& [spans, file] :
+       {std::pair{&facts.coasts, std::string()}, {&facts.day, std::string(kDayFileName) + " "}}) {
+    for (const FileSpan& s : *spans) {
+      const std::string name = file + s.run + (s.run.starts_with("DATA") ? " coast" : "");
+      r.Add(name + " first record: " + std::to_string(s.first));
+      r.Add(name + " first time: " + time(s.first));
+      r.Add(name + " last record: " + std::to_string(s.last));
+      r.Add(name + " last time: " + time(s.last));
+    }
+  }
+  r.Add("");
 }
 
 }  // namespace
 
-double ZeroRunMeanYaw(const std::vector<Run>& runs) {
+double ZeroRunMeanYaw(const std::vector<Run>& runs, int rate) {
   double sum = 0.0;
   long count = 0;
   for (const Run& run : runs) {
     if (run.kind != RunKind::Zero) continue;
-    const CDataCol samples = OneSecondSamples(run.number, run.records.size(), [&](std::size_t i) {
+    const std::vector<Means> samples = OneSecondSamples(run.number, run.records.size(), rate, [&](std::size_t i) {
       const Record& r = run.records[i];
       return std::array{r.speedMph, r.windMph, r.yawDeg};
     });
-    for (const CMeasurement& s : samples) sum += s.dAngle.value();
-    count += samples.Count();
+    for (const Means& s : samples) sum += s[2];
+    count += static_cast<long>(samples.size());
   }
   return count == 0 ? 0.0 : sum / static_cast<double>(count);
 }
 
-TestFacts FactsOf(const std::vector<Run>& runs) {
+TestFacts FactsOf(const std::vector<Run>& runs, int rate) {
   TestFacts facts;
   double head = 0.0;
   double cross = 0.0;
@@ -72,26 +140,31 @@ TestFacts FactsOf(const std::vector<Run>& runs) {
     // The true wind at every record in the frame of the odd runs, m/s,
     // sampled as the analysis samples the readings.
     const double direction = HeadingOfRun(run.number);
-    const CDataCol samples = OneSecondSamples(run.number, run.truth.size(), [&](std::size_t i) {
+    const std::vector<Means> samples = OneSecondSamples(run.number, run.truth.size(), rate, [&](std::size_t i) {
       const TrueState& s = run.truth[i];
       const double yaw = s.air.yawDeg * kRadiansPerDegree;
       return std::array{(s.air.speed * std::cos(yaw) - s.speed) * direction, s.air.speed * std::sin(yaw) * direction,
                         0.0};
     });
-    for (const CMeasurement& s : samples) {
-      head += s.dVehicleSpeed.value();
-      cross += s.dWindSpeed.value();
-      facts.maxHeadMph = std::max(facts.maxHeadMph, std::fabs(MetresPerSecondToMph(s.dVehicleSpeed.value())));
-      facts.maxCrossMph = std::max(facts.maxCrossMph, std::fabs(MetresPerSecondToMph(s.dWindSpeed.value())));
+    for (const Means& s : samples) {
+      head += s[0];
+      cross += s[1];
+      facts.maxHeadMph = std::max(facts.maxHeadMph, std::fabs(MetresPerSecondToMph(s[0])));
+      facts.maxCrossMph = std::max(facts.maxCrossMph, std::fabs(MetresPerSecondToMph(s[1])));
     }
-    count += samples.Count();
+    count += static_cast<long>(samples.size());
+    if (!run.before.records.empty() || !run.after.records.empty()) {
+      const auto first = static_cast<long>(run.before.records.size()) + 1;
+      facts.coasts.push_back(
+          {"DATA." + std::to_string(run.number), first, first + static_cast<long>(run.records.size()) - 1});
+    }
   }
   if (count > 0) {
     facts.meanHeadMph = MetresPerSecondToMph(head / static_cast<double>(count));
     facts.meanCrossMph = MetresPerSecondToMph(cross / static_cast<double>(count));
   }
   if (std::any_of(runs.begin(), runs.end(), [](const Run& r) { return r.kind == RunKind::Zero; })) {
-    facts.zeroMeanYawDeg = ZeroRunMeanYaw(runs);
+    facts.zeroMeanYawDeg = ZeroRunMeanYaw(runs, rate);
   }
   return facts;
 }
@@ -125,6 +198,16 @@ Truth ComputeTruth(const SimConfig& config) {
   t.ctotl = (t.m2 * t.mechFactor + t.a0 * t.aeroFactor) / kNewtonPerPound * speed2;
   t.cd = t.a0 / (t.standardDensity * 0.5 * area) * t.aeroFactor;
   t.areaFt2 = area / kSquareMetresPerSquareFoot;
+
+  t.massKg = MassFromWeight(v.weightLb);
+  t.rotatingMassKg = v.rotatingMassKg;
+  const double kmh = kKmhPerMetrePerSecond;
+  t.testF0 = t.m0;
+  t.testF1 = t.m1 / kmh;
+  t.testF2 = (t.m2 + t.a0) / (kmh * kmh);
+  t.standardF0 = t.m0 * t.mechFactor;
+  t.standardF1 = t.m1 * t.mechFactor / kmh;
+  t.standardF2 = (t.m2 * t.mechFactor + t.a0 * t.aeroFactor) / (kmh * kmh);
   return t;
 }
 
@@ -167,6 +250,8 @@ std::string TruthFileText(const SimConfig& c, const Truth& t, const TestFacts& f
   r.Add("Ky = " + FormatFixed(1.0 / a.EffectiveYawGain(), "0.000000"));
   r.Add("Yaw Offset = " + FormatFixed(yawOffset, "0.000000"));
   r.Add("");
+  if (c.extended) AddRoadLoad(r, c, t);
+  AddSpans(r, c, facts);
   r.Add("# Caero and Ctotl are in lbf/mph^2 whatever their label says; all results are corrected");
   r.Add("# to 20 C and 98.21 kPa as the report's are. The wind is the true wind over the one-second");
   r.Add("# samples of all DATA runs in mph, head positive against the odd runs and cross positive");
@@ -180,6 +265,18 @@ std::string TruthFileText(const SimConfig& c, const Truth& t, const TestFacts& f
   r.Add("# coastdown holds K4 at .134112 and ties Ky and k3 to Ka: only the default offset of");
   r.Add("# -0.3 mph with the coupled yaw gain and loss can be calibrated out completely. Without");
   r.Add("# CAL runs it does not calibrate and its report shows Ka = 1.");
+  if (c.noAnemometer) r.Add("# The test has no anemometer: its run files hold 0 as wind speed and yaw.");
+  if (c.extended) {
+    r.Add("# Test f0, f1, f2: the still-air road load F = f0 + f1*v + f2*v^2 (N, v in km/h) at the test's air");
+    r.Add("# density and temperature. Standard f0, f1, f2 and the road load at every 10 mph: the same in still");
+    r.Add("# air corrected to 20 C and 98.21 kPa as the results above are. The vehicle accelerates as the test");
+    r.Add("# mass plus the rotating mass and weighs the test mass.");
+  }
+  if (!facts.coasts.empty() || !facts.day.empty()) {
+    r.Add("# Record numbers count from 1 (a header line is no record), times from the file's first record.");
+    r.Add("# A coast's first record is the last at the held speed, its last the first below coast-low, after");
+    r.Add("# which the brakes come on; logger/ files of one run hold the records of its run file.");
+  }
   r.Add("#");
   r.Add("# Model at test conditions (SI):");
   r.Derived("m0", t.m0, "N");

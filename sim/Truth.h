@@ -33,6 +33,17 @@ struct Truth {
   double standardDensity;
   double mechFactor;
   double aeroFactor;
+  double massKg;          // as it weighs
+  double rotatingMassKg;  // added to its inertia
+  // The still-air road load F = f0 + f1·v + f2·v², N with v in km/h, at the
+  // test's air density and temperature, and corrected to 20 °C and
+  // 98.21 kPa by the analysis' factors (as Amech, Bmech and Ctotl are).
+  double testF0;
+  double testF1;
+  double testF2;
+  double standardF0;
+  double standardF1;
+  double standardF2;
 };
 
 Truth ComputeTruth(const SimConfig& config);
@@ -50,14 +61,21 @@ struct TestFacts {
   // Mean yaw reading of the ZERO runs, which the analysis subtracts; empty
   // when the test has none.
   std::optional<double> zeroMeanYawDeg;
+  // Where the coast lies in each untrimmed DATA file, and every run in a
+  // day recording: record numbers from 1.
+  std::vector<FileSpan> coasts;
+  std::vector<FileSpan> day;
 };
 
 // Mean yaw reading of the ZERO runs as the analysis forms it: the mean of
-// their one-second samples. This is the yaw offset it subtracts.
-double ZeroRunMeanYaw(const std::vector<Run>& runs);
+// their one-second samples at `rate` records a second. This is the yaw
+// offset it subtracts.
+double ZeroRunMeanYaw(const std::vector<Run>& runs, int rate);
 
-// The true wind of the DATA runs and the ZERO runs' mean yaw reading.
-TestFacts FactsOf(const std::vector<Run>& runs);
+// The true wind of the DATA runs, the ZERO runs' mean yaw reading and the
+// coasts in untrimmed DATA files, for runs recorded at `rate` records a
+// second.
+TestFacts FactsOf(const std::vector<Run>& runs, int rate);
 
 // The result lines as lines 2 to 10 of the report: Amech, Bmech, Cmech, an
 // empty line, Caero, Ctotl, an empty line, Area and Cd, each ended by CR LF.

@@ -5,9 +5,14 @@
 
 namespace sim {
 
-// The record rate of a run file.
+// The record rate of a run file unless --rate sets another; the analysis
+// reads five records a second.
 inline constexpr int kRecordsPerSecond = 5;
-inline constexpr double kRecordInterval = 0.2;  // s
+// The analysis counts the records of a run file in 16 bits.
+inline constexpr long kMostRecordsPerFile = 32767;
+
+// Seconds between records at `rate` records a second; 0.2 exactly at 5.
+inline double RecordInterval(int rate) { return 1.0 / static_cast<double>(rate); }
 
 // The true geometry of wind and yaw uses pi itself. The analysis turns
 // degrees into radians with 3.141596 / 180, and what that costs it is part
@@ -16,6 +21,8 @@ inline constexpr double kPi = 3.141592653589793;
 inline constexpr double kRadiansPerDegree = kPi / 180.0;
 
 inline constexpr double kMetresPerSecondPerMph = 0.44704;
+inline constexpr double kKmhPerMph = 1.609344;
+inline constexpr double kKmhPerMetrePerSecond = 3.6;
 inline constexpr double kSquareMetresPerSquareFoot = 0.0929;
 inline constexpr double kKilopascalPerInchHg = 3.3865;
 inline constexpr double kNewtonPerPound = 4.448;  // weight and force alike

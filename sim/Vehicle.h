@@ -14,13 +14,18 @@ class Vehicle {
   // `airDensity` in kg/m³, the test-day density.
   Vehicle(const VehicleConfig& config, double airDensity);
 
-  double Mass() const { return mass_; }  // kg
+  double Mass() const { return mass_; }  // kg, as it weighs
+  // The mass that the forces accelerate: the vehicle's own and its
+  // rotating parts' inertia as a mass, kg.
+  double InertialMass() const { return inertialMass_; }
   // Mechanical road load in N at vehicle speed v m/s: m0 + m1·v + m2·v².
   double MechanicalForce(double v) const;
   // Aerodynamic drag in N along the vehicle's axis for relative air `air`.
   double AeroForce(const RelativeAir& air) const;
   // Deceleration in m/s² (positive while slowing down).
   double Deceleration(double v, const RelativeAir& air) const;
+  // Cd(ψ)/Cd(0) at yaw ψ degrees.
+  double DragRatio(double yawDeg) const;
 
   double M0() const { return m0_; }  // N
   double M1() const { return m1_; }  // N per m/s
@@ -32,6 +37,7 @@ class Vehicle {
 
  private:
   double mass_;
+  double inertialMass_;
   double m0_;
   double m1_;
   double m2_;

@@ -66,3 +66,18 @@ RelativeAir RelativeAirOf(double vehicleSpeed, int heading, Vec2 wind) {
 }
 
 }  // namespace sim
+
+namespace sim {
+
+RelativeAir RelativeAirAtHeading(double vehicleSpeed, double headingRad, Vec2 wind) {
+  const double forwardX = std::cos(headingRad);
+  const double forwardY = std::sin(headingRad);
+  const double relX = wind.x - vehicleSpeed * forwardX;
+  const double relY = wind.y - vehicleSpeed * forwardY;
+  // The vehicle's right is its forward direction turned clockwise.
+  const double fromAhead = -(relX * forwardX + relY * forwardY);
+  const double fromRight = -(relX * forwardY - relY * forwardX);
+  return {std::hypot(fromAhead, fromRight), std::atan2(fromRight, fromAhead) / kRadiansPerDegree};
+}
+
+}  // namespace sim

@@ -58,4 +58,8 @@ struct RelativeAir {
 // +1 or −1 through the ground wind `wind`.
 RelativeAir RelativeAirOf(double vehicleSpeed, int heading, Vec2 wind);
 
+// The same for a vehicle heading `headingRad` anticlockwise from +x (0 for
+// the odd runs, pi for the even ones), as it turns between runs.
+RelativeAir RelativeAirAtHeading(double vehicleSpeed, double headingRad, Vec2 wind);
+
 }  // namespace sim

@@ -24,7 +24,7 @@ using testsupport::WriteFile;
 class WarningsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    base_ = new testsupport::SimulatedFolder("--seed 5 --cal-runs 4");
+    base_ = new testsupport::SimulatedFolder("--seed 5 --cal-runs 6");
     switches_ = base_->arguments.substr(base_->arguments.find(',') + 1);
   }
   static void TearDownTestSuite() { delete base_; }
@@ -134,8 +134,8 @@ TEST_F(WarningsTest, SetupMistakesNameTheirCause) {
       {"a weight of 0", [](const std::string&) {}, "False,False,15,70,0,68,29.92,22.5,",
        "run-time error 11: Division by zero (WEIGHT is 0, so every force is 0 and there is nothing to fit)"},
       {"a UTF-16 run file", onlyAs("DATA", "DATA.1", utf16), noCal,
-       "run-time error 11: Division by zero (no usable sample in the DATA set: @/DATA.1 is UTF-16 text; run files are "
-       "8-bit text"},
+       "run-time error 9: Subscript out of range (no usable sample in the DATA set: @/DATA.1 is UTF-16 text; run "
+       "files are 8-bit text"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -47,7 +47,16 @@ inline record::SampleRecord& AddSample(record::AnalysisRecord& r, record::SetKin
 }
 
 inline record::Estimate Estimate(std::string name, std::string unit, double value, double se) {
-  return {std::move(name), std::move(unit), value, se, value - 1.97 * se, value + 1.97 * se};
+  record::Estimate e;
+  e.name = std::move(name);
+  e.unit = std::move(unit);
+  e.value = value;
+  e.standardError = se;
+  e.dof = 1000.0;
+  e.low = value - 1.97 * se;
+  e.high = value + 1.97 * se;
+  e.components = {{"fit", se, 1000.0}};
+  return e;
 }
 
 // A whole test: 2 ZERO runs, 4 CAL runs of 30 s and `dataRuns` coastdowns of
@@ -166,7 +175,14 @@ inline record::AnalysisRecord Test(int dataRuns = 8, int seconds = 100) {
   for (const double mph : {10.0, 20.0, 30.0, 40.0, 50.0, 60.0, 70.0}) {
     const double v = mph * kMph;
     const double f = r.mechFactor * (c[0] + c[1] * v + c[2] * v * v) + r.aeroFactor * c[3] * v * v;
-    u.roadLoad.push_back({mph, f, f - 15.0, f + 15.0});
+    record::RoadLoadPoint point;
+    point.speedMph = mph;
+    point.force = f;
+    point.low = f - 15.0;
+    point.high = f + 15.0;
+    point.standardError = 7.6;
+    point.dof = 1000.0;
+    u.roadLoad.push_back(point);
   }
 
   r.results = {true,

@@ -23,10 +23,10 @@ record::AnalysisRecord TwoTerms() {
   auto& u = r.uncertainty;
   u.available = true;
   u.t95 = 2.0;
-  u.coefficients = {{"a0", "", 0.4, 0.01, kNaN, kNaN},
-                    {"m2", "", 0.0, 0.0, kNaN, kNaN},
-                    {"m0", "", 100.0, 5.0, kNaN, kNaN},
-                    {"m1", "", 0.0, 0.0, kNaN, kNaN}};
+  u.coefficients = {{"a0", "", 0.4, 0.01, kNaN, kNaN, kNaN, {}},
+                    {"m2", "", 0.0, 0.0, kNaN, kNaN, kNaN, {}},
+                    {"m0", "", 100.0, 5.0, kNaN, kNaN, kNaN, {}},
+                    {"m1", "", 0.0, 0.0, kNaN, kNaN, kNaN, {}}};
   u.correlation = {{1.0, 0.0, -0.5, 0.0}, {0.0, 1.0, 0.0, 0.0}, {-0.5, 0.0, 1.0, 0.0}, {0.0, 0.0, 0.0, 1.0}};
   return r;
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -21,6 +22,7 @@ using record::FitSample;
 
 constexpr testsupport::RoadLoad kTruth{120.0, 4.4, 0.05, 0.4, 0.001, 0.0004, -0.00002, 0.000003};
 constexpr double kMph = 0.44704;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // `n` samples of the model with gusty wind and normal noise of `sd` N on
 // each force, fitted by the regression solver as the analysis fits them.
@@ -105,6 +107,51 @@ TEST(FitStatisticsTest, FitsWithNothingToJudgeTheirScatterBy) {
   EXPECT_EQ(held.p, 7);
   EXPECT_TRUE(std::isnan(held.correlationM2A0));
   EXPECT_EQ(record::LinearEstimate(held, 1.0, {0, 0, 0, 1, 0, 0, 0, 0}, "a0", "").standardError, 0.0);
+}
+
+// A gain on the relative wind scales every aerodynamic term by its square:
+// refitted, each aerodynamic coefficient moves by −2 times itself per unit
+// of gain, and the mechanical ones stay.
+TEST(FitStatisticsTest, SensitivityIsTheMoveOfTheRefittedCoefficients) {
+  std::mt19937 random(7);
+  const Fit exact(random, 60, 0.0, 3.0);
+  const std::array<double, 8> slope = record::Sensitivity(
+      exact.samples, false, 0.0, 1e-4, [](const FitSample& s, double delta) {
+        FitSample moved = s;
+        moved.Vr = s.Vr * (1.0 + delta);
+        return moved;
+      });
+  for (std::size_t j = 0; j < 8; ++j) {
+    const double expected = j < 3 ? 0.0 : -2.0 * kTruth[j];
+    EXPECT_NEAR(slope[j], expected, 1e-6 * (1.0 + std::fabs(kTruth[j]))) << j;
+  }
+}
+
+// The fit's own scatter and an input's add in squares; the effective
+// degrees of freedom of the sum follow Welch-Satterthwaite, and an input
+// whose uncertainty is unknown leaves the interval open.
+TEST(FitStatisticsTest, ComponentsAddInSquaresWithTheirDegreesOfFreedom) {
+  record::UncertaintyRecord u;
+  u.available = true;
+  u.dof = 1000;
+  u.coefficients = {{"m0", "N", 50.0, kNaN, kNaN, kNaN, kNaN, {}}};
+  u.fitCovariance = {{4.0}};
+  record::InputUncertainty gain;
+  gain.name = "Ka";
+  gain.standardUncertainty = 0.5;
+  gain.dof = 2.0;
+  gain.sensitivity = {4.0, 0, 0, 0, 0, 0, 0, 0};
+  u.inputs = {gain};
+  const record::Estimate e = record::LinearEstimate(u, 100.0, {2.0, 0, 0, 0, 0, 0, 0, 0}, "F", "N");
+  // Fit 2·2 = 4 N, gain 2·4·0.5 = 4 N: 32 N² in all.
+  EXPECT_NEAR(e.standardError, std::sqrt(32.0), 1e-12);
+  EXPECT_NEAR(e.dof, 32.0 * 32.0 / (256.0 / 1000.0 + 256.0 / 2.0), 1e-9);
+  EXPECT_NEAR((e.high - e.value) / e.standardError, 2.3069, 1e-3);  // Student t at 7.98 degrees of freedom
+  ASSERT_EQ(e.components.size(), 2u);
+  EXPECT_EQ(e.components[1].source, "Ka");
+  EXPECT_NEAR(e.components[1].value, 4.0, 1e-12);
+  u.inputs[0].standardUncertainty = kNaN;
+  EXPECT_TRUE(std::isnan(record::LinearEstimate(u, 100.0, {2.0, 0, 0, 0, 0, 0, 0, 0}, "F", "N").high));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "Command.h"
 #include "SimTestSupport.h"
+#include "Vehicle.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ TEST(TestFolderTest, AnEarlierTestIsKeptUnlessForced) {
     const char* options;
     const char* message;  // after "the folder F already holds "; empty: written
     const char* after;
+    const char* loggerAfter = nullptr;  // the files in logger/ after
   } cases[] = {
       {{}, "", "", "CAL.1 CAL.2 COMMAND DATA.1 ZERO.1 truth.txt "},
       {{"notes.txt", "DATA.backup", "truth.txt"}, "", "",
@@ -70,13 +72,28 @@ TEST(TestFolderTest, AnEarlierTestIsKeptUnlessForced) {
       // Forced, old run files go, so that they cannot join the new sets.
       {{"CAL.1", "CAL.7", "DATA.1", "DATA.2", "VB6Output.txt", "notes.txt"}, " --force", "",
        "CAL.1 CAL.2 COMMAND DATA.1 VB6Output.txt ZERO.1 notes.txt truth.txt "},
+      // Logger files too may be a user's only recording; forced, those of
+      // the simulator's names go.
+      {{"logger/day.csv", "logger/notes.txt"}, " --logger-csv per-run", "1 logger file in logger; use --force",
+       "logger ", "day.csv notes.txt "},
+      {{"DATA.1", "logger/data01.csv", "logger/cal02.csv", "VB6Output.txt"}, "",
+       "1 DATA run file, 2 logger files in logger and a report (VB6Output.txt)", "DATA.1 VB6Output.txt logger "},
+      {{"logger/data07.csv", "logger/notes.txt", "logger/day.csv"}, " --force --logger-csv per-run", "",
+       "CAL.1 CAL.2 COMMAND DATA.1 ZERO.1 logger truth.txt ",
+       "cal01.csv cal02.csv data01.csv notes.txt zero01.csv "},
   };
   for (const auto& c : cases) {
     ScratchDir dir;
-    for (const char* name : c.files) testsupport::WriteFile(dir / name, "mine");
+    for (const char* name : c.files) {
+      std::filesystem::create_directories(std::filesystem::path(dir / name).parent_path());
+      testsupport::WriteFile(dir / name, "mine");
+    }
     const simtest::Outcome o = RunSim("--out " + dir.path() + kSmall + c.options);
     SCOPED_TRACE(c.after);
     EXPECT_EQ(FileNames(dir.path()), c.after);
+    if (c.loggerAfter != nullptr) {
+      EXPECT_EQ(FileNames(dir / "logger"), c.loggerAfter);
+    }
     if (*c.message == '\0') {
       EXPECT_EQ(o.status, 0) << o.err;
       EXPECT_NE(ReadFile(dir / "DATA.1"), "mine");
@@ -85,6 +102,40 @@ TEST(TestFolderTest, AnEarlierTestIsKeptUnlessForced) {
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err.rfind("coastdown-sim: the folder " + dir.path() + " already holds " + c.message, 0), 0u) << o.err;
     for (const char* name : c.files) EXPECT_EQ(ReadFile(dir / name), "mine") << name;
+  }
+}
+
+TEST(TestFolderTest, WithoutAnAnemometerTheWindColumnsHoldZeroAndTheSpeedsStay) {
+  for (const char* options : {" --rate 10", " --untrimmed --scenario crosswind"}) {
+    ScratchDir dir;
+    const std::string common = std::string(options) + kSmall + " --seed 3";
+    ASSERT_EQ(RunSim("--out " + dir / "with" + common).status, 0);
+    ASSERT_EQ(RunSim("--out " + dir / "without" + common + " --no-anemometer").status, 0);
+    for (const char* run : {"ZERO.1", "CAL.2", "DATA.1"}) {
+      const std::string with = ReadFile(dir / "with/" + run), without = ReadFile(dir / "without/" + run);
+      ASSERT_EQ(std::count(with.begin(), with.end(), '\n'), std::count(without.begin(), without.end(), '\n'));
+      for (std::size_t a = 0, b = 0; a < with.size(); a = with.find('\n', a) + 1, b = without.find('\n', b) + 1) {
+        const std::string speed = with.substr(a, with.find(',', a) - a);
+        ASSERT_EQ(without.substr(b, without.find('\r', b) - b), speed + ",0.000000,0.000000") << run << options;
+      }
+    }
+  }
+}
+
+TEST(TestFolderTest, TheYawCurveIsTheVehiclesDrag) {
+  for (const char* options : {"", " --scenario truck", " --cd-yaw 0"}) {
+    ScratchDir dir;
+    ASSERT_EQ(RunSim("--out " + dir.path() + options + kSmall + " --yaw-curve-file").status, 0);
+    const std::string text = ReadFile(dir / "yawcurve.csv");
+    ASSERT_EQ(text.rfind("yaw,ratio\r\n0,1\r\n", 0), 0u) << text;
+    const sim::Vehicle vehicle(simtest::Config(options).vehicle, 1.2);
+    int yaw = 0;
+    for (std::size_t at = text.find('\n') + 1; at < text.size(); at = text.find('\n', at) + 1, ++yaw) {
+      EXPECT_EQ(std::stoi(text.substr(at)), yaw);
+      const double ratio = vehicle.AeroForce({20.0, static_cast<double>(yaw)}) / vehicle.AeroForce({20.0, 0.0});
+      EXPECT_NEAR(std::stod(text.substr(text.find(',', at) + 1)), ratio, 1e-11) << options << " at " << yaw;
+    }
+    EXPECT_EQ(yaw, 31);
   }
 }
 
@@ -99,6 +150,8 @@ TEST(CommandTest, FieldsAndTheFolderAsTyped) {
   // Not to be taken for one of coastdown's options.
   c.outDir = "--odd";
   EXPECT_EQ(sim::CoastdownArguments(c).substr(0, 8), "./--odd,");
+  // Run files at another rate than five records a second are read at it.
+  EXPECT_EQ(sim::CoastdownCommandLine("t,False", 10), "coastdown --rate 10 t,False");
 }
 
 TEST(CommandTest, WordsThatBothShellsReadBackElseThePlatformForm) {
@@ -131,11 +184,15 @@ TEST(CommandTest, WordsThatBothShellsReadBackElseThePlatformForm) {
 TEST(TestFolderTest, FailuresAreStatusOneAndWriteNothing) {
   ScratchDir dir;
   testsupport::WriteFile(dir / "plain", "a file, not a folder");
-  // 200000 lb with almost no load takes far longer than a run may last.
-  for (const auto& [args, message] : {std::pair<std::string, std::string>{"--out " + dir / "plain", ""},
-                                      {"--out " + dir / "slow" + " --scenario still-air --weight 200000 --mech-a 0 "
-                                       "--mech-b 0 --mech-c 0 --cd 0.01",
-                                       "DATA.1 does not slow down to 15 mph"}}) {
+  // 200000 lb with almost no load takes far longer than a run may last; a
+  // short coast at 1000 records a second and what an untrimmed file holds
+  // around it do not fit a run file.
+  for (const auto& [args, message] :
+       {std::pair<std::string, std::string>{"--out " + dir / "plain", ""},
+        {"--out " + dir / "slow" + " --scenario still-air --weight 200000 --mech-a 0 --mech-b 0 --mech-c 0 --cd 0.01",
+         "DATA.1 does not slow down to 15 mph"},
+        {"--out " + dir / "slow" + " --rate 1000 --step 0.001 --untrimmed --coast-high 20 --zero-runs 0 --cal-runs 0",
+         "DATA.1 with the driving around its coast holds 4"}}) {
     const simtest::Outcome o = RunSim(args + " --data-runs 1");
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err.rfind("coastdown-sim: " + message, 0), 0u) << o.err;

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "SimTestSupport.h"
 #include "Truth.h"
@@ -47,7 +48,7 @@ TEST(TruthTest, FileMirrorsTheReportThenComments) {
   c.anemometer = {0.8, -0.5, 2.5, 1.25, std::nullopt, 0.1, 0.2};  // gain, offset, misalignment, yaw gain
   c.optionText = "--seed 77 --anemo-gain 0.8";
   // A mean head wind that rounds to zero keeps its sign, as in the report.
-  sim::TestFacts facts{-0.004, 2.345, 6.5, 7.0, 1.0};
+  sim::TestFacts facts{-0.004, 2.345, 6.5, 7.0, 1.0, {}, {}};
   const sim::Truth t = sim::ComputeTruth(c);
   const std::string text = sim::TruthFileText(c, t, facts);
   // Lines 2 to 10 as the report's, then its wind block and calibration
@@ -73,27 +74,69 @@ TEST(TruthTest, ParametersRecordedInTruthRemakeTheTest) {
   // Each parameter line given back as an option (unset ones left unset)
   // makes the very same test: a parameter left out of the list, or shown
   // from another field than its option sets, changes some byte.
+  // A switch is given back when it reads on.
   testsupport::ScratchDir dir;
   const std::string options =
       " --scenario truck --seed 12 --anemo-loss 0.0001 --known-cd 0.5 --cal-speeds 20,40 --wind-veer 7 "
-      "--zero-runs 1 --cal-runs 4 --data-runs 1 --zero-duration 5 --cal-duration 5 --coast-low 40";
+      "--zero-runs 1 --cal-runs 4 --data-runs 1 --zero-duration 5 --cal-duration 5 --coast-low 40 --rate 10 "
+      "--rotating-mass 20 --untrimmed --turn-time 90 --turn-speed 25 --drive-accel 2 --steady-time 3 --brake-decel 5 "
+      "--standstill-time 10 --track-wind-file --track-wind-noise 0.2 --yaw-curve-file --logger-csv per-run "
+      "--csv-separator tab --csv-decimal comma --csv-time clock --csv-speed mph --csv-wind no --csv-header no "
+      "--csv-decimals 4 --csv-clock-start 10:30:00";
   ASSERT_EQ(simtest::RunSim("--out " + dir / "a" + options).status, 0);
   const std::string truth = testsupport::ReadFile(dir / "a/truth.txt");
   std::string remade;
   for (std::size_t at = truth.find("\n#   ", truth.find("# Parameters:")); at != std::string::npos;
        at = truth.find("\n#   ", at + 1)) {
     const std::string line = truth.substr(at + 5, truth.find('\r', at) - at - 5);  // name = value unit
-    if (line.find(" (") == std::string::npos) {
-      remade += " --" + line.substr(0, line.find(' ')) + " " + testsupport::Words(line.substr(line.find(" = ") + 3))[0];
-    }
+    const std::string name = line.substr(0, line.find(' ')),
+                      value = testsupport::Words(line.substr(line.find(" = ") + 3))[0];
+    if (line.find(" (") != std::string::npos || value == "off") continue;
+    remade += " --" + name + (value == "on" ? "" : " " + value);
   }
   ASSERT_EQ(simtest::RunSim("--out " + dir / "b" + remade).status, 0);
-  for (const char* file : {"ZERO.1", "CAL.1", "CAL.4", "DATA.1"}) {
+  for (const char* file : {"ZERO.1", "CAL.1", "CAL.4", "DATA.1", "trackwind.csv", "yawcurve.csv", "logger/zero01.csv",
+                           "logger/data01.csv"}) {
     EXPECT_EQ(testsupport::ReadFile(dir / "a/" + file), testsupport::ReadFile(dir / "b/" + file)) << file << remade;
   }
   const std::string other = testsupport::ReadFile(dir / "b/truth.txt");
   EXPECT_EQ(truth.substr(0, truth.find("# Made by")), other.substr(0, other.find("# Made by")));
   EXPECT_EQ(truth.substr(truth.find("# Parameters")), other.substr(other.find("# Parameters")));
+}
+
+TEST(TruthTest, TheRoadLoadTruthIsWhatSlowsTheCoast) {
+  // Each force that the speeds of a coast without noise imply, (m + m_r)
+  // times their central difference, is the true road load of the test in
+  // still air; corrected to 20 C and 98.21 kPa, it is the report-like block's.
+  for (const char* options : {"--scenario still-air --rotating-mass 100",
+                              "--scenario hot-day --wind-speed 0 --wind-drift 0 --gust 0 --rate 20"}) {
+    SCOPED_TRACE(options);
+    testsupport::ScratchDir dir;
+    ASSERT_EQ(simtest::RunSim("--out " + dir.path() + " " + options +
+                              " --speed-noise 0 --zero-runs 0 --cal-runs 0 --data-runs 1 --no-anemometer")
+                  .status,
+              0);
+    const std::string truth = testsupport::ReadFile(dir / "truth.txt"), data = testsupport::ReadFile(dir / "DATA.1");
+    using testsupport::NumberAfter;
+    const double mass = NumberAfter(truth, "\nTest mass: ") + NumberAfter(truth, "\nRotating mass: ");
+    const double rate = NumberAfter(truth, "#   rate = ");
+    std::vector<double> v = simtest::Column(simtest::Table(data), 0);
+    for (double& speed : v) speed *= 0.44704;  // m/s
+    for (std::size_t i = 1; i + 1 < v.size(); ++i) {
+      const double kmh = v[i] * 3.6;
+      const double force = NumberAfter(truth, "\nTest f0: ") + NumberAfter(truth, "\nTest f1: ") * kmh +
+                           NumberAfter(truth, "\nTest f2: ") * kmh * kmh;
+      ASSERT_NEAR(mass * (v[i - 1] - v[i + 1]) * rate / 2.0, force, 0.05) << "at " << kmh << " km/h";
+    }
+    const double a = NumberAfter(truth, "Amech: "), b = NumberAfter(truth, "Bmech: "),
+                 c = NumberAfter(truth, "Ctotl: ");
+    for (int mph = 10; mph <= 70; mph += 10) {
+      const double rounding = 4.448 * (0.005 + 0.00005 * mph + 0.0000005 * mph * mph);
+      EXPECT_NEAR(NumberAfter(truth, "\nRoad load at " + std::to_string(mph) + " mph: "),
+                  (a + b * mph + c * mph * mph) * 4.448, rounding)
+          << mph << " mph";
+    }
+  }
 }
 
 }  // namespace
