@@ -446,15 +446,19 @@ std::size_t CoastEnd(const Trace& tr, const CoastModel& model, const TrimSetting
     std::size_t joint = 0;
     if (Refine(tr, model, w0, w1, jFrom, jTo, true, joint, edge)) {
       // A departure may itself begin gently (a light touch of the brake
-      // before braking hard): the coast ends at the earliest.
+      // before braking hard): the coast ends at the earliest. The records
+      // just before the joint may already be braking that builds up, which
+      // the search for an earlier departure leaves out.
       std::size_t earlier = 0;
       Edge earlierEdge;
       for (;;) {
         const std::size_t w0Earlier =
             std::max(FirstAtOrAfter(tr, tr.t[joint] - 2.0 * searchHalf - tr.spans.coastSide), first);
         const std::size_t jFromEarlier = FirstAtOrAfter(tr, tr.t[w0Earlier] + 0.5 * tr.spans.coastSide);
-        if (joint < 3 || !Refine(tr, model, w0Earlier, joint - 1, jFromEarlier,
-                                 LastAtOrBefore(tr, tr.t[joint - 1] - tr.spans.sustain), true, earlier, earlierEdge)) {
+        const std::size_t w1Earlier = LastAtOrBefore(tr, tr.t[joint] - tr.spans.sustain);
+        if (w1Earlier <= jFromEarlier ||
+            !Refine(tr, model, w0Earlier, w1Earlier, jFromEarlier,
+                    LastAtOrBefore(tr, tr.t[w1Earlier] - tr.spans.sustain), true, earlier, earlierEdge)) {
           break;
         }
         joint = earlier;
@@ -555,6 +559,23 @@ std::pair<std::size_t, std::size_t> LongestStretch(const Trace& tr, const Keep& 
   return best;
 }
 
+// Every stretch of consecutive records that pass `keep`.
+template <class Keep>
+std::vector<std::pair<std::size_t, std::size_t>> Stretches(const Trace& tr, const Keep& keep) {
+  std::vector<std::pair<std::size_t, std::size_t>> stretches;
+  for (std::size_t i = 0; i < tr.n;) {
+    if (!keep(i)) {
+      ++i;
+      continue;
+    }
+    std::size_t j = i;
+    while (j + 1 < tr.n && keep(j + 1)) ++j;
+    stretches.emplace_back(i, j);
+    i = j + 1;
+  }
+  return stretches;
+}
+
 // The slopes over ±1 s end a steady stretch up to a second inside the
 // driving beside it: the edge is found to the record as a coast's is, by
 // the joint of the steady speed and a straight departure, taken when it
@@ -636,32 +657,47 @@ Trim FindSteady(const std::vector<double>& time, const std::vector<double>& spee
     return trim;
   }
   const Trace tr(time, speed);
-  // Records driven at a steady speed, then the longest stretch within the
-  // band around their median, twice, so that the band centres on it.
-  std::vector<double> steady;
-  for (std::size_t i = 0; i < tr.n; ++i) {
-    if (tr.v[i] >= settings.stopSpeed && std::fabs(tr.slope[i]) <= std::max(4.0 * tr.slopeError[i], kSteadySlope)) {
-      steady.push_back(tr.v[i]);
-    }
-  }
-  if (steady.empty()) {
+  auto steadySlope = [&](std::size_t i) {
+    return tr.v[i] >= settings.stopSpeed && std::fabs(tr.slope[i]) <= std::max(4.0 * tr.slopeError[i], kSteadySlope);
+  };
+  // The stretches driven at a steady speed: the run, and perhaps a turn or
+  // a wait at a lower speed beside it. The run is the fastest of those that
+  // last half as long as the longest.
+  const std::vector<std::pair<std::size_t, std::size_t>> stretches = Stretches(tr, steadySlope);
+  if (stretches.empty()) {
     trim.failure = "no record at a steady speed";
     return trim;
   }
-  double centre = Median(steady);
-  std::pair<std::size_t, std::size_t> stretch{0, 0};
+  double longest = 0.0;
+  for (const auto& [a, b] : stretches) longest = std::max(longest, tr.t[b] - tr.t[a]);
+  std::pair<std::size_t, std::size_t> chosen = stretches.front();
+  double fastest = -1.0;
+  for (const auto& [a, b] : stretches) {
+    if (tr.t[b] - tr.t[a] < 0.5 * longest) continue;
+    const double median = Median(std::vector<double>(tr.v.begin() + static_cast<std::ptrdiff_t>(a),
+                                                     tr.v.begin() + static_cast<std::ptrdiff_t>(b) + 1));
+    if (median > fastest) {
+      fastest = median;
+      chosen = {a, b};
+    }
+  }
+  // The longest stretch within the band around its median that shares
+  // records with it, twice, so that the band centres on the run.
+  double centre = fastest;
+  std::pair<std::size_t, std::size_t> stretch = chosen;
   for (int pass = 0; pass < 2; ++pass) {
     const double band = std::max(1.0 / 3.6, 0.03 * centre);
     trim.bandLow = centre - band;
     trim.bandHigh = centre + band;
+    const auto inBand = Stretches(tr, [&](std::size_t i) { return steadySlope(i) && std::fabs(tr.v[i] - centre) <= band; });
     bool any = false;
-    stretch = LongestStretch(
-        tr,
-        [&](std::size_t i) {
-          return tr.v[i] >= settings.stopSpeed && std::fabs(tr.v[i] - centre) <= band &&
-                 std::fabs(tr.slope[i]) <= std::max(4.0 * tr.slopeError[i], kSteadySlope);
-        },
-        any);
+    for (const auto& [a, b] : inBand) {
+      const bool shares = a <= stretch.second && b >= stretch.first;
+      if (shares && (!any || tr.t[b] - tr.t[a] > tr.t[stretch.second] - tr.t[stretch.first])) {
+        stretch = {a, b};
+        any = true;
+      }
+    }
     if (!any) break;
     centre = Median(std::vector<double>(tr.v.begin() + static_cast<std::ptrdiff_t>(stretch.first),
                                         tr.v.begin() + static_cast<std::ptrdiff_t>(stretch.second) + 1));
