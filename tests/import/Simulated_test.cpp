@@ -73,7 +73,7 @@ TEST(ImportSimulatedTest, TheSimulatorsLoggerFilesGiveItsRunFilesAndResults) {
       {"--logger-csv day --csv-time clock --csv-separator semicolon --csv-decimal comma",
        {"--run-order", "zero:2,cal:4,data:6"}},
   };
-  for (const char* seed : {"1", "2"}) {
+  for (const char* seed : {"1"}) {
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(c.logger) + ", seed " + seed);
       const std::string seeded = test + " --seed " + seed;
