@@ -39,14 +39,16 @@ fail() {
 # page under PREFIX, laid out by GNUInstallDirs, and the programs working.
 check_installed() {
   local what=$1 prefix=$2 problems=$failed
-  for f in bin/coastdown bin/coastdown-sim share/doc/coastdown/README.md share/doc/coastdown/LICENSE \
-    share/doc/coastdown/copyright share/doc/coastdown/examples/light-wind/COMMAND \
-    share/man/man1/coastdown.1.gz share/man/man1/coastdown-sim.1.gz; do
+  for f in bin/coastdown bin/coastdown-sim bin/coastdown-import share/doc/coastdown/README.md \
+    share/doc/coastdown/LICENSE share/doc/coastdown/copyright share/doc/coastdown/examples/light-wind/COMMAND \
+    share/man/man1/coastdown.1.gz share/man/man1/coastdown-sim.1.gz share/man/man1/coastdown-import.1.gz; do
     [ -f "$prefix/$f" ] || fail "$what: no $f"
   done
   local shown
   shown=$("$prefix/bin/coastdown" --version) || fail "$what: coastdown --version failed"
   [ "$shown" = "coastdown $version" ] || fail "$what: coastdown --version says '$shown'"
+  shown=$("$prefix/bin/coastdown-import" --version) || fail "$what: coastdown-import --version failed"
+  [ "$shown" = "coastdown-import $version" ] || fail "$what: coastdown-import --version says '$shown'"
   # The installed example, analysed in a copy as the README says.
   local example=$work/$what-example
   cp -r "$prefix/share/doc/coastdown/examples/light-wind" "$example"

@@ -1,15 +1,17 @@
-# What is shipped: the two programs linked to stand alone, the manual page,
+# What is shipped: the three programs linked to stand alone, the manual page,
 # the install layout and the packages (CPack: .tar.gz and .deb on Linux,
 # .zip for Windows). Included at the end of the top-level CMakeLists.txt,
 # when every target exists.
 #   cmake --build build && cmake --install build --prefix /opt/coastdown
 #   cd build && cpack
 
-# The simulator is shipped beside the analysis and linked the same way, so
-# that each package holds two programs that need only the system's own
-# libraries (on Windows: no MinGW runtime DLLs next to the .exe files).
+# The simulator and the importer are shipped beside the analysis and linked
+# the same way, so that each package holds programs that need only the
+# system's own libraries (on Windows: no MinGW runtime DLLs next to the .exe
+# files).
 if(COASTDOWN_STATIC AND NOT COASTDOWN_SANITIZE AND NOT COASTDOWN_FUZZ)
   target_link_options(coastdown-sim PRIVATE -static)
+  target_link_options(coastdown-import PRIVATE -static)
 endif()
 
 # The Windows build's test of its file layer, run under Wine, not shipped.
@@ -26,7 +28,7 @@ else()
   set(COASTDOWN_INSTALL_DOCDIR ${CMAKE_INSTALL_DOCDIR})
 endif()
 
-install(TARGETS coastdown coastdown-sim RUNTIME DESTINATION ${COASTDOWN_INSTALL_BINDIR})
+install(TARGETS coastdown coastdown-sim coastdown-import RUNTIME DESTINATION ${COASTDOWN_INSTALL_BINDIR})
 install(FILES README.md LICENSE DESTINATION ${COASTDOWN_INSTALL_DOCDIR})
 install(DIRECTORY examples/light-wind DESTINATION ${COASTDOWN_INSTALL_DOCDIR}/examples)
 
@@ -44,7 +46,8 @@ if(NOT WIN32)
     set(man_suffix "")
     set(man_gzip "")
   endif()
-  set(COASTDOWN_MAN_PAGES ${CMAKE_BINARY_DIR}/coastdown.1${man_suffix} ${CMAKE_BINARY_DIR}/coastdown-sim.1${man_suffix})
+  set(COASTDOWN_MAN_PAGES ${CMAKE_BINARY_DIR}/coastdown.1${man_suffix} ${CMAKE_BINARY_DIR}/coastdown-sim.1${man_suffix}
+                          ${CMAKE_BINARY_DIR}/coastdown-import.1${man_suffix})
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/coastdown.1${man_suffix}
     COMMAND ${CMAKE_COMMAND} -DUSAGE=${CMAKE_SOURCE_DIR}/app/usage.txt -DNAME=coastdown
             -DOUTPUT=${CMAKE_BINARY_DIR}/coastdown.1 -DVERSION=${PROJECT_VERSION} ${man_gzip}
@@ -58,6 +61,13 @@ if(NOT WIN32)
             -P ${CMAKE_SOURCE_DIR}/cmake/ManPage.cmake
     DEPENDS coastdown-sim ${CMAKE_SOURCE_DIR}/cmake/ManPage.cmake
     COMMENT "Writing the manual page coastdown-sim.1 from coastdown-sim --help"
+    VERBATIM)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/coastdown-import.1${man_suffix}
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:coastdown-import> -DNAME=coastdown-import
+            -DOUTPUT=${CMAKE_BINARY_DIR}/coastdown-import.1 -DVERSION=${PROJECT_VERSION} ${man_gzip}
+            -P ${CMAKE_SOURCE_DIR}/cmake/ManPage.cmake
+    DEPENDS coastdown-import ${CMAKE_SOURCE_DIR}/cmake/ManPage.cmake
+    COMMENT "Writing the manual page coastdown-import.1 from coastdown-import --help"
     VERBATIM)
   add_custom_target(coastdown_man_pages ALL DEPENDS ${COASTDOWN_MAN_PAGES})
   install(FILES ${COASTDOWN_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -98,7 +108,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Road-load coefficients from vehicle coast
 # Lines of at most 80 characters, as a Debian package description has them.
 set(CPACK_PACKAGE_DESCRIPTION "coastdown turns the coastdown runs of a test folder into road-load
 coefficients and writes a plain-text report; coastdown-sim writes simulated
-test folders of known road load.")
+test folders of known road load; coastdown-import turns data loggers' CSV
+exports into test folders.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_RESOURCE_FILE_README ${CMAKE_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)

@@ -1,0 +1,191 @@
+// Encodings in, UTF-8 out; texts made visible for messages.
+#include "TextDecoding.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "ImportError.h"
+
+namespace importer {
+
+namespace {
+
+void AppendUtf8(std::string& out, std::uint32_t code) {
+  if (code < 0x80) {
+    out.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else if (code < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+// UTF-16 from `start`, two bytes a unit; an unpaired surrogate becomes the
+// replacement character, which no number or name can hold.
+std::string FromUtf16(const std::string& bytes, std::size_t start, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  auto unit = [&](std::size_t at) {
+    const auto a = static_cast<unsigned char>(bytes[at]);
+    const auto b = static_cast<unsigned char>(bytes[at + 1]);
+    return static_cast<std::uint32_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+  };
+  for (std::size_t at = start; at + 1 < bytes.size(); at += 2) {
+    std::uint32_t code = unit(at);
+    if (code >= 0xD800 && code < 0xDC00 && at + 3 < bytes.size()) {
+      const std::uint32_t low = unit(at + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+        at += 2;
+      } else {
+        code = 0xFFFD;
+      }
+    } else if (code >= 0xD800 && code < 0xE000) {
+      code = 0xFFFD;
+    }
+    AppendUtf8(out, code);
+  }
+  return out;
+}
+
+// ASCII text in UTF-16 without a byte-order mark: every other byte zero.
+// Returns 1 for little-endian (zeros at odd offsets), 2 for big-endian, 0
+// for neither.
+int Utf16WithoutMark(const std::string& bytes) {
+  if (bytes.size() < 2 || bytes.size() % 2 != 0) return 0;
+  std::size_t zeroEven = 0;
+  std::size_t zeroOdd = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\0') ++(i % 2 == 0 ? zeroEven : zeroOdd);
+  }
+  const std::size_t half = bytes.size() / 2;
+  if (zeroOdd == half && zeroEven == 0) return 1;
+  if (zeroEven == half && zeroOdd == 0) return 2;
+  return 0;
+}
+
+// One UTF-8 character at the start of `text`: its code and length, or
+// length 0 when the bytes are not UTF-8.
+struct Utf8Char {
+  std::uint32_t code = 0;
+  std::size_t length = 0;
+};
+
+Utf8Char DecodeUtf8(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  std::size_t length = 0;
+  std::uint32_t code = 0;
+  if (lead >= 0xC2 && lead < 0xE0) {
+    length = 2;
+    code = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead < 0xF0) {
+    length = 3;
+    code = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead < 0xF5) {
+    length = 4;
+    code = lead & 0x07;
+  } else {
+    return {};
+  }
+  if (text.size() < length) return {};
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto c = static_cast<unsigned char>(text[k]);
+    if ((c & 0xC0) != 0x80) return {};
+    code = (code << 6) | (c & 0x3F);
+  }
+  // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+  if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF)) ||
+      (code >= 0xD800 && code < 0xE000)) {
+    return {};
+  }
+  return {code, length};
+}
+
+// Characters that print as nothing or as a blank: control characters,
+// the no-break space, zero-width characters, line and paragraph
+// separators, the byte-order mark.
+bool Invisible(std::uint32_t code) {
+  return code < 0xA1 || code == 0xAD || (code >= 0x2000 && code <= 0x200F) || (code >= 0x2028 && code <= 0x202F) ||
+         (code >= 0x205F && code <= 0x206F) || code == 0x3000 || code == 0xFEFF;
+}
+
+}  // namespace
+
+DecodedText DecodeText(std::string bytes, const std::string& fileName) {
+  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) return {bytes.substr(3), "UTF-8 with a byte-order mark"};
+  const bool littleMark = bytes.rfind("\xFF\xFE", 0) == 0;
+  const bool bigMark = bytes.rfind("\xFE\xFF", 0) == 0;
+  if (littleMark || bigMark) {
+    if (bytes.size() % 2 != 0) {
+      throw ImportError(fileName + ": UTF-16 text (by its byte-order mark) with an odd number of bytes: the file is cut short or not text");
+    }
+    return {FromUtf16(bytes, 2, bigMark), bigMark ? "UTF-16 big-endian" : "UTF-16 little-endian"};
+  }
+  if (const int order = Utf16WithoutMark(bytes); order != 0) {
+    return {FromUtf16(bytes, 0, order == 2),
+            order == 2 ? "UTF-16 big-endian (without a byte-order mark)" : "UTF-16 little-endian (without a byte-order mark)"};
+  }
+  if (const std::size_t zero = bytes.find('\0'); zero != std::string::npos) {
+    throw ImportError(fileName + ": byte " + std::to_string(zero + 1) +
+                      " is a zero byte: this is not a text file (a logger's binary format or a spreadsheet?); "
+                      "export it as CSV text");
+  }
+  return {std::move(bytes), "UTF-8"};
+}
+
+std::string Quoted(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  auto hexByte = [&](std::string& out, unsigned char c) {
+    out += "\\x";
+    out.push_back(kHex[c >> 4]);
+    out.push_back(kHex[c & 15]);
+  };
+  std::string shown = "\"";
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      if (c == '\r') {
+        shown += "\\r";
+      } else if (c == '\t') {
+        shown += "\\t";
+      } else if (c == '\n') {
+        shown += "\\n";
+      } else if (c == '"' || c == '\\') {
+        shown.push_back('\\');
+        shown.push_back(static_cast<char>(c));
+      } else if (c >= 0x20 && c < 0x7F) {
+        shown.push_back(static_cast<char>(c));
+      } else {
+        hexByte(shown, c);
+      }
+      ++i;
+      continue;
+    }
+    const std::size_t length = DecodeUtf8(text.substr(i)).length;
+    if (length == 0) {
+      hexByte(shown, c);
+      ++i;
+      continue;
+    }
+    const std::uint32_t code = DecodeUtf8(text.substr(i)).code;
+    if (Invisible(code)) {
+      char u[16];
+      std::snprintf(u, sizeof u, "\\u%04X", static_cast<unsigned>(code));
+      shown += u;
+    } else {
+      shown.append(text.substr(i, length));
+    }
+    i += length;
+  }
+  return shown + "\"";
+}
+
+}  // namespace importer

@@ -1,0 +1,56 @@
+// The coast and the steady part of a run found from its speed trace alone,
+// on traces of known truth: every coast's first and last record within one
+// run-file record (0.2 s) of the truth, whatever the rate, noise, driving
+// before it and ending after it; a run already trimmed keeps every record.
+#include "Trimmer.h"
+
+#include <gtest/gtest.h>
+
+#include "CoastCases.h"
+
+namespace {
+
+using importer::EdgeKind;
+using importtest::Drive;
+
+TEST(TrimmerTest, FindsEveryCoastWithinOneRecord) {
+  // Five seeds of every trace; the coverage tests run sixty.
+  importtest::ExpectEveryCoastFound(5);
+}
+
+TEST(TrimmerTest, SteadyRunsKeepTheirSteadyPart) {
+  // Driven up to a speed, held with noise, braked: the steady part is kept
+  // from the first record after driving up to the last before braking.
+  for (const double rate : {5.0, 10.0, 50.0}) {
+    for (const double kmh : {30.0, 80.0}) {
+      Drive d;
+      d.rate = rate;
+      d.high = kmh / 3.6;
+      d.accel = 1.0;
+      d.hold = 30;
+      d.low = d.high - 0.005;  // a coast of a moment, then braking
+      d.noise = 0.03;
+      const Drive::Trace trace = d.Sample();
+      const importer::Trim trim = importer::FindSteady(trace.time, trace.speed, {});
+      SCOPED_TRACE(std::to_string(rate) + " Hz, " + std::to_string(kmh) + " km/h");
+      ASSERT_TRUE(trim.found) << trim.failure;
+      const double tolerance = 0.2 + 0.5 / rate;
+      EXPECT_NEAR(trace.time[trim.first], d.CoastStart() - d.hold, tolerance);
+      EXPECT_NEAR(trace.time[trim.last], d.CoastStart(), tolerance);
+      EXPECT_EQ(trim.before.kind, EdgeKind::OutsideBand);
+      EXPECT_NEAR(0.5 * (trim.bandLow + trim.bandHigh), d.high, 0.02);
+    }
+  }
+}
+
+TEST(TrimmerTest, WhatIsNoRunSaysWhy) {
+  const std::vector<double> t = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+  const std::vector<double> standing(12, 0.0);
+  const std::vector<double> rising = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+  EXPECT_EQ(importer::FindCoast(t, standing, {}).failure, "no stretch in which the speed falls steadily");
+  EXPECT_EQ(importer::FindCoast(t, rising, {}).failure, "no stretch in which the speed falls steadily");
+  EXPECT_EQ(importer::FindSteady(t, standing, {}).failure, "no record at a steady speed");
+  EXPECT_EQ(importer::FindCoast({0, 1}, {1, 0}, {}).failure, "fewer than 10 records");
+}
+
+}  // namespace
