@@ -114,8 +114,14 @@ CorrectedRoadLoad CorrectRoadLoad(const RoadLoadCoefficients& atTest, const std:
 
   // The corrected coefficients are linear in f0, f1, f2: K1 is a share of f0
   // and w1 a multiple of f2.
+  const double m[9] = {rolling * massRatio, 0.0, -rolling * windPerF2, 0.0, rolling, 0.0, 0.0, 0.0, air};
+  if (atTest.averagingBias) {
+    std::array<double, 3> bias{};
+    for (std::size_t i = 0; i < 3; ++i)
+      for (std::size_t k = 0; k < 3; ++k) bias[i] += m[i * 3 + k] * (*atTest.averagingBias)[k];
+    corrected.averagingBias = bias;
+  }
   if (atTest.covariance && atTest.studentT) {
-    const double m[9] = {rolling * massRatio, 0.0, -rolling * windPerF2, 0.0, rolling, 0.0, 0.0, 0.0, air};
     const std::array<double, 9>& c = *atTest.covariance;
     std::array<double, 9> out{};
     for (std::size_t i = 0; i < 3; ++i)

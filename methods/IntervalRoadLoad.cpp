@@ -42,6 +42,23 @@ std::pair<double, int> CommonCovariance(const std::vector<std::optional<double>>
   return {sum / (n - 1), n};
 }
 
+// The harmonic mean of the curve over v ± Δv, 2Δv/∫dv/F, by Simpson's rule;
+// empty where the curve is not positive over the interval.
+std::optional<double> HarmonicMeanOverInterval(const std::array<double, 3>& curve, double v, double halfWidth) {
+  constexpr int kPanels = 64;
+  const double step = 2.0 * halfWidth / kPanels;
+  double integral = 0.0;
+  for (int i = 0; i <= kPanels; ++i) {
+    const double speed = v - halfWidth + i * step;
+    const double force = curve[0] + curve[1] * speed + curve[2] * speed * speed;
+    if (!(force > 0.0)) return std::nullopt;
+    const double simpson = (i == 0 || i == kPanels) ? 1.0 : (i % 2 == 1 ? 4.0 : 2.0);
+    integral += simpson / force;
+  }
+  integral *= step / 3.0;
+  return 2.0 * halfWidth / integral;
+}
+
 }  // namespace
 
 double ForceTimeProduct(const IntervalConditions& conditions, const IntervalSettings& settings) {
@@ -109,6 +126,20 @@ RoadLoadCoefficients FitRoadLoad(std::vector<ReferenceSpeedResult>& speeds, cons
       for (std::size_t k = 0; k < 3; ++k) sum += solution.inverse[c * 3 + k] * row[k];
       a[c * n + r] = sum * weight[r];
     }
+  // The averaging over each interval, mapped to the coefficients the same way.
+  std::array<double, 3> bias{};
+  bool biasKnown = true;
+  for (std::size_t r = 0; r < n && biasKnown; ++r) {
+    const double v = speeds[used[r]].speedKmh;
+    const auto mean = HarmonicMeanOverInterval(fit.value, v, settings.halfWidthKmh);
+    if (!mean) {
+      biasKnown = false;
+      break;
+    }
+    const double excess = *mean - (fit.value[0] + fit.value[1] * v + fit.value[2] * v * v);
+    for (std::size_t c = 0; c < 3; ++c) bias[c] += a[c * n + r] * excess;
+  }
+  if (biasKnown) fit.averagingBias = bias;
   // The forces' covariance from the pairs: Cov(F_j, F_k) = n_jk·C_jk/(n_j·n_k).
   int leastPairs = std::numeric_limits<int>::max();
   std::vector<std::vector<std::optional<double>>> forces;

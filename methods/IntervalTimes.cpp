@@ -71,17 +71,24 @@ std::vector<double> ReferenceSpeeds(const IntervalSettings& settings) {
   return speeds;
 }
 
-std::optional<SpeedCrossing> FirstFallThrough(const std::vector<double>& speedKmh, double levelKmh, std::size_t from,
-                                              double rateHz) {
-  for (std::size_t k = from; k + 1 < speedKmh.size(); ++k) {
+std::optional<SpeedCrossing> PassageThrough(const std::vector<double>& speedKmh, double levelKmh, double belowKmh,
+                                            std::size_t from, double rateHz) {
+  const auto fall = [&](std::size_t k) {
     const double above = speedKmh[k];
     const double below = speedKmh[k + 1];
-    if (above >= levelKmh && below < levelKmh) {
-      const double fraction = (above - levelKmh) / (above - below);
-      return SpeedCrossing{k, (static_cast<double>(k) + fraction) / rateHz};
+    return (static_cast<double>(k) + (above - levelKmh) / (above - below)) / rateHz;
+  };
+  std::optional<SpeedCrossing> first;
+  double last = 0.0;
+  for (std::size_t k = from; k + 1 < speedKmh.size(); ++k) {
+    if (first && speedKmh[k] >= belowKmh && speedKmh[k + 1] < belowKmh) break;
+    if (speedKmh[k] >= levelKmh && speedKmh[k + 1] < levelKmh) {
+      if (!first) first = SpeedCrossing{k, fall(k)};
+      last = fall(k);
     }
   }
-  return std::nullopt;
+  if (first) first->timeS = (first->timeS + last) / 2.0;
+  return first;
 }
 
 RunIntervals MeasureIntervals(const IntervalRun& run, const std::vector<double>& referenceKmh,
@@ -93,8 +100,10 @@ RunIntervals MeasureIntervals(const IntervalRun& run, const std::vector<double>&
     const double upper = reference + settings.halfWidthKmh;
     const double lower = reference - settings.halfWidthKmh;
     IntervalCrossing crossing;
-    const auto top = FirstFallThrough(run.speedKmh, upper, 0, settings.rateHz);
-    const auto bottom = top ? FirstFallThrough(run.speedKmh, lower, top->record, settings.rateHz) : std::nullopt;
+    const auto top = PassageThrough(run.speedKmh, upper, lower, 0, settings.rateHz);
+    const auto bottom = top ? PassageThrough(run.speedKmh, lower, lower - 2.0 * settings.halfWidthKmh, top->record,
+                                             settings.rateHz)
+                            : std::nullopt;
     if (!top || !bottom) {
       issues.push_back({IntervalIssueKind::NotSpanned, run.number, reference,
                         NotSpannedMessage(run, reference, upper, lower, top.has_value())});

@@ -12,16 +12,21 @@
 // The reference speeds from the lowest to the highest, one step apart.
 std::vector<double> ReferenceSpeeds(const IntervalSettings& settings);
 
-// When the records first fall through `levelKmh` at or after record `from`:
-// between the last record at or above the level and the next one below it,
-// on the straight line between the two, so the time is never rounded to a
-// record. Record k is at k/rateHz. `record` is the one before the crossing.
+// When the run passes `levelKmh` going down, searched from record `from`.
+// Each fall through the level is read between the last record at or above it
+// and the next one below, on the straight line between the two, so the time
+// is never rounded to a record. Noise on the speed may take it through the
+// level more than once; the passage is then midway between the first and the
+// last fall before the speed falls through `belowKmh` (for a steady
+// deceleration with noise alike in both directions the first fall comes as
+// much too early as the last comes too late). Record k is at k/rateHz;
+// `record` is the one before the first fall.
 struct SpeedCrossing {
   std::size_t record = 0;
   double timeS = 0.0;
 };
-std::optional<SpeedCrossing> FirstFallThrough(const std::vector<double>& speedKmh, double levelKmh, std::size_t from,
-                                              double rateHz);
+std::optional<SpeedCrossing> PassageThrough(const std::vector<double>& speedKmh, double levelKmh, double belowKmh,
+                                            std::size_t from, double rateHz);
 
 // The run's time through every reference speed's interval. An interval the
 // run does not span, record times that do not match the rate and a

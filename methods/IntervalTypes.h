@@ -150,6 +150,12 @@ struct RoadLoadCoefficients {
   std::optional<double> degreesOfFreedom;
   std::optional<double> studentT;
   std::optional<std::array<double, 3>> halfWidth;   // of the confidence interval
+  // What the regulation's definition adds to the coefficients: a force from
+  // 2Δv/Δt is the harmonic mean of the road load over v ± Δv, not the road
+  // load at v. Taken from the fitted curve itself (its harmonic mean over each
+  // interval less its value at the reference speed, fitted alike); shown, not
+  // subtracted.
+  std::optional<std::array<double, 3>> averagingBias;
 };
 
 // One correction of 4.5, its value and why it was or was not applied.
