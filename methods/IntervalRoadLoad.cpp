@@ -15,6 +15,7 @@ namespace {
 std::vector<std::optional<double>> PairForces(const std::vector<IntervalPair>& pairs, std::size_t j,
                                               double forceTimeProduct) {
   std::vector<std::optional<double>> forces;
+  forces.reserve(pairs.size());
   for (const IntervalPair& pair : pairs)
     forces.push_back(pair.seconds[j] ? std::optional<double>(forceTimeProduct / *pair.seconds[j]) : std::nullopt);
   return forces;

@@ -45,6 +45,7 @@ std::vector<IntervalPair> PairRuns(const std::vector<RunIntervals>& runs, const 
     return pairs;
   }
   std::vector<const RunIntervals*> ordered;
+  ordered.reserve(runs.size());
   for (const RunIntervals& run : runs) ordered.push_back(&run);
   std::sort(ordered.begin(), ordered.end(),
             [](const RunIntervals* a, const RunIntervals* b) { return a->run < b->run; });
