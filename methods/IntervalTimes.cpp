@@ -1,6 +1,7 @@
 // Coastdown times through the reference speeds' intervals.
 #include "methods/IntervalTimes.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -69,6 +70,18 @@ std::vector<double> ReferenceSpeeds(const IntervalSettings& settings) {
     speeds.push_back(speed);
   }
   return speeds;
+}
+
+IntervalSettings WithinTestedRange(IntervalSettings settings, double lowestTestedKmh, double highestTestedKmh) {
+  if (!(settings.referenceStepKmh > 0.0)) return settings;
+  // A hair of tolerance, so that 15 + 5 is taken as the whole step 20.
+  constexpr double kHair = 1e-9;
+  const double step = settings.referenceStepKmh;
+  const double lowest = std::ceil((lowestTestedKmh + settings.halfWidthKmh) / step - kHair) * step;
+  const double highest = std::floor((highestTestedKmh - settings.halfWidthKmh) / step + kHair) * step;
+  settings.lowestReferenceKmh = std::max(settings.lowestReferenceKmh, lowest);
+  settings.highestReferenceKmh = std::min(settings.highestReferenceKmh, highest);
+  return settings;
 }
 
 std::optional<SpeedCrossing> PassageThrough(const std::vector<double>& speedKmh, double levelKmh, double belowKmh,

@@ -5,12 +5,18 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "methods/IntervalTypes.h"
 
 // The reference speeds from the lowest to the highest, one step apart.
 std::vector<double> ReferenceSpeeds(const IntervalSettings& settings);
+
+// The settings with the lowest and highest reference speed narrowed to the
+// tested range: whole steps whose intervals v ± Δv lie inside it (15 to
+// 135 km/h keeps 20 to 130 km/h).
+IntervalSettings WithinTestedRange(IntervalSettings settings, double lowestTestedKmh, double highestTestedKmh);
 
 // When the run passes `levelKmh` going down, searched from record `from`.
 // Each fall through the level is read between the last record at or above it

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "methods/IntervalMethod.h"
+#include "methods/IntervalTimes.h"
 #include "tests/methods/IntervalSynthesis.h"
 
 namespace {
@@ -137,6 +138,25 @@ TEST(IntervalIssuesBaseline, GoodTestAndRejectedPair) {
   EXPECT_EQ(result.pairs[2].reason, "DATA.6: brake touched");
   for (const ReferenceSpeedResult& speed : result.speeds) EXPECT_EQ(speed.pairs, 3);
   EXPECT_TRUE(result.usable);
+}
+
+}  // namespace
+
+namespace {
+
+// The reference speeds are the whole 10 km/h steps whose ±5 km/h interval
+// lies inside the tested range, never beyond the regulation's 20 to 130.
+TEST(IntervalIssuesBaseline, ReferenceSpeedsInsideTheTestedRange) {
+  const struct {
+    double low, high, first, last;
+  } rows[] = {{15.0, 135.0, 20.0, 130.0}, {17.0, 135.0, 30.0, 130.0}, {15.0, 134.9, 20.0, 120.0},
+              {10.0, 160.0, 20.0, 130.0}, {24.0, 96.0, 30.0, 90.0}};
+  for (const auto& row : rows) {
+    const std::vector<double> speeds = ReferenceSpeeds(WithinTestedRange(IntervalSettings(), row.low, row.high));
+    ASSERT_FALSE(speeds.empty());
+    EXPECT_EQ(speeds.front(), row.first) << row.low << " to " << row.high;
+    EXPECT_EQ(speeds.back(), row.last) << row.low << " to " << row.high;
+  }
 }
 
 }  // namespace
