@@ -15,6 +15,7 @@
 #include "common/Platform.h"
 #include "common/ProcessCommandLine.h"
 #include "common/RuntimeError.h"
+#include "common/UnitFactors.h"
 #include "common/Version.h"
 #include "record/AnalysisRecord.h"
 #include "record/Recorder.h"
@@ -69,7 +70,11 @@ int main(int argc, char** argv) {
     StartRecord(analysis, text, fields, options);
     SAEAppWrapper app;
     app.SetParams(fields);
+    if (options.methods.si) UseSiUnits(UnitFactors());
     settingParameters = false;
+    if (options.methods.method != AnalysisMethodKind::Legacy) {
+      Raise(ErrorNumber::InvalidProcedureCall, "--method intervals is not wired into the program yet");
+    }
     // The window the command line otherwise leaves off.
     if (options.limitData) app.LimitData = true;
     app.Observe(&recorder);

@@ -65,6 +65,14 @@ struct IntervalSettings {
   double mostDecelerationMs2 = 3.0;
   // Largest difference between a source's own record times and k/rate, s.
   double timeToleranceS = 0.002;
+  // The limits the method's checks hold the test to (they judge the test,
+  // the analysis does not use them).
+  double leastRateHz = regulation::kLeastRateHz;
+  double meanWindLimitMs = regulation::kMeanWindLimitMs;
+  double gustLimitMs = regulation::kGustLimitMs;
+  double crossWindLimitMs = regulation::kCrossWindLimitMs;
+  double lowestTemperatureC = regulation::kLowestTemperatureC;
+  double highestTemperatureC = regulation::kHighestTemperatureC;
 };
 
 // The test's masses and conditions.
