@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/LegacyComparison.h"
 #include "app/ProgramOptions.h"
 #include "app/RunOutputs.h"
 #include "app/SAEAppWrapper.h"
@@ -17,6 +18,7 @@
 #include "common/RuntimeError.h"
 #include "common/UnitFactors.h"
 #include "common/Version.h"
+#include "pipeline/IntervalPipeline.h"
 #include "record/AnalysisRecord.h"
 #include "record/Recorder.h"
 
@@ -72,14 +74,18 @@ int main(int argc, char** argv) {
     app.SetParams(fields);
     if (options.methods.si) UseSiUnits(UnitFactors());
     settingParameters = false;
-    if (options.methods.method != AnalysisMethodKind::Legacy) {
-      Raise(ErrorNumber::InvalidProcedureCall, "--method intervals is not wired into the program yet");
-    }
     // The window the command line otherwise leaves off.
     if (options.limitData) app.LimitData = true;
     app.Observe(&recorder);
-    app.Process();
-    status = app.ReportSaveFailed() ? 2 : 0;
+    if (options.methods.method == AnalysisMethodKind::Intervals) {
+      IntervalPipeline intervals(recorder);
+      intervals.Process(app, fields, options.methods);
+      if (intervals.HasAnemometerData()) AddLegacyComparison(analysis, fields, options);
+      status = intervals.ReportSaveFailed() ? 2 : 0;
+    } else {
+      app.Process();
+      status = app.ReportSaveFailed() ? 2 : 0;
+    }
   } catch (const RuntimeError& error) {
     if (!optionsRead) {
       std::fprintf(stderr, "coastdown: %s\n", error.what());
