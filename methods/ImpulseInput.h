@@ -1,0 +1,42 @@
+// What the impulse method takes: the records of every DATA run at the rate
+// of the run files, after the yaw offset of the ZERO runs and the
+// anemometer calibration, in SI units, and the conditions of the test.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "methods/YawCurve.h"
+
+// One DATA run, record by record from its first record.
+struct RunRecords {
+  int run = 0;          // run number from 1
+  int direction = 1;    // +1 for odd runs, -1 for even runs
+  double rateHz = 5.0;  // records per second
+  std::vector<double> speed;  // vehicle speed, m/s
+  std::vector<double> wind;   // relative wind speed, m/s
+  std::vector<double> yaw;    // relative yaw, degrees, positive from the right
+};
+
+// The mean wind a stationary anemometer beside the track measured during
+// one run.
+struct TrackWind {
+  double speed = 0.0;    // m/s
+  double fromDeg = 0.0;  // where it blows from, clockwise from the heading of the odd runs
+};
+
+struct ImpulseConditions {
+  double airDensity = 0.0;      // kg/m³ on the test day
+  double massKg = 0.0;          // test mass
+  double rotatingMassKg = 0.0;  // inertia of wheels and drivetrain as a mass
+  double areaM2 = 0.0;          // frontal area
+  std::optional<double> knownCd;       // hold the aerodynamic drag at ½·ρ·Cd·A
+  std::optional<YawCurve> yawCurve;    // Cd(ψ)/Cd(0); else the yaw prior
+  std::vector<TrackWind> trackWind;    // one per run in the order of the runs, or none
+  bool anemometer = true;              // the wind and yaw columns hold an anemometer
+};
+
+// Whether the wind columns hold an anemometer's readings: not when every
+// reading is 0, or every reading equals the vehicle speed (a logger that
+// copies it there). Judged on the columns as read, before any calibration.
+bool RecordsHoldAnemometer(const std::vector<RunRecords>& runs);
