@@ -104,7 +104,7 @@ TEST(ImpulseCoverageTest, ASteadyObliqueWindWithoutTheCurveLeavesTheYawTermToThe
 // times in 20 with a standard error that is the days' scatter; taken as
 // independent, the windows give intervals that do not.
 TEST(ImpulseCoverageTest, IntervalsHoldTheTruthNineteenTimesInTwentyAndNotWithoutTheOverlap) {
-  constexpr int kDays = 200;
+  constexpr int kDays = 160;
   const std::vector<impulsetest::SimulatedDay> days =
       SimulateDays(FindScenario("light-wind"), kDays,
                    kSixRuns + " --road-noise 10 --speed-noise 0 --anemo-noise 0 --yaw-noise 0 --gust 0");
