@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-// The lower triangle L with L·Lᵀ = a; false when a is not positive definite
-// to within rounding (a pivot below 1e-12 of its diagonal).
 bool Cholesky(const std::vector<double>& a, std::size_t p, std::vector<double>& l) {
   l.assign(p * p, 0.0);
   for (std::size_t j = 0; j < p; ++j) {
@@ -22,7 +20,6 @@ bool Cholesky(const std::vector<double>& a, std::size_t p, std::vector<double>& 
   return true;
 }
 
-// The inverse of a lower-triangular matrix, lower-triangular.
 std::vector<double> LowerInverse(const std::vector<double>& l, std::size_t p) {
   std::vector<double> li(p * p, 0.0);
   for (std::size_t j = 0; j < p; ++j) {
@@ -36,7 +33,6 @@ std::vector<double> LowerInverse(const std::vector<double>& l, std::size_t p) {
   return li;
 }
 
-// The inverse of a symmetric positive-definite matrix; false when it is not.
 bool SymmetricInverse(const std::vector<double>& a, std::size_t p, std::vector<double>& inverse) {
   std::vector<double> l;
   if (!Cholesky(a, p, l)) return false;
@@ -70,8 +66,6 @@ std::vector<double> Apply(const std::vector<double>& a, const std::vector<double
   return y;
 }
 
-// The symmetric matrix with its eigenvalues below `floor` set to 0 (Jacobi
-// rotations; p is small).
 std::vector<double> WithoutSmallEigenvalues(std::vector<double> a, std::size_t p, double floor) {
   std::vector<double> v(p * p, 0.0);
   for (std::size_t i = 0; i < p; ++i) v[i * p + i] = 1.0;

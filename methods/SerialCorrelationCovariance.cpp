@@ -22,16 +22,6 @@ double LowestSpectrum(const std::vector<double>& gamma) {
   return lowest;
 }
 
-}  // namespace
-
-double ResidualAutocovariance::LongRunVariance() const {
-  double sum = gamma.empty() ? 0.0 : gamma[0];
-  for (std::size_t l = 1; l < gamma.size(); ++l) sum += 2.0 * gamma[l];
-  return sum;
-}
-
-namespace {
-
 // The run of every row.
 std::vector<std::size_t> RunOfRows(const std::vector<std::size_t>& runStarts, std::size_t n) {
   std::vector<std::size_t> run(n, 0);

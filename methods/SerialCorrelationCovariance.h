@@ -12,8 +12,6 @@
 struct ResidualAutocovariance {
   std::vector<double> gamma;  // lags 0 to L, pooled within runs
   bool tapered = false;  // by TaperToCovariance
-  // γ0 + 2·Σ γl: the variance of a long sum of residuals per residual.
-  double LongRunVariance() const;
 };
 
 // From the residuals in run order; `runStarts` holds the first row of every
