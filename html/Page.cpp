@@ -24,6 +24,12 @@ std::string Head(const PageContext& c) {
          "</style></head>\n<body>";
   out += "<header><h1>Coastdown road load</h1><p class=\"folder\"><code>" + Escape(folder) + "</code>";
   if (!c.record.date.empty()) out += " \u00B7 " + Escape(c.record.date);
+  if (c.record.intervals.ran) {
+    out +=
+        "</p><nav><a href=\"#result\">Result</a> <a href=\"#intervals\">Intervals</a> <a href=\"#runs\">Runs</a> "
+        "<a href=\"#provenance\">Provenance</a></nav></header>\n";
+    return out;
+  }
   out +=
       "</p><nav><a href=\"#result\">Result</a> <a href=\"#road-load\">Road load</a> <a href=\"#runs\">Runs</a> "
       "<a href=\"#fit\">Fit</a> <a href=\"#wind\">Wind</a> <a href=\"#calibration\">Calibration</a> "
@@ -41,6 +47,17 @@ std::string HtmlPage(const record::AnalysisRecord& record, std::string_view trut
   page += Head(c);
   page += ResultSection(c);
   page += '\n';
+  // The interval method has a section of its own in place of the fit's.
+  if (record.intervals.ran) {
+    page += IntervalsSection(c);
+    page += '\n';
+    page += RunsSection(c);
+    page += '\n';
+    page += ProvenanceSection(c);
+    page += '\n';
+    page += "</body></html>\n";
+    return page;
+  }
   page += RoadLoadSection(c);
   page += '\n';
   page += RunsSection(c);

@@ -136,5 +136,8 @@ std::string FitSection(const PageContext& c);
 std::string WindSection(const PageContext& c);
 std::string CalibrationSection(const PageContext& c);
 std::string ProvenanceSection(const PageContext& c);
+// The interval method's own section, and the line naming the method that ran.
+std::string IntervalsSection(const PageContext& c);
+std::string MethodSummary(const PageContext& c);
 
 }  // namespace html

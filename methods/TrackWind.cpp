@@ -13,11 +13,17 @@
 namespace {
 
 std::string WholeFile(const std::string& path) {
-  InputFile file;
-  if (!file.Open(path)) Raise(ErrorNumber::FileNotFound, "--track-wind " + path + " not found");
   std::string text;
-  char buffer[4096];
-  for (std::size_t got; (got = file.Read(buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+  bool found = false;
+  try {
+    InputFile file;
+    found = file.Open(path);
+    char buffer[4096];
+    for (std::size_t got; found && (got = file.Read(buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+  } catch (const RuntimeError& error) {
+    Raise(error.Number(), "--track-wind " + error.Detail());
+  }
+  if (!found) Raise(ErrorNumber::FileNotFound, "--track-wind " + path + " not found");
   return text;
 }
 

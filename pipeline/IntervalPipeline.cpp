@@ -41,8 +41,9 @@ double Celsius(double temperature, const std::string& code) {
 double GasLaw(double T, double P) { return (P * 1000.0 * 28.964) / ((T + 273.15) * 8314.4); }
 
 // The records a one-second sample of the record and the page is formed from:
-// the rate, or the nearest whole number of records for a rate that is not one.
-Int16 SampleRate(double rateHz) { return Int16(static_cast<int>(std::max(1.0, std::round(rateHz)))); }
+// the rate, or the nearest whole number of records for a rate that is not
+// one (two at the least, which the reduction to samples needs).
+Int16 SampleRate(double rateHz) { return Int16(static_cast<int>(std::max(2.0, std::round(rateHz)))); }
 
 // The wind beside the track during each DATA run, in m/s.
 std::vector<TrackWindRun> TrackWinds(const MethodOptions& options, const std::vector<RunRecords>& runs,
@@ -152,8 +153,7 @@ void IntervalPipeline::Process(const SAEAppWrapper& run, const std::vector<std::
   if (SampleRate(options.rateHz).value() != options.rateHz) {
     analysis_.notes.push_back("the one-second samples of the record, the CSV and the page are groups of " +
                               std::to_string(SampleRate(options.rateHz).value()) +
-                              " records, the nearest whole number to the rate; the method uses every record at its "
-                              "own time");
+                              " records, not one second at this rate; the method uses every record at its own time");
   }
 
   // The DATA runs, read as the specified analysis reads them, their one-second
