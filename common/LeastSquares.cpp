@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -238,4 +239,220 @@ std::vector<double> SandwichCovariance(const std::vector<double>& x, std::size_t
     if (!(covariance[a * p + a] > 0.0)) return {};
   }
   return covariance;
+}
+
+namespace {
+
+// The row of the same group whose position lies `offset` steps from that of
+// row `i`, or −1. Positions rise within a group, so the search stops as soon
+// as it passes the one wanted; a row of group 0 is its own only neighbour.
+long Neighbour(const std::vector<long>& group, const std::vector<long>& position, std::size_t i, long offset) {
+  if (offset == 0) return static_cast<long>(i);
+  if (group[i] == 0) return -1;
+  const long target = position[i] + offset;
+  const long n = static_cast<long>(group.size());
+  const long step = offset > 0 ? 1 : -1;
+  for (long k = static_cast<long>(i) + step; k >= 0 && k < n && group[static_cast<std::size_t>(k)] == group[i];
+       k += step) {
+    const long at = position[static_cast<std::size_t>(k)];
+    if (at == target) return k;
+    if (step > 0 ? at > target : at < target) return -1;
+  }
+  return -1;
+}
+
+// Every row's neighbours at offsets −maxLag … maxLag (−1 where there is none),
+// row by row.
+std::vector<long> Neighbours(const std::vector<long>& group, const std::vector<long>& position, std::size_t maxLag) {
+  const std::size_t n = group.size();
+  const std::size_t width = 2 * maxLag + 1;
+  std::vector<long> table(n * width, -1);
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t o = 0; o < width; ++o) {
+      table[i * width + o] = Neighbour(group, position, i, static_cast<long>(o) - static_cast<long>(maxLag));
+    }
+  }
+  return table;
+}
+
+// Solves a·x = b (k × k, row-major) by elimination with partial pivoting;
+// false when a is singular.
+bool SolveSquare(std::vector<double> a, std::vector<double>& b, std::size_t k) {
+  for (std::size_t c = 0; c < k; ++c) {
+    std::size_t pivot = c;
+    for (std::size_t r = c + 1; r < k; ++r) {
+      if (std::fabs(a[r * k + c]) > std::fabs(a[pivot * k + c])) pivot = r;
+    }
+    if (a[pivot * k + c] == 0.0) return false;
+    for (std::size_t q = 0; q < k; ++q) std::swap(a[c * k + q], a[pivot * k + q]);
+    std::swap(b[c], b[pivot]);
+    for (std::size_t r = c + 1; r < k; ++r) {
+      const double f = a[r * k + c] / a[c * k + c];
+      for (std::size_t q = c; q < k; ++q) a[r * k + q] -= f * a[c * k + q];
+      b[r] -= f * b[c];
+    }
+  }
+  for (std::size_t c = k; c-- > 0;) {
+    for (std::size_t q = c + 1; q < k; ++q) b[c] -= a[c * k + q] * b[q];
+    b[c] /= a[c * k + c];
+  }
+  return true;
+}
+
+// γ(0) + 2·Σ γ(l)·cos(l·ω) at ω = π·k/1024 for k = 0 … 1024, NaN lags as 0.
+template <typename Visit>
+void Spectrum(const std::vector<double>& gamma, Visit visit) {
+  constexpr double kPi = 3.141592653589793;
+  constexpr int kFrequencies = 1024;
+  for (int k = 0; k <= kFrequencies; ++k) {
+    const double omega = kPi * k / kFrequencies;
+    double s = gamma[0];
+    for (std::size_t l = 1; l < gamma.size(); ++l) {
+      if (std::isfinite(gamma[l])) s += 2.0 * gamma[l] * std::cos(static_cast<double>(l) * omega);
+    }
+    visit(s);
+  }
+}
+
+}  // namespace
+
+Autocovariance UnbiasedResidualAutocovariance(const std::vector<double>& residuals, const std::vector<long>& group,
+                                              const std::vector<long>& position, std::size_t maxLag,
+                                              const std::vector<double>& x, std::size_t p,
+                                              const std::vector<double>& inverse) {
+  const std::size_t n = residuals.size();
+  const std::size_t k = maxLag + 1;
+  const std::size_t width = 2 * maxLag + 1;
+  const std::vector<long> nearby = Neighbours(group, position, maxLag);
+  // The row `offset` steps from row i, or −1.
+  const auto at = [&](std::size_t i, long offset) -> long {
+    if (offset < -static_cast<long>(maxLag) || offset > static_cast<long>(maxLag)) {
+      return Neighbour(group, position, i, offset);
+    }
+    return nearby[i * width + static_cast<std::size_t>(offset + static_cast<long>(maxLag))];
+  };
+  // B·x_i for every row, so that H_ij = x_iᵀ·B·x_j costs p.
+  std::vector<double> bx(n * p, 0.0);
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t a = 0; a < p; ++a) {
+      for (std::size_t b = 0; b < p; ++b) bx[i * p + a] += inverse[a * p + b] * x[b * n + i];
+    }
+  }
+  const auto hat = [&](std::size_t i, std::size_t j) {
+    double sum = 0.0;
+    for (std::size_t a = 0; a < p; ++a) sum += x[a * n + i] * bx[j * p + a];
+    return sum;
+  };
+  // Σ over the pairs (i, i + l) of x_{i+l}·x_iᵀ, and with both orders the
+  // Gram matrix XᵀT_lX of the rows l steps apart.
+  const auto pairSum = [&](std::size_t l, bool bothOrders) {
+    std::vector<double> g(p * p, 0.0);
+    for (std::size_t i = 0; i < n; ++i) {
+      const long jj = at(i, static_cast<long>(l));
+      if (jj < 0) continue;
+      const auto j = static_cast<std::size_t>(jj);
+      for (std::size_t a = 0; a < p; ++a) {
+        for (std::size_t b = 0; b < p; ++b) {
+          g[a * p + b] += x[a * n + j] * x[b * n + i];
+          if (bothOrders && l > 0) g[a * p + b] += x[a * n + i] * x[b * n + j];
+        }
+      }
+    }
+    return g;
+  };
+  const auto product = [&](const std::vector<double>& a, const std::vector<double>& b) {
+    std::vector<double> c(p * p, 0.0);
+    for (std::size_t i = 0; i < p; ++i) {
+      for (std::size_t m = 0; m < p; ++m) {
+        for (std::size_t j = 0; j < p; ++j) c[i * p + j] += a[i * p + m] * b[m * p + j];
+      }
+    }
+    return c;
+  };
+  // E[s_l] = Σ_m A_lm·γ_m with s_l = Σ e_i·e_{i+l}, E[e·eᵀ] = (I − H)·Ω·(I − H)
+  // and Ω = Σ γ_m·T_m (T_m: ones where rows of a group lie m apart).
+  std::vector<double> a(k * k, 0.0);
+  std::vector<double> s(k, 0.0);
+  std::vector<long> pairs(k, 0);
+  std::vector<std::vector<double>> gram(k);
+  for (std::size_t m = 0; m < k; ++m) gram[m] = product(product(inverse, pairSum(m, true)), inverse);  // B·G_m·B
+  for (std::size_t l = 0; l < k; ++l) {
+    const std::vector<double> kl = pairSum(l, false);
+    for (std::size_t i = 0; i < n; ++i) {
+      const long j = at(i, static_cast<long>(l));
+      if (j < 0) continue;
+      ++pairs[l];
+      s[l] += residuals[i] * residuals[static_cast<std::size_t>(j)];
+    }
+    for (std::size_t m = 0; m < k; ++m) {
+      double sum = l == m ? static_cast<double>(pairs[l]) : 0.0;
+      const long mm = static_cast<long>(m);
+      for (std::size_t i = 0; i < n; ++i) {
+        const long jj = at(i, static_cast<long>(l));
+        if (jj < 0) continue;
+        const auto j = static_cast<std::size_t>(jj);
+        if (m == 0) {
+          sum -= 2.0 * hat(i, j);
+          continue;
+        }
+        // (H·T_m)_ij: the rows m steps from j; (T_m·H)_ij: those from i.
+        for (const long q : {at(j, -mm), at(j, mm)}) {
+          if (q >= 0) sum -= hat(i, static_cast<std::size_t>(q));
+        }
+        for (const long q : {at(i, -mm), at(i, mm)}) {
+          if (q >= 0) sum -= hat(static_cast<std::size_t>(q), j);
+        }
+      }
+      double trace = 0.0;  // Σ over the pairs of (H·T_m·H)_ij = tr(B·G_m·B·K_l)
+      for (std::size_t u = 0; u < p; ++u) {
+        for (std::size_t v = 0; v < p; ++v) trace += gram[m][u * p + v] * kl[v * p + u];
+      }
+      a[l * k + m] = sum + trace;
+    }
+  }
+  Autocovariance acv;
+  acv.gamma = s;
+  acv.pairs = pairs;
+  if (!SolveSquare(a, acv.gamma, k) || !(acv.gamma[0] > 0.0)) {
+    return ResidualAutocovariance(residuals, group, position, maxLag, static_cast<double>(n) - static_cast<double>(p));
+  }
+  return acv;
+}
+
+void RepairToCovariance(Autocovariance& acv) {
+  if (acv.gamma.size() < 2 || !(acv.gamma[0] > 0.0)) return;
+  // With the lags scaled by α the spectrum is γ(0) + α·(S(ω) − γ(0)): the
+  // largest α that keeps it at or above 0 everywhere, a little less.
+  double alpha = 1.0;
+  const double gamma0 = acv.gamma[0];
+  Spectrum(acv.gamma, [&](double s) {
+    if (s < 0.0) alpha = std::min(alpha, gamma0 / (gamma0 - s));
+  });
+  if (alpha >= 1.0) return;
+  for (std::size_t l = 1; l < acv.gamma.size(); ++l) acv.gamma[l] *= 0.99 * alpha;
+  acv.repaired = true;
+}
+
+std::vector<double> SerialCorrelationMeat(const std::vector<double>& x, std::size_t n, std::size_t p,
+                                          const std::vector<long>& group, const std::vector<long>& position,
+                                          const std::vector<double>& gamma) {
+  std::vector<double> meat(p * p, 0.0);
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t l = 0; l < gamma.size(); ++l) {
+      const double g = gamma[l];
+      if (!std::isfinite(g) || g == 0.0) continue;
+      const long jj = Neighbour(group, position, i, static_cast<long>(l));
+      if (jj < 0) continue;
+      const auto j = static_cast<std::size_t>(jj);
+      for (std::size_t a = 0; a < p; ++a) {
+        for (std::size_t b = 0; b < p; ++b) {
+          double term = x[a * n + i] * x[b * n + j];
+          // Ω is symmetric: the pair (j, i) adds the transpose.
+          if (l > 0) term += x[a * n + j] * x[b * n + i];
+          meat[a * p + b] += g * term;
+        }
+      }
+    }
+  }
+  return meat;
 }

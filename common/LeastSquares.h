@@ -36,6 +36,7 @@ double StudentTQuantile(double probability, double dof);
 struct Autocovariance {
   std::vector<double> gamma;
   std::vector<long> pairs;
+  bool repaired = false;  // its lags were scaled down by RepairToCovariance
 };
 Autocovariance ResidualAutocovariance(const std::vector<double>& residuals, const std::vector<long>& group,
                                       const std::vector<long>& position, std::size_t maxLag, double dof);
@@ -48,3 +49,37 @@ Autocovariance ResidualAutocovariance(const std::vector<double>& residuals, cons
 std::vector<double> SandwichCovariance(const std::vector<double>& x, std::size_t n, std::size_t p,
                                        const std::vector<double>& inverse, const std::vector<long>& group,
                                        const std::vector<long>& position, const std::vector<double>& gamma);
+
+// What a method beside the specified one needs of the same estimator when it
+// combines the data's information with priors (and so needs the meat of the
+// sandwich apart from its bread), and when its rows are few per group: the
+// same layout of rows (groups one after the other, whole-step positions,
+// group 0 without neighbours), the same Ω.
+
+// The autocovariance unbiased for what the fit took out of the residuals:
+// with E[e·eᵀ] = (I − H)·Ω·(I − H), H = X·(XᵀX)⁻¹·Xᵀ (`x` the n × p design
+// column by column, `inverse` its (XᵀX)⁻¹), the expected sums of products of
+// residuals l steps apart are linear in γ(0) … γ(maxLag), which are solved
+// for. Where neighbours' errors go together the fit takes more out of their
+// residuals than n − p allows for, most where groups hold few rows. Falls
+// back to ResidualAutocovariance with n − p degrees of freedom where the
+// equations leave γ(0) not above 0 (residuals of a shape the fit nearly
+// follows).
+Autocovariance UnbiasedResidualAutocovariance(const std::vector<double>& residuals, const std::vector<long>& group,
+                                              const std::vector<long>& position, std::size_t maxLag,
+                                              const std::vector<double>& x, std::size_t p,
+                                              const std::vector<double>& inverse);
+
+// An estimated sequence need not be the autocovariance of any series: where
+// γ(0) + 2·Σ γ(l)·cos(l·ω) goes below 0 for some ω, Ω is no covariance. Its
+// lags are then scaled down together, to 99 % of the most that keeps that
+// spectrum at or above 0 (γ(0) stays), and `repaired` is set. Bartlett's
+// taper alone does not do for sequences corrected as above. A NaN lag counts
+// as 0; nothing is done without a γ(0) above 0.
+void RepairToCovariance(Autocovariance& acv);
+
+// XᵀΩX (p × p, row-major), Ω block-diagonal by group and Toeplitz in
+// `gamma` within one (a NaN lag counts as 0): the meat of the sandwich.
+std::vector<double> SerialCorrelationMeat(const std::vector<double>& x, std::size_t n, std::size_t p,
+                                          const std::vector<long>& group, const std::vector<long>& position,
+                                          const std::vector<double>& gamma);

@@ -46,7 +46,9 @@ Design MakeDesign(const std::vector<const WindowIntegrals*>& rows, const std::ve
   d.y.assign(d.n, 0.0);
   for (std::size_t i = 0; i < d.n; ++i) {
     const WindowIntegrals& w = *rows[i];
-    if (i == 0 || w.run != rows[i - 1]->run) d.runStarts.push_back(i);
+    const bool newRun = i == 0 || w.run != rows[i - 1]->run;
+    d.group.push_back(newRun ? (i == 0 ? 1 : d.group.back() + 1) : d.group.back());
+    d.position.push_back(newRun ? 0 : d.position.back() + 1);
     double y = w.impulse;
     for (const auto& [quantity, factor] : offsets) y -= factor * w.q[quantity];
     d.y[i] = y;
@@ -198,12 +200,14 @@ Estimate Fit(const Design& d, const std::vector<Column>& columns, std::optional<
   for (int iteration = 0; iteration < 50; ++iteration) {
     // The residuals' autocovariance, unbiased for what the fit takes out of
     // them (taken as a least-squares fit; a prior takes out less).
-    e.acv = hatCorrected ? EstimateResidualAutocovariance(residuals, d.runStarts, lag, x, p, gramInverse)
-                         : EstimateResidualAutocovariance(residuals, d.runStarts, lag, p);
-    TaperToCovariance(e.acv);
+    e.acv = hatCorrected
+                ? UnbiasedResidualAutocovariance(residuals, d.group, d.position, lag, x, p, gramInverse)
+                : ResidualAutocovariance(residuals, d.group, d.position, lag,
+                                         static_cast<double>(n) - static_cast<double>(p));
+    RepairToCovariance(e.acv);
     // W = L⁻¹·M·L⁻ᵀ: the residuals' covariance in the data's own coordinates.
     std::vector<double> wInverse;
-    std::vector<double> w = congruent(SerialCorrelationMeat(x, n, p, d.runStarts, e.acv));
+    std::vector<double> w = congruent(SerialCorrelationMeat(x, n, p, d.group, d.position, e.acv.gamma));
     // Residuals that are nearly all of one slow shape (records without
     // noise) can leave W singular to rounding: a trace's billionth on its
     // diagonal is no change to any real test.

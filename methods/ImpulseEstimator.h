@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "methods/ImpulseIntegrals.h"
-#include "methods/SerialCorrelationCovariance.h"
+#include "common/LeastSquares.h"
 #include "methods/YawPrior.h"
 
 namespace impulse {
@@ -36,7 +36,10 @@ struct Design {
   std::size_t p = 0;
   std::vector<double> x;  // column by column
   std::vector<double> y;
-  std::vector<std::size_t> runStarts;  // the first row of every run
+  // The run of every row (from 1) and its place in the run: the layout of
+  // rows the shared estimator of the residuals' correlation takes.
+  std::vector<long> group;
+  std::vector<long> position;
   // Errors in the columns: E[XᵀX] = X₀ᵀX₀ + N with N the sum of every row's
   // covariance of its column errors (p × p each), and the covariance of
   // those errors with the errors of what moved into the impulse (p each).
@@ -68,7 +71,7 @@ struct Estimate {
   std::vector<double> beta;
   std::vector<double> covariance;
   std::vector<double> residuals;
-  SerialAutocovariance acv;
+  Autocovariance acv;
   std::vector<PriorRow> priors;
 };
 

@@ -13,7 +13,7 @@
 
 #include "methods/ImpulseInput.h"
 #include "methods/ImpulseWindow.h"
-#include "methods/SerialCorrelationCovariance.h"
+#include "common/LeastSquares.h"
 #include "methods/YawPrior.h"
 
 struct ImpulseOptions {
@@ -90,7 +90,7 @@ struct ImpulseResult {
   std::vector<ImpulseCoefficient> coefficients;
   std::vector<double> covariance;  // of `coefficients`, row-major (0 for held ones)
   // Of the windows' residuals divided by their modelled spread.
-  SerialAutocovariance residualAutocovariance;
+  Autocovariance residualAutocovariance;
   double residualSd = 0.0;  // N·s, of the residuals as they are
   // The modelled variance of a window's residual, θ0 + θ1·(mean Vr² of the
   // window): (N·s)² and (N·s)² per (m/s)².

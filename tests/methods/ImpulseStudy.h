@@ -144,7 +144,7 @@ inline StudyResult Study(const std::vector<SimulatedDay>& days, const ImpulseOpt
     if (!r.solved) return;
     ++out.solved;
     out.inseparable += r.aeroMechanicalInseparable;
-    out.tapered += r.residualAutocovariance.tapered;
+    out.tapered += r.residualAutocovariance.repaired;
     if (r.residualAutocovariance.gamma.size() > 1) {
       out.sumLagCorrelation += r.residualAutocovariance.gamma[1] / r.residualAutocovariance.gamma[0];
     }
