@@ -7,7 +7,9 @@
 #include <iterator>
 #include <string>
 
+#include "common/FileSystem.h"
 #include "common/RuntimeError.h"
+#include "common/TextConversion.h"
 
 namespace {
 
@@ -19,6 +21,33 @@ std::string ShortestText(double value) {
 }
 
 std::string YawText(double yawDeg) { return ShortestText(yawDeg) + " deg"; }
+
+std::string WholeFile(const std::string& path) {
+  std::string text;
+  bool found = false;
+  try {
+    InputFile file;
+    found = file.Open(path);
+    char buffer[4096];
+    for (std::size_t got; found && (got = file.Read(buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+  } catch (const RuntimeError& error) {
+    Raise(error.Number(), "--yaw-curve " + error.Detail());
+  }
+  if (!found) Raise(ErrorNumber::FileNotFound, "--yaw-curve " + path + " not found");
+  return text;
+}
+
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool IsHeader(std::string line) {
+  std::transform(line.begin(), line.end(), line.begin(),
+                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+  return line == "yaw,ratio";
+}
 
 }  // namespace
 
@@ -55,6 +84,44 @@ YawCurve YawCurve::FromPoints(std::vector<Point> points) {
   return YawCurve(std::move(points));
 }
 
+YawCurve YawCurve::FromFile(const std::string& path) {
+  const std::string text = WholeFile(path);
+  std::vector<Point> points;
+  std::size_t start = 0;
+  long line = 0;
+  bool first = true;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string content = text.substr(start, end - start);
+    start = end + 1;
+    ++line;
+    if (!content.empty() && content.back() == '\r') content.pop_back();
+    content = Trimmed(content);
+    const bool header = first && IsHeader(content);
+    first = false;
+    if (content.empty() || content[0] == '#' || header) continue;
+    const std::size_t comma = content.find(',');
+    double yaw = 0.0;
+    double ratio = 0.0;
+    if (comma == std::string::npos || content.find(',', comma + 1) != std::string::npos ||
+        TryParseNumber(Trimmed(content.substr(0, comma)), yaw) != NumberParse::Ok ||
+        TryParseNumber(Trimmed(content.substr(comma + 1)), ratio) != NumberParse::Ok) {
+      std::string detail = "--yaw-curve " + path;
+      detail += " line " + std::to_string(line);
+      detail += ": \"" + content;
+      detail += "\" is not YAW_DEG,RATIO";
+      Raise(ErrorNumber::TypeMismatch, detail);
+    }
+    points.emplace_back(yaw, ratio);
+  }
+  try {
+    return FromPoints(std::move(points));
+  } catch (const RuntimeError& error) {
+    Raise(error.Number(), "--yaw-curve " + path + ": " + error.Detail());
+  }
+}
+
 namespace {
 
 // The table's segment that holds `yawDeg` (the last one at the highest yaw).
@@ -67,15 +134,19 @@ std::pair<YawCurve::Point, YawCurve::Point> Segment(const std::vector<YawCurve::
 
 }  // namespace
 
+// Straight in ψ² between two points, which never lie on either side of 0:
+// near the nose drag grows with the square of the yaw, which this follows
+// exactly, where a line in ψ overstates it between the points (by a quarter
+// of the growth per square degree, at 1° steps).
 double YawCurve::Ratio(double yawDeg) const {
   if (!Covers(yawDeg)) return std::nan("");
   const auto [low, high] = Segment(points_, yawDeg);
-  const double f = (yawDeg - low.first) / (high.first - low.first);
+  const double f = (yawDeg * yawDeg - low.first * low.first) / (high.first * high.first - low.first * low.first);
   return low.second + f * (high.second - low.second);
 }
 
 double YawCurve::Slope(double yawDeg) const {
   if (!Covers(yawDeg)) return std::nan("");
   const auto [low, high] = Segment(points_, yawDeg);
-  return (high.second - low.second) / (high.first - low.first);
+  return (high.second - low.second) * 2.0 * yawDeg / (high.first * high.first - low.first * low.first);
 }

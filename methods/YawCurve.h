@@ -4,6 +4,7 @@
 // data determine in any wind.
 #pragma once
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -16,8 +17,15 @@ class YawCurve {
   // the table has no point at 0 or its ratio there is not 1 (within 1e-6),
   // a yaw appears twice, or a value is not a finite number (a ratio not above 0).
   static YawCurve FromPoints(std::vector<Point> points);
+  // The table of a --yaw-curve file: lines YAW_DEG,RATIO, blank lines and
+  // lines starting with '#' left out, a first line "yaw,ratio" (any case) a
+  // header. A file that cannot be read raises the file errors naming it, a
+  // line that is not two numbers is error 13 naming the file and the line,
+  // a table that is no curve error 5 as FromPoints says, naming the file.
+  static YawCurve FromFile(const std::string& path);
 
-  // Linear interpolation between the points; only inside the table.
+  // Interpolated linearly in the square of the yaw between the points
+  // (exact for drag that grows with ψ² near the nose); only inside the table.
   double Ratio(double yawDeg) const;
   // The slope of the interpolated ratio at `yawDeg`, per degree (the right
   // segment's at a table point).

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "common/RuntimeError.h"
+#include "tests/TestSupport.h"
 
 namespace {
 
-TEST(YawCurveTest, OneSideIsMirroredAndInterpolatedStraight) {
+TEST(YawCurveTest, OneSideIsMirroredAndInterpolatedStraightInTheSquareOfTheYaw) {
   const YawCurve curve = YawCurve::FromPoints({{10.0, 1.08}, {0.0, 1.0}, {20.0, 1.3}});
   EXPECT_DOUBLE_EQ(curve.LowestYaw(), -20.0);
   EXPECT_DOUBLE_EQ(curve.HighestYaw(), 20.0);
@@ -21,10 +22,12 @@ TEST(YawCurveTest, OneSideIsMirroredAndInterpolatedStraight) {
     double ratio;  // NaN beyond the table
     double slope;
   };
+  // Between 10° and 20° the ratio moves by 0.22 over 300 square degrees.
   const Row rows[] = {
-      {0.0, 1.0, 0.008},    {5.0, 1.04, 0.008},  {-5.0, 1.04, -0.008},  {10.0, 1.08, 0.022},
-      {15.0, 1.19, 0.022},  {20.0, 1.3, 0.022},  {-20.0, 1.3, -0.022}, {-12.5, 1.135, -0.022},
-      {20.5, NAN, NAN},     {-21.0, NAN, NAN},
+      {0.0, 1.0, 0.0},           {5.0, 1.02, 0.008},          {-5.0, 1.02, -0.008},
+      {10.0, 1.08, 0.22 * 20 / 300}, {15.0, 1.08 + 0.22 * 125 / 300, 0.22 * 30 / 300}, {20.0, 1.3, 0.22 * 40 / 300},
+      {-20.0, 1.3, -0.22 * 40 / 300}, {-12.5, 1.3 - 0.22 * 243.75 / 300, -0.22 * 25 / 300},
+      {20.5, NAN, NAN},          {-21.0, NAN, NAN},
   };
   for (const Row& r : rows) {
     if (std::isnan(r.ratio)) {
@@ -38,11 +41,24 @@ TEST(YawCurveTest, OneSideIsMirroredAndInterpolatedStraight) {
   }
 }
 
+// A drag that grows with the square of the yaw is met between the points,
+// not overstated as a line in the yaw would (by k/4 in the middle of 1° steps).
+TEST(YawCurveTest, AQuadraticCurveIsExactBetweenItsPoints) {
+  const double k = 0.0008;
+  std::vector<YawCurve::Point> points;
+  for (int deg = 0; deg <= 30; ++deg) points.emplace_back(deg, 1.0 + k * deg * deg);
+  const YawCurve curve = YawCurve::FromPoints(points);
+  for (const double yaw : {0.5, 3.3, -7.5, 12.25, 29.9}) {
+    EXPECT_NEAR(curve.Ratio(yaw), 1.0 + k * yaw * yaw, 1e-14) << yaw;
+    EXPECT_NEAR(curve.Slope(yaw), 2.0 * k * yaw, 1e-13) << yaw;
+  }
+}
+
 TEST(YawCurveTest, BothSidesAreKeptAsGiven) {
   // An asymmetric vehicle: the table is used as it stands.
   const YawCurve curve = YawCurve::FromPoints({{-10.0, 1.12}, {0.0, 1.0}, {10.0, 1.06}});
-  EXPECT_NEAR(curve.Ratio(-5.0), 1.06, 1e-12);
-  EXPECT_NEAR(curve.Ratio(5.0), 1.03, 1e-12);
+  EXPECT_NEAR(curve.Ratio(-5.0), 1.03, 1e-12);
+  EXPECT_NEAR(curve.Ratio(5.0), 1.015, 1e-12);
   EXPECT_EQ(curve.Points().size(), 3u);
 }
 
@@ -66,6 +82,46 @@ TEST(YawCurveTest, TablesThatCannotBeACurveAreRefused) {
   }
   // Within 1e-6 of 1 is 1.
   EXPECT_NO_THROW((void)YawCurve::FromPoints({{0.0, 1.0000005}, {10.0, 1.08}}));
+}
+
+// A --yaw-curve file as a user writes it, and files that are no curve.
+TEST(YawCurveTest, AFileIsReadAsItsTableAndRefusedWithItsLine) {
+  const testsupport::ScratchDir dir;
+  testsupport::WriteFile(dir / "curve.csv", "Yaw,Ratio\r\n# from the wind tunnel\r\n\r\n0,1\r\n 5 , 1.02 \r\n10,1.08\r\n");
+  const YawCurve curve = YawCurve::FromFile(dir / "curve.csv");
+  EXPECT_DOUBLE_EQ(curve.LowestYaw(), -10.0);
+  EXPECT_NEAR(curve.Ratio(-5.0), 1.02, 1e-12);
+
+  struct Row {
+    std::string text;
+    ErrorNumber number;
+    std::string detail;
+  };
+  const Row rows[] = {
+      {"0,1\n5;1.02\n", ErrorNumber::TypeMismatch, "line 2: \"5;1.02\" is not YAW_DEG,RATIO"},
+      {"0,1\n5,1.02,3\n", ErrorNumber::TypeMismatch, "line 2"},
+      {"yaw,ratio\n0,1\nyaw,ratio\n", ErrorNumber::TypeMismatch, "line 3"},
+      {"0,1.01\n5,1.02\n", ErrorNumber::InvalidProcedureCall, "curve.csv: the yaw curve's ratio at 0 deg is 1.01"},
+      {"# nothing\n", ErrorNumber::InvalidProcedureCall, "no ratio at 0 deg"},
+  };
+  for (const Row& row : rows) {
+    testsupport::WriteFile(dir / "curve.csv", row.text);
+    try {
+      (void)YawCurve::FromFile(dir / "curve.csv");
+      ADD_FAILURE() << "accepted: " << row.text;
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.Number(), row.number) << row.text;
+      EXPECT_NE(e.Detail().find("--yaw-curve " + (dir / "curve.csv")), std::string::npos) << e.Detail();
+      EXPECT_NE(e.Detail().find(row.detail), std::string::npos) << e.Detail();
+    }
+  }
+  try {
+    (void)YawCurve::FromFile(dir / "missing.csv");
+    ADD_FAILURE() << "a missing file was read";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), ErrorNumber::FileNotFound);
+    EXPECT_NE(e.Detail().find("--yaw-curve"), std::string::npos) << e.Detail();
+  }
 }
 
 }  // namespace
