@@ -305,10 +305,16 @@ void Spectrum(const std::vector<double>& gamma, Visit visit) {
   constexpr double kPi = 3.141592653589793;
   constexpr int kFrequencies = 1024;
   for (int k = 0; k <= kFrequencies; ++k) {
-    const double omega = kPi * k / kFrequencies;
+    // cos(l·ω) by the recurrence cos(l·ω) = 2·cos ω·cos((l − 1)·ω) − cos((l − 2)·ω).
+    const double c1 = std::cos(kPi * k / kFrequencies);
+    double before = 1.0;
+    double now = c1;
     double s = gamma[0];
     for (std::size_t l = 1; l < gamma.size(); ++l) {
-      if (std::isfinite(gamma[l])) s += 2.0 * gamma[l] * std::cos(static_cast<double>(l) * omega);
+      if (std::isfinite(gamma[l])) s += 2.0 * gamma[l] * now;
+      const double next = 2.0 * c1 * now - before;
+      before = now;
+      now = next;
     }
     visit(s);
   }
@@ -316,11 +322,11 @@ void Spectrum(const std::vector<double>& gamma, Visit visit) {
 
 }  // namespace
 
-Autocovariance UnbiasedResidualAutocovariance(const std::vector<double>& residuals, const std::vector<long>& group,
-                                              const std::vector<long>& position, std::size_t maxLag,
-                                              const std::vector<double>& x, std::size_t p,
-                                              const std::vector<double>& inverse) {
-  const std::size_t n = residuals.size();
+UnbiasedAutocovariance::UnbiasedAutocovariance(const std::vector<long>& group, const std::vector<long>& position,
+                                               std::size_t maxLag, const std::vector<double>& x, std::size_t p,
+                                               const std::vector<double>& inverse)
+    : group_(group), position_(position), p_(p), lagPairs_(maxLag + 1) {
+  const std::size_t n = group.size();
   const std::size_t k = maxLag + 1;
   const std::size_t width = 2 * maxLag + 1;
   const std::vector<long> nearby = Neighbours(group, position, maxLag);
@@ -331,6 +337,12 @@ Autocovariance UnbiasedResidualAutocovariance(const std::vector<double>& residua
     }
     return nearby[i * width + static_cast<std::size_t>(offset + static_cast<long>(maxLag))];
   };
+  for (std::size_t l = 0; l < k; ++l) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const long j = at(i, static_cast<long>(l));
+      if (j >= 0) lagPairs_[l].emplace_back(i, static_cast<std::size_t>(j));
+    }
+  }
   // B·x_i for every row, so that H_ij = x_iᵀ·B·x_j costs p.
   std::vector<double> bx(n * p, 0.0);
   for (std::size_t i = 0; i < n; ++i) {
@@ -347,10 +359,7 @@ Autocovariance UnbiasedResidualAutocovariance(const std::vector<double>& residua
   // Gram matrix XᵀT_lX of the rows l steps apart.
   const auto pairSum = [&](std::size_t l, bool bothOrders) {
     std::vector<double> g(p * p, 0.0);
-    for (std::size_t i = 0; i < n; ++i) {
-      const long jj = at(i, static_cast<long>(l));
-      if (jj < 0) continue;
-      const auto j = static_cast<std::size_t>(jj);
+    for (const auto& [i, j] : lagPairs_[l]) {
       for (std::size_t a = 0; a < p; ++a) {
         for (std::size_t b = 0; b < p; ++b) {
           g[a * p + b] += x[a * n + j] * x[b * n + i];
@@ -371,26 +380,15 @@ Autocovariance UnbiasedResidualAutocovariance(const std::vector<double>& residua
   };
   // E[s_l] = Σ_m A_lm·γ_m with s_l = Σ e_i·e_{i+l}, E[e·eᵀ] = (I − H)·Ω·(I − H)
   // and Ω = Σ γ_m·T_m (T_m: ones where rows of a group lie m apart).
-  std::vector<double> a(k * k, 0.0);
-  std::vector<double> s(k, 0.0);
-  std::vector<long> pairs(k, 0);
+  system_.assign(k * k, 0.0);
   std::vector<std::vector<double>> gram(k);
   for (std::size_t m = 0; m < k; ++m) gram[m] = product(product(inverse, pairSum(m, true)), inverse);  // B·G_m·B
   for (std::size_t l = 0; l < k; ++l) {
     const std::vector<double> kl = pairSum(l, false);
-    for (std::size_t i = 0; i < n; ++i) {
-      const long j = at(i, static_cast<long>(l));
-      if (j < 0) continue;
-      ++pairs[l];
-      s[l] += residuals[i] * residuals[static_cast<std::size_t>(j)];
-    }
     for (std::size_t m = 0; m < k; ++m) {
-      double sum = l == m ? static_cast<double>(pairs[l]) : 0.0;
+      double sum = l == m ? static_cast<double>(lagPairs_[l].size()) : 0.0;
       const long mm = static_cast<long>(m);
-      for (std::size_t i = 0; i < n; ++i) {
-        const long jj = at(i, static_cast<long>(l));
-        if (jj < 0) continue;
-        const auto j = static_cast<std::size_t>(jj);
+      for (const auto& [i, j] : lagPairs_[l]) {
         if (m == 0) {
           sum -= 2.0 * hat(i, j);
           continue;
@@ -407,16 +405,32 @@ Autocovariance UnbiasedResidualAutocovariance(const std::vector<double>& residua
       for (std::size_t u = 0; u < p; ++u) {
         for (std::size_t v = 0; v < p; ++v) trace += gram[m][u * p + v] * kl[v * p + u];
       }
-      a[l * k + m] = sum + trace;
+      system_[l * k + m] = sum + trace;
     }
   }
+}
+
+Autocovariance UnbiasedAutocovariance::Of(const std::vector<double>& residuals) const {
+  const std::size_t k = lagPairs_.size();
   Autocovariance acv;
-  acv.gamma = s;
-  acv.pairs = pairs;
-  if (!SolveSquare(a, acv.gamma, k) || !(acv.gamma[0] > 0.0)) {
-    return ResidualAutocovariance(residuals, group, position, maxLag, static_cast<double>(n) - static_cast<double>(p));
+  acv.gamma.assign(k, 0.0);
+  acv.pairs.assign(k, 0);
+  for (std::size_t l = 0; l < k; ++l) {
+    for (const auto& [i, j] : lagPairs_[l]) acv.gamma[l] += residuals[i] * residuals[j];
+    acv.pairs[l] = static_cast<long>(lagPairs_[l].size());
+  }
+  if (!SolveSquare(system_, acv.gamma, k) || !(acv.gamma[0] > 0.0)) {
+    const double dof = static_cast<double>(residuals.size()) - static_cast<double>(p_);
+    return ResidualAutocovariance(residuals, group_, position_, k - 1, dof);
   }
   return acv;
+}
+
+Autocovariance UnbiasedResidualAutocovariance(const std::vector<double>& residuals, const std::vector<long>& group,
+                                              const std::vector<long>& position, std::size_t maxLag,
+                                              const std::vector<double>& x, std::size_t p,
+                                              const std::vector<double>& inverse) {
+  return UnbiasedAutocovariance(group, position, maxLag, x, p, inverse).Of(residuals);
 }
 
 void RepairToCovariance(Autocovariance& acv) {

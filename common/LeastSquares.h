@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 // The least-squares solution b of y ≈ X·b and (XᵀX)⁻¹.
@@ -69,6 +70,20 @@ Autocovariance UnbiasedResidualAutocovariance(const std::vector<double>& residua
                                               const std::vector<long>& position, std::size_t maxLag,
                                               const std::vector<double>& x, std::size_t p,
                                               const std::vector<double>& inverse);
+// The same for many residual vectors of one design (a fit iterated on its
+// own residuals): the linear equations are formed once.
+class UnbiasedAutocovariance {
+ public:
+  UnbiasedAutocovariance(const std::vector<long>& group, const std::vector<long>& position, std::size_t maxLag,
+                         const std::vector<double>& x, std::size_t p, const std::vector<double>& inverse);
+  Autocovariance Of(const std::vector<double>& residuals) const;
+
+ private:
+  std::vector<long> group_, position_;
+  std::size_t p_ = 0;
+  std::vector<std::vector<std::pair<std::size_t, std::size_t>>> lagPairs_;  // the rows l steps apart, by l
+  std::vector<double> system_;  // E[lag sums] = system_·γ, (maxLag + 1)², row-major
+};
 
 // An estimated sequence need not be the autocovariance of any series: where
 // γ(0) + 2·Σ γ(l)·cos(l·ω) goes below 0 for some ω, Ω is no covariance. Its

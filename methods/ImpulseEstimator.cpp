@@ -85,7 +85,7 @@ Design Weighted(const Design& d, const std::vector<double>& scale) {
 
 Estimate Fit(const Design& d, const std::vector<Column>& columns, std::optional<std::size_t> a0Column,
              std::optional<double> heldA0, const YawPrior& prior, const PriorScale& priorScale, std::size_t lag,
-             bool hatCorrected) {
+             bool hatCorrected, const Autocovariance* heldCorrelation) {
   Estimate e;
   const std::size_t n = d.n;
   const std::size_t p = d.p;
@@ -195,19 +195,37 @@ Estimate Fit(const Design& d, const std::vector<Column>& columns, std::optional<
     }
   }
 
+  // M = XᵀΩX is linear in the lags of Ω: its part for each lag once.
+  std::vector<std::vector<double>> meatOfLag(lag + 1);
+  for (std::size_t l = 0; l <= lag; ++l) {
+    std::vector<double> unitLag(lag + 1, 0.0);
+    unitLag[l] = 1.0;
+    meatOfLag[l] = SerialCorrelationMeat(x, n, p, d.group, d.position, unitLag);
+  }
+  std::optional<UnbiasedAutocovariance> unbiased;
+  if (hatCorrected && heldCorrelation == nullptr) unbiased.emplace(d.group, d.position, lag, x, p, gramInverse);
+
   std::vector<double> b(p, 0.0);
   std::vector<double> covariance;
   for (int iteration = 0; iteration < 50; ++iteration) {
     // The residuals' autocovariance, unbiased for what the fit takes out of
-    // them (taken as a least-squares fit; a prior takes out less).
-    e.acv = hatCorrected
-                ? UnbiasedResidualAutocovariance(residuals, d.group, d.position, lag, x, p, gramInverse)
-                : ResidualAutocovariance(residuals, d.group, d.position, lag,
-                                         static_cast<double>(n) - static_cast<double>(p));
-    RepairToCovariance(e.acv);
+    // them (taken as a least-squares fit; a prior takes out less), or held.
+    if (heldCorrelation != nullptr) {
+      e.acv = *heldCorrelation;
+    } else {
+      e.acv = unbiased ? unbiased->Of(residuals)
+                       : ResidualAutocovariance(residuals, d.group, d.position, lag,
+                                                static_cast<double>(n) - static_cast<double>(p));
+      RepairToCovariance(e.acv);
+    }
     // W = L⁻¹·M·L⁻ᵀ: the residuals' covariance in the data's own coordinates.
+    std::vector<double> meat(p * p, 0.0);
+    for (std::size_t l = 0; l <= lag && l < e.acv.gamma.size(); ++l) {
+      if (!std::isfinite(e.acv.gamma[l])) continue;
+      for (std::size_t i = 0; i < p * p; ++i) meat[i] += e.acv.gamma[l] * meatOfLag[l][i];
+    }
     std::vector<double> wInverse;
-    std::vector<double> w = congruent(SerialCorrelationMeat(x, n, p, d.group, d.position, e.acv.gamma));
+    std::vector<double> w = congruent(meat);
     // Residuals that are nearly all of one slow shape (records without
     // noise) can leave W singular to rounding: a trace's billionth on its
     // diagonal is no change to any real test.

@@ -94,9 +94,11 @@ struct PriorScale {
 // coefficients are (J + P)⁻¹·(A·M⁻¹·r + P·mean) with covariance (J + P)⁻¹.
 // Where the data know nothing of a yaw term its prior decides, and where the
 // wind varies the data do. Iterated, because Ω comes from the residuals and
-// the priors scale with a0. All in columns scaled to unit length.
+// the priors scale with a0. All in columns scaled to unit length. With
+// `heldCorrelation` the residuals' autocovariance is that one instead of
+// their own (a refit of the same test with its records moved a little).
 Estimate Fit(const Design& d, const std::vector<Column>& columns, std::optional<std::size_t> a0Column,
              std::optional<double> heldA0, const YawPrior& prior, const PriorScale& priorScale, std::size_t lag,
-             bool hatCorrected = true);
+             bool hatCorrected = true, const Autocovariance* heldCorrelation = nullptr);
 
 }  // namespace impulse

@@ -270,6 +270,62 @@ double MedianRunSeconds(const std::vector<RunRecords>& runs) {
   return seconds[seconds.size() / 2];
 }
 
+// The slope of the fitted coefficients (in the model's order) per unit of
+// `input`: each record's wind and yaw move with it as the input's own rule
+// says (its slope taken over ± its step), the windows' integrals move with
+// them to first order, and the windows are refitted holding their spread,
+// their correlation and the readings' noise. Empty when a refit fails.
+std::vector<double> InputSlope(const std::vector<RunRecords>& runs, const ImpulseConditions& conditions,
+                               const ImpulseOptions& options, const WindowLayout& layout,
+                               const std::vector<WindowIntegrals>& windows,
+                               const std::vector<const WindowIntegrals*>& used, const Model& model,
+                               std::optional<double> held, const PriorScale& priorScale, std::size_t lag,
+                               const WeightedEstimate& fit, const RecordInput& input) {
+  const double h = input.step;
+  std::vector<std::vector<double>> windSlope(runs.size());
+  std::vector<std::vector<double>> yawSlope(runs.size());
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    const std::size_t n = runs[r].wind.size();
+    windSlope[r].resize(n);
+    yawSlope[r].resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      double windUp = runs[r].wind[i];
+      double yawUp = runs[r].yaw[i];
+      double windDown = windUp;
+      double yawDown = yawUp;
+      input.move(windUp, yawUp, h);
+      input.move(windDown, yawDown, -h);
+      windSlope[r][i] = (windUp - windDown) / (2.0 * h);
+      yawSlope[r][i] = (yawUp - yawDown) / (2.0 * h);
+    }
+  }
+  const std::vector<std::array<double, kQuantities>> slopes =
+      WindowSlopes(runs, conditions, options.prior, layout, windows, windSlope, yawSlope);
+  std::array<std::vector<double>, 2> beta;
+  for (std::size_t side = 0; side < 2; ++side) {
+    const double delta = side == 0 ? h : -h;
+    std::vector<WindowIntegrals> moved;
+    moved.reserve(used.size());
+    for (const WindowIntegrals* w : used) {
+      WindowIntegrals m = *w;
+      const std::array<double, kQuantities>& slope = slopes[static_cast<std::size_t>(w - windows.data())];
+      for (std::size_t j = 0; j < kQuantities; ++j) m.q[j] += delta * slope[j];
+      moved.push_back(m);
+    }
+    std::vector<const WindowIntegrals*> rows;
+    rows.reserve(moved.size());
+    for (const WindowIntegrals& m : moved) rows.push_back(&m);
+    const Estimate refit = Fit(Weighted(MakeDesign(rows, model.columns, model.offsets), fit.scale), model.columns,
+                               model.a0Column, held, options.prior, priorScale, lag, options.unbiasedAutocovariance,
+                               &fit.estimate.acv);
+    if (!refit.solved) return {};
+    beta[side] = refit.beta;
+  }
+  std::vector<double> slope(beta[0].size());
+  for (std::size_t j = 0; j < slope.size(); ++j) slope[j] = (beta[0][j] - beta[1][j]) / (2.0 * h);
+  return slope;
+}
+
 ImpulseCoefficient HeldA0(double value) {
   ImpulseCoefficient a0;
   a0.name = "a0";
@@ -306,6 +362,23 @@ ImpulseResult FitImpulse(const std::vector<RunRecords>& runs, const ImpulseCondi
   const std::optional<double> held = a0Held ? std::optional<double>(heldA0) : std::nullopt;
   const PriorScale priorScale{0.15 * dynamicArea, 1.5 * dynamicArea};
 
+  // Windows that leave the speed window, when one is set, are not fitted.
+  std::vector<bool> outsideWindow(windows.size(), false);
+  if (conditions.speedWindow) {
+    for (std::size_t k = 0; k < windows.size(); ++k) {
+      const std::vector<double>& speed = runs[windows[k].run].speed;
+      for (std::size_t i = windows[k].first; i <= windows[k].first + result.layout.samples; ++i) {
+        if (speed[i] < conditions.speedWindow->first || speed[i] > conditions.speedWindow->second) {
+          outsideWindow[k] = true;
+          break;
+        }
+      }
+    }
+  }
+  const auto beyondCurve = [&](const WindowIntegrals& w) {
+    return result.model == ImpulseModel::Aerodynamic ? w.outsideCurve : w.trackOutsideCurve;
+  };
+
   result.model = conditions.anemometer ? ImpulseModel::Aerodynamic : ImpulseModel::TotalRoadLoad;
   Model model;
   WeightedEstimate fit;
@@ -313,8 +386,8 @@ ImpulseResult FitImpulse(const std::vector<RunRecords>& runs, const ImpulseCondi
   for (;;) {
     const bool aerodynamic = result.model == ImpulseModel::Aerodynamic;
     used.clear();
-    for (const WindowIntegrals& w : windows) {
-      if (!(aerodynamic ? w.outsideCurve : w.trackOutsideCurve)) used.push_back(&w);
+    for (std::size_t k = 0; k < windows.size(); ++k) {
+      if (!outsideWindow[k] && !beyondCurve(windows[k])) used.push_back(&windows[k]);
     }
     result.yawTerms = 0;
     if (aerodynamic) {
@@ -405,13 +478,18 @@ ImpulseResult FitImpulse(const std::vector<RunRecords>& runs, const ImpulseCondi
   // Windows and their status.
   const double a0Offset = result.model == ImpulseModel::TotalRoadLoad ? heldA0 : 0.0;  // in f2
   double sumSquares = 0.0;
-  for (const WindowIntegrals& w : windows) {
+  for (std::size_t k = 0; k < windows.size(); ++k) {
+    const WindowIntegrals& w = windows[k];
     ImpulseWindowResult out;
     out.run = runs[w.run].run;
     out.startS = static_cast<double>(w.first) / result.layout.rateHz;
     out.endS = static_cast<double>(w.first + result.layout.samples) / result.layout.rateHz;
-    const bool outside = result.model == ImpulseModel::Aerodynamic ? w.outsideCurve : w.trackOutsideCurve;
-    out.status = outside ? WindowStatus::YawOutsideCurve : WindowStatus::Used;
+    const bool outside = outsideWindow[k] || beyondCurve(w);
+    out.status = outsideWindow[k] ? WindowStatus::OutsideSpeedWindow
+                 : outside        ? WindowStatus::YawOutsideCurve
+                                  : WindowStatus::Used;
+    if (out.status == WindowStatus::OutsideSpeedWindow) ++result.windowsOutsideSpeedWindow;
+    if (out.status == WindowStatus::YawOutsideCurve) ++result.windowsOutsideCurve;
     out.impulseNs = w.impulse;
     out.fittedNs = kNaN;
     if (!outside) {
@@ -424,7 +502,6 @@ ImpulseResult FitImpulse(const std::vector<RunRecords>& runs, const ImpulseCondi
     result.windows.push_back(out);
   }
   result.windowsUsed = used.size();
-  result.windowsOutsideCurve = windows.size() - used.size();
   result.t95 = StudentTQuantile(0.95, result.degreesOfFreedom);
   result.residualAutocovariance = estimate.acv;
   result.residualSd = std::sqrt(sumSquares / result.degreesOfFreedom);
@@ -457,6 +534,15 @@ ImpulseResult FitImpulse(const std::vector<RunRecords>& runs, const ImpulseCondi
   }
   if (result.model == ImpulseModel::Aerodynamic && a0Held && fitted == 3) result.coefficients.push_back(HeldA0(heldA0));
   const std::size_t p = result.coefficients.size();
+  for (const RecordInput& input : conditions.inputs) {
+    ImpulseInputSensitivity s;
+    s.name = input.name;
+    s.slope.assign(p, 0.0);
+    const std::vector<double> slope =
+        InputSlope(runs, conditions, options, result.layout, windows, used, model, held, priorScale, lag, fit, input);
+    for (std::size_t j = 0; j < fitted; ++j) s.slope[place[j]] = slope.empty() ? kNaN : slope[j];
+    result.inputs.push_back(s);
+  }
   result.covariance.assign(p * p, 0.0);
   for (std::size_t i = 0; i < fitted; ++i) {
     for (std::size_t j = 0; j < fitted; ++j) {
@@ -486,31 +572,29 @@ ImpulseResult FitImpulse(const std::vector<RunRecords>& runs, const ImpulseCondi
   }
 
   if (result.model == ImpulseModel::TotalRoadLoad) {
-    if (!conditions.anemometer) {
-      result.notes.push_back("the wind columns hold no anemometer: the total road load f0 + f1*v + f2*v^2 is fitted");
+    if (!a0Held) {
+      result.notes.push_back(
+          "Cd is not determined: without the wind at the vehicle it cannot be told from the mechanical V^2 term "
+          "unless the CD field gives it; f0, f1, f2 and the road load are");
     }
-    if (!a0Held) result.notes.push_back("Cd cannot be separated from the mechanical V^2 term unless CD is given");
     if (!conditions.anemometer && conditions.trackWind.empty()) {
       result.notes.push_back(
-          "a steady wind along the track that the runs do not cancel raises f0 by about f2*w^2; "
-          "the wind measured beside the track corrects it");
+          "a steady wind along the track that the runs do not cancel raises f0 by about f2*w^2 (w the wind); "
+          "--track-wind gives the wind measured beside the track to correct it");
     }
   }
   if (result.aeroMechanicalInseparable) {
     result.notes.push_back("the mechanical V^2 term and the aerodynamic term cannot be told apart (correlation " +
                            NumberText(result.correlationM2A0, 4) +
                            "): still air or a steady wind straight across the track; m2, a0 and Cd are not "
-                           "determined, the still-air road load is; give CD to hold the aerodynamic term");
+                           "determined, the still-air road load is; give the drag coefficient in the CD field to "
+                           "hold the aerodynamic term");
   } else if (result.aeroLeftOpen) {
     result.notes.push_back("the data leave the aerodynamic term open: its 95 % interval holds 0");
   }
-  for (const ImpulseCoefficient& c : result.coefficients) {
-    if (c.priorShare) {
-      const double share = std::min(*c.priorShare, 1.0);
-      result.notes.push_back("the yaw term " + c.name + " is " + NumberText(100.0 * share, 0) + " % the prior's and " +
-                             NumberText(100.0 * (1.0 - share), 0) + " % the data's (posterior over prior variance " +
-                             NumberText(*c.priorShare, 3) + ")");
-    }
+  if (result.windowsOutsideSpeedWindow > 0) {
+    result.notes.push_back(std::to_string(result.windowsOutsideSpeedWindow) +
+                           " windows reach a speed outside the speed window (--limit-data) and are left out");
   }
   if (result.windowsOutsideCurve > 0) {
     result.notes.push_back(std::to_string(result.windowsOutsideCurve) +

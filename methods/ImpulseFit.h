@@ -42,6 +42,7 @@ enum class ImpulseModel {
 enum class WindowStatus {
   Used,
   YawOutsideCurve,  // a record's yaw lies beyond the yaw curve's table
+  OutsideSpeedWindow,  // a record's speed lies outside the speed window (--limit-data)
 };
 
 struct ImpulseWindowResult {
@@ -78,6 +79,14 @@ struct ImpulseRoadLoad {
   double high95 = 0.0;
 };
 
+// How the coefficients move per unit of a RecordInput: the test refitted with
+// its records moved as the input moves them, holding what the fit found of
+// the windows' spread and correlation, so that only the coefficients move.
+struct ImpulseInputSensitivity {
+  std::string name;
+  std::vector<double> slope;  // per coefficient, in the order of `coefficients` (0 for a held one)
+};
+
 struct ImpulseResult {
   bool solved = false;
   std::string whyNot;  // when not solved
@@ -86,6 +95,7 @@ struct ImpulseResult {
   std::vector<ImpulseWindowResult> windows;
   std::size_t windowsUsed = 0;
   std::size_t windowsOutsideCurve = 0;
+  std::size_t windowsOutsideSpeedWindow = 0;
 
   std::vector<ImpulseCoefficient> coefficients;
   std::vector<double> covariance;  // of `coefficients`, row-major (0 for held ones)
@@ -121,6 +131,7 @@ struct ImpulseResult {
   bool aeroLeftOpen = false;  // the 95 % interval of a0 holds 0
   // What the data left open or what was assumed, in the user's words.
   std::vector<std::string> notes;
+  std::vector<ImpulseInputSensitivity> inputs;  // one per conditions.inputs
 
   const ImpulseCoefficient* Find(const std::string& name) const;
   // The still-air road load at vehicle speed `speed` m/s at the test's

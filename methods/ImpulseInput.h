@@ -4,7 +4,10 @@
 // the conditions of the test.
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "methods/AnalysisMethod.h"
@@ -17,6 +20,16 @@ struct TrackWind {
   double fromDeg = 0.0;  // where it blows from, clockwise from the heading of the odd runs
 };
 
+// A quantity the records were formed with that the test's own data leave
+// uncertain (a calibrated coefficient of the anemometer), and how moving it
+// by `delta` moves one record's wind (m/s) and yaw (degrees) readings, as
+// the calibration would have formed them.
+struct RecordInput {
+  std::string name;
+  double step = 0.0;  // a change small beside its uncertainty, for the slope
+  std::function<void(double& wind, double& yawDeg, double delta)> move;
+};
+
 struct ImpulseConditions {
   double airDensity = 0.0;      // kg/m³ on the test day
   double massKg = 0.0;          // test mass
@@ -26,6 +39,10 @@ struct ImpulseConditions {
   std::optional<YawCurve> yawCurve;    // Cd(ψ)/Cd(0); else the yaw prior
   std::vector<TrackWind> trackWind;    // one per run in the order of the runs, or none
   bool anemometer = true;              // the wind and yaw columns hold an anemometer
+  // Lowest and highest vehicle speed (m/s) of the windows fitted; none: all.
+  std::optional<std::pair<double, double>> speedWindow;
+  // How the coefficients move with each of these is part of the result.
+  std::vector<RecordInput> inputs;
 };
 
 // Whether the wind columns hold an anemometer's readings: not when every

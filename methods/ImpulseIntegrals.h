@@ -57,4 +57,16 @@ std::vector<WindowIntegrals> IntegrateWindows(const std::vector<RunRecords>& run
                                               const YawPrior& prior, const WindowLayout& layout,
                                               const ReadingNoise& noise);
 
+// How each window's integrals move, to first order, per unit of a quantity
+// that moves every record's wind reading by windSlope and its yaw reading by
+// yawSlope (per unit of it; run by run, record by record): a calibrated
+// coefficient of the anemometer. Only the quantities of the wind readings
+// move.
+std::vector<std::array<double, kQuantities>> WindowSlopes(const std::vector<RunRecords>& runs,
+                                                         const ImpulseConditions& c, const YawPrior& prior,
+                                                         const WindowLayout& layout,
+                                                         const std::vector<WindowIntegrals>& windows,
+                                                         const std::vector<std::vector<double>>& windSlope,
+                                                         const std::vector<std::vector<double>>& yawSlope);
+
 }  // namespace impulse
