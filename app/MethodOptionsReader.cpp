@@ -67,11 +67,8 @@ std::optional<double> Number(const std::string& text) {
 AnalysisMethodKind ReadMethod(const std::string& name) {
   if (name == "legacy") return AnalysisMethodKind::Legacy;
   if (name == "intervals") return AnalysisMethodKind::Intervals;
-  if (name == "impulse") {
-    Refuse("--method impulse: the impulse method is not part of this version yet (--method legacy or "
-           "--method intervals)");
-  }
-  Refuse("--method " + name + ": unknown method (legacy, the default, or intervals)");
+  if (name == "impulse") return AnalysisMethodKind::Impulse;
+  Refuse("--method " + name + ": unknown method (legacy, the default, impulse or intervals)");
 }
 
 double ReadRate(const std::string& text, AnalysisMethodKind method) {
@@ -81,7 +78,7 @@ double ReadRate(const std::string& text, AnalysisMethodKind method) {
   }
   if (method == AnalysisMethodKind::Legacy && *rate != 5.0) {
     Refuse("--rate " + text + ": the legacy method reads run files of 5 records a second; another rate is for "
-           "--method intervals");
+           "--method impulse or --method intervals");
   }
   return *rate;
 }

@@ -38,9 +38,10 @@ std::size_t ParseProgramOptions(const std::vector<std::string>& words, ProgramOp
     }
   }
   options.methods = ReadMethodOptions(options.methodWords);
-  if (options.limitData && options.methods.method != AnalysisMethodKind::Legacy) {
+  if (options.limitData && options.methods.method == AnalysisMethodKind::Intervals) {
     Raise(ErrorNumber::InvalidProcedureCall, std::string("--limit-data is not used by --method ") +
-                                                 MethodName(options.methods.method) + "; it is for --method legacy");
+                                                 MethodName(options.methods.method) +
+                                                 "; it is for --method legacy or --method impulse");
   }
   return i;
 }

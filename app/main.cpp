@@ -2,6 +2,7 @@
 // the application object, one run, then what the options ask for besides
 // the report. An error that no step handles ends the run here.
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "app/CommandLine.h"
 #include "app/LegacyComparison.h"
+#include "app/MethodInputs.h"
 #include "app/ProgramOptions.h"
 #include "app/RunOutputs.h"
 #include "app/SAEAppWrapper.h"
@@ -18,6 +20,7 @@
 #include "common/RuntimeError.h"
 #include "common/UnitFactors.h"
 #include "common/Version.h"
+#include "methods/ImpulseMethod.h"
 #include "pipeline/IntervalPipeline.h"
 #include "record/AnalysisRecord.h"
 #include "record/Recorder.h"
@@ -54,6 +57,7 @@ int main(int argc, char** argv) {
   bool settingParameters = true;
   int status = 0;
   std::optional<RuntimeError> failure;  // the error that ended the run
+  std::unique_ptr<ImpulseMethod> impulse;  // --method impulse
   try {
     const std::size_t optionWords = ParseProgramOptions(commandLine.Words(), options);
     optionsRead = true;
@@ -83,6 +87,13 @@ int main(int argc, char** argv) {
       if (intervals.HasAnemometerData()) AddLegacyComparison(analysis, fields, options);
       status = intervals.ReportSaveFailed() ? 2 : 0;
     } else {
+      if (options.methods.method == AnalysisMethodKind::Impulse) {
+        // The yaw curve and the wind beside the track are read before the
+        // analysis starts, so that a file of them that is wrong ends it first.
+        impulse = std::make_unique<ImpulseMethod>(options.methods);
+        app.UseMethod(impulse.get(), MethodInputsFromOptions(options.methods));
+        app.SampleRate = SampleRecords(options.methods.rateHz);
+      }
       app.Process();
       status = app.ReportSaveFailed() ? 2 : 0;
     }
@@ -97,6 +108,7 @@ int main(int argc, char** argv) {
     std::fputs("coastdown: out of memory\n", stderr);
     return 1;
   }
+  if (impulse && impulse->Analysis().ran) recorder.ImpulseAnalysed(impulse->Analysis());
   recorder.Finish(failure ? &*failure : nullptr, !options.json.empty() || !options.html.empty());
   PrintWarnings(analysis, options);
   if (failure) PrintError(*failure, analysis, settingParameters);

@@ -41,6 +41,7 @@ struct MethodConditions {
   RotatingMass rotatingMass;                // kg and how it was set
   double knownCd = kNotDetermined;          // the CD field; NaN when empty
   double minSpeedMs = kNotDetermined, maxSpeedMs = kNotDetermined;  // the speed window of the fields
+  bool limitData = false;  // --limit-data: the speed window applies
   double rateHz = 5.0;
   // The wind beside the track per DATA run (m/s; run 0: the whole test), empty without --track-wind.
   std::vector<TrackWindReading> trackWindMs;
@@ -48,9 +49,37 @@ struct MethodConditions {
   bool noAnemometer = false;
 };
 
+// What the specified steps formed the records with: the ZERO runs' yaw
+// offset and the anemometer's calibration, so that a method can tell how its
+// result moves with each.
+struct MethodCalibration {
+  bool zeroOffset = false;     // the ZERO runs' mean yaw was subtracted
+  double zeroOffsetDeg = 0.0;
+  bool calibrated = false;     // the CAL runs calibrated the anemometer
+  double Ka = 1.0, yawOffsetDeg = 0.0, Ky = 1.0, k3 = 0.0, K4 = 0.0;
+};
+
 struct MethodRun {
   std::vector<RunRecords> data;
   MethodConditions conditions;
+  MethodCalibration calibration;
+  // The DATA runs' wind columns as read, before the calibration: false when
+  // every reading is 0 or equals the vehicle speed (no anemometer).
+  bool windAsReadHoldsAnemometer = true;
+};
+
+// A quantity the result depends on besides the data: a calibrated one
+// ("Ka", "yaw_offset", "zero_yaw_offset", whose uncertainty the record
+// takes from the pairs of runs, so that value and standard uncertainty are
+// NaN here) or one the method assumes (with its own value and uncertainty).
+struct MethodInput {
+  std::string name;
+  std::string unit;
+  std::string source;  // how its uncertainty was judged, in words
+  double value = kNotDetermined;
+  double standardUncertainty = kNotDetermined;
+  double degreesOfFreedom = kNotDetermined;  // NaN: as good as infinite (a judgement)
+  std::array<double, 8> sensitivity{};       // ∂(m0 m1 m2 a0 … a4)/∂input
 };
 
 // What every method gives back, method-neutral.
@@ -66,6 +95,11 @@ struct MethodResult {
   // t, Welch-Satterthwaite); empty when the method states none.
   std::vector<double> covariance;
   double degreesOfFreedom = kNotDetermined;
+  // How the coefficients move with each quantity they depend on besides the data.
+  std::vector<MethodInput> inputs;
+  // Coefficients (m0 … a4) whose values are a convention the data cannot
+  // check (their sum is determined, they are not): shown as not determined.
+  std::vector<std::string> notDetermined;
   // The lines of the report's solver section after its name.
   std::vector<std::string> reportLines;
   // What the data leave open, as warnings.

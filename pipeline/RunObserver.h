@@ -14,6 +14,7 @@
 class CDataCol;
 class CVelkCal;
 class RuntimeError;
+struct ImpulseAnalysis;
 struct IntervalAnalysis;
 struct MethodResult;
 struct UnitFactorSet;
@@ -52,6 +53,8 @@ class RunObserver : public LoadObserver, public FitObserver {
   virtual void MethodFinished(const MethodResult& result) { static_cast<void>(result); }
   // The interval method ran (also when what it found leaves no result).
   virtual void IntervalsAnalysed(const IntervalAnalysis& analysis) { static_cast<void>(analysis); }
+  // What the impulse method found besides its coefficients.
+  virtual void ImpulseAnalysed(const ImpulseAnalysis& analysis) { static_cast<void>(analysis); }
 
  protected:
   RunObserver() = default;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -24,6 +25,7 @@
 #include "pipeline/Corrections.h"
 #include "pipeline/RecordsCollector.h"
 #include "pipeline/RunObserver.h"
+#include "pipeline/WindAsRead.h"
 #include "solvers/CConstrainedSolver.h"
 #include "solvers/CMLRSolve.h"
 #include "solvers/CSolver.h"
@@ -165,13 +167,18 @@ void cProcess::RunMethod(Real TC, Real P, Real rho, Real A, BoundedArray<Real>& 
   // The specified fit still runs, so that the record can set its road load
   // beside the method's; an error there ends the comparison, not the run.
   std::string fitFailure;
+  std::optional<RuntimeError> fitError;
   try {
     FitRoadLoad(A, rho, results);
   } catch (const RuntimeError& error) {
     fitFailure = "the specified fit beside the method ended with " + std::string(error.what());
+    fitError = error;
   }
   MethodRun run;
   run.data = collector_ ? collector_->Runs() : std::vector<RunRecords>();
+  // Without a DATA record there is nothing for the method either, and the
+  // specified fit's error says why.
+  if (run.data.empty() && fitError) throw *fitError;
   MethodConditions& c = run.conditions;
   c = Run().MethodInputs();
   c.temperatureC = TC.value();
@@ -184,7 +191,21 @@ void cProcess::RunMethod(Real TC, Real P, Real rho, Real A, BoundedArray<Real>& 
   if (Run().Constrained) c.knownCd = TextToNumber(Run().ConstrainedCD, FieldName(CommandField::Cd)).value();
   c.minSpeedMs = (TextToNumber(Run().MinSpeed, FieldName(CommandField::MinSpeed)) * factors.SpeedFactor).value();
   c.maxSpeedMs = (TextToNumber(Run().MaxSpeed, FieldName(CommandField::MaxSpeed)) * factors.SpeedFactor).value();
-  c.rateHz = Run().SampleRate;
+  c.rateHz = RecordRate();
+  c.limitData = Run().LimitData;
+  // What the records were formed with, so that the method can tell how its
+  // result moves with each calibrated quantity.
+  run.windAsReadHoldsAnemometer = windAsReadHoldsAnemometer_;
+  run.calibration.zeroOffset = Run().ZeroFiles;
+  run.calibration.zeroOffsetDeg = YawOffset.value();
+  if (const auto* velk = dynamic_cast<const CVelkCal*>(calibrator.get()); velk != nullptr && Run().Calibration) {
+    run.calibration.calibrated = true;
+    run.calibration.Ka = velk->Ka.value();
+    run.calibration.yawOffsetDeg = velk->CalYawOffset.value();
+    run.calibration.Ky = velk->Ky.value();
+    run.calibration.k3 = velk->k3.value();
+    run.calibration.K4 = velk->K4.value();
+  }
   MethodResult result = Run().Method()->Analyse(run);
   if (!fitFailure.empty()) result.notes.insert(result.notes.begin(), fitFailure);
   // What the method leaves open is no term of the report's model: only m0,
@@ -311,11 +332,21 @@ void cProcess::LoadDataSet() {
     const std::string name = JoinPath(Run().FileLocation, "DATA");
     // A method on the records gets them as the loader hands them on.
     LoadObserver* loadObserver = &observer_;
-    if (Run().Method() != nullptr) {
-      collector_ = std::make_unique<RecordsCollector>(observer_, Run().SampleRate);
+    if (Run().Method() == nullptr) {
+      runData.Load(name, *calibrator, YawOffset, loadObserver);
+    } else {
+      collector_ = std::make_unique<RecordsCollector>(observer_, RecordRate());
       loadObserver = collector_.get();
+      // The wind columns are judged as read; the calibrator does the rest.
+      WindAsRead watch(*calibrator);
+      try {
+        runData.Load(name, watch, YawOffset, loadObserver);
+      } catch (const RuntimeError&) {
+        windAsReadHoldsAnemometer_ = watch.HoldsAnemometer();
+        throw;
+      }
+      windAsReadHoldsAnemometer_ = watch.HoldsAnemometer();
     }
-    runData.Load(name, *calibrator, YawOffset, loadObserver);
     AppendLog("Data files loaded");
     observer_.SetLoaded(RunSet::Data, runData);
   } catch (const RuntimeError& error) {
@@ -408,6 +439,15 @@ std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho)
     reportSaveFailed_ = true;
     return {};
   }
+}
+
+double cProcess::RecordRate() const {
+  // A rate that is not a whole number of records a second (--rate 12.5)
+  // forms one-second samples of the nearest whole number; the method takes
+  // every record at its own time.
+  const double given = Run().MethodInputs().rateHz;
+  const int samples = Run().SampleRate;
+  return std::fabs(given - samples) <= 0.5 || (samples == 2 && given > 0.0 && given < 2.5) ? given : samples;
 }
 
 SAEAppWrapper& cProcess::Run() const {

@@ -64,6 +64,10 @@ class cProcess {
   // text when it could not be written.
   std::string WriteReport(BoundedArray<Real>& results, Real A, Real rho);
 
+  // The records a second of the run files, as the method takes them: the
+  // options' rate where the one-second samples are formed from about as many
+  // records, else the samples' own.
+  double RecordRate() const;
   // The wrapper of the run in progress; error 5 outside a run.
   SAEAppWrapper& Run() const;
   // A new solver of the kind the run asks for; a constrained one is given
@@ -88,4 +92,5 @@ class cProcess {
   RunObserver& observer_;
   std::unique_ptr<RecordsCollector> collector_;  // the DATA records, for a method
   std::unique_ptr<MethodResult> methodResult_;   // what a method gave, for the report
+  bool windAsReadHoldsAnemometer_ = true;         // the DATA runs' wind columns as read
 };

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,9 @@ struct SampleRecord {
   double filterResidual = kNone;  // N: the residual the outlier filter judged
   double residual = kNone;        // N: force minus the final fit's model
   SampleStatus status = SampleStatus::NotUsed;
+  // With a method beside the specified fit (--method impulse): what that fit
+  // did with the sample, while `status` says what the method did.
+  std::optional<SampleStatus> legacyStatus = std::nullopt;
 };
 
 struct CalibrationRecord {
@@ -257,6 +261,9 @@ struct AnalysisRecord {
   FilterRecord filter;
   WindowRecord window;
   FitRecord finalFit;
+  // A method on the calibrated records in place of the fit (--method
+  // impulse): its coefficients in the fit's layout; the results are its.
+  FitRecord methodFit;
   double mechFactor = kNone, aeroFactor = kNone;
   double meanHead = kNone, meanCross = kNone, maxHead = kNone, maxCross = kNone;  // m/s, as the report
   double meanWindSpeed = kNone;  // mean magnitude of the true wind over the used samples, m/s
@@ -279,7 +286,9 @@ struct AnalysisRecord {
   // method's terms; the interval method's own part; the specified
   // analysis' road load beside another method's.
   MethodRecord method;
+  MethodResult methodResult;  // what a method on the calibrated records gave back
   IntervalAnalysis intervals;
+  ImpulseAnalysis impulse;
   LegacyComparison legacyComparison;
 
   // Not written out; what the warnings and the explanation of an error draw on.

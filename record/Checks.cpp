@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/UnitFactors.h"
+#include "record/RoadLoad.h"
 
 namespace record {
 
@@ -35,7 +36,12 @@ CheckRecord MakeCheck(std::string id, std::string title, double value, std::stri
 }
 
 // The checks judge a result; a run that ended before one has nothing to judge.
-bool Judged(const AnalysisRecord& record) { return record.finalFit.completed; }
+bool Judged(const AnalysisRecord& record) { return ResultFit(record).completed; }
+
+// Without an anemometer the impulse method knows the wind only from beside
+// the track (--track-wind), as the mean of each run's reading; without that
+// it does not know it at all.
+bool WindUnknown(const AnalysisRecord& record) { return record.impulse.ran && !record.impulse.anemometer; }
 
 CheckRecord Directions(const AnalysisRecord& record) {
   const int runs = record.Set(SetKind::Data).runs;
@@ -56,12 +62,26 @@ CheckRecord MeanWind(const AnalysisRecord& record) {
                                 record.meanWindSpeed * kKmhPerMs, "km/h", "<= 16 km/h", kWindSource);
   check.applicable = std::isfinite(check.value);
   check.pass = check.value <= 16.0;
+  if (WindUnknown(record)) {
+    check.title = "mean wind speed beside the track over the DATA runs";
+    if (!check.applicable) check.finding = "not known: no anemometer, and no --track-wind";
+  }
   return check;
 }
 
 CheckRecord MeanCrosswind(const AnalysisRecord& record) {
   CheckRecord check = MakeCheck("mean_crosswind", "mean cross wind over the DATA samples",
                                 std::fabs(record.meanCross) * kKmhPerMs, "km/h", "<= 8 km/h", kWindSource);
+  if (WindUnknown(record)) {
+    // The report's wind statistics read the wind columns, which hold none.
+    check.title = "mean cross wind beside the track over the DATA runs";
+    double cross = 0.0;
+    for (const TrackWindReading& w : record.impulse.trackWind) {
+      cross += CrossComponent(w) / static_cast<double>(record.impulse.trackWind.size());
+    }
+    check.value = record.impulse.trackWind.empty() ? kNone : std::fabs(cross) * kKmhPerMs;
+    if (record.impulse.trackWind.empty()) check.finding = "not known: no anemometer, and no --track-wind";
+  }
   check.applicable = std::isfinite(check.value);
   check.pass = check.value <= 8.0;
   return check;
@@ -81,8 +101,35 @@ CheckRecord Outliers(const AnalysisRecord& record) {
       filter.tested > 0 ? 100.0 * static_cast<double>(filter.excluded) / static_cast<double>(filter.tested) : kNone;
   CheckRecord check = MakeCheck("outliers", "share of the usable samples removed by the outlier filter", share, "%",
                                 "<= 10 %", "more than a few outliers means the model does not describe the test");
-  check.applicable = Judged(record) && filter.ran && filter.tested > 0;
+  // The filter belongs to the specified fit; a method in its place has none.
+  check.applicable = Judged(record) && filter.ran && filter.tested > 0 && !record.methodFit.ran;
   check.pass = check.value <= 10.0;
+  return check;
+}
+
+// Without a yaw curve the impulse method's yaw term rests on the data where
+// the wind varies and on its prior where the wind is steady: the prior's
+// spread then widens the intervals, and the vehicle's own yaw curve is what
+// would fix the term.
+CheckRecord YawTermFromData(const AnalysisRecord& record) {
+  double share = kNone;
+  std::string term;
+  for (const ImpulseCoefficient& c : record.impulse.result.coefficients) {
+    if (c.priorShare && !(share >= std::min(*c.priorShare, 1.0))) {
+      share = std::min(*c.priorShare, 1.0);
+      term = c.name;
+    }
+  }
+  CheckRecord check = MakeCheck("yaw_term_from_data", "the yaw term decided by the data rather than by its prior",
+                                100.0 * share, "% prior (largest share)", "<= 50 %",
+                                "with a steady wind the data cannot tell how drag grows with yaw: the prior then "
+                                "decides, and the vehicle's yaw curve (--yaw-curve) is what would");
+  check.applicable = Judged(record) && std::isfinite(share);
+  check.pass = check.value <= 50.0;
+  if (check.applicable) {
+    check.finding = "the yaw term " + term + " is " + ShortNumber(check.value) + " % the prior's and " +
+                    ShortNumber(100.0 - check.value) + " % the data's";
+  }
   return check;
 }
 
@@ -147,7 +194,11 @@ CheckRecord MechanicalSigns(const AnalysisRecord& record) {
   double wrong = kNone;
   if (record.results.available) {
     const std::vector<Estimate>& r = record.results.report;
-    wrong = (r[0].value > 0.0 ? 0.0 : 1.0) + (r[1].value >= 0.0 ? 0.0 : 1.0) + (r[2].value >= 0.0 ? 0.0 : 1.0);
+    // A coefficient the data leave open (NaN) has no sign to judge.
+    const auto wrongSign = [](double v, bool zeroAllowed) {
+      return std::isnan(v) || v > 0.0 || (zeroAllowed && v == 0.0) ? 0.0 : 1.0;
+    };
+    wrong = wrongSign(r[0].value, false) + wrongSign(r[1].value, true) + wrongSign(r[2].value, true);
   }
   CheckRecord check = MakeCheck("mechanical_signs",
                                 "mechanical coefficients of the expected sign (Amech > 0, Bmech >= 0, Cmech >= 0)",
@@ -170,6 +221,7 @@ std::vector<CheckRecord> Checks(const AnalysisRecord& record) {
   std::vector<CheckRecord> checks = {Directions(record),  MeanWind(record),          MeanCrosswind(record),
                                      Temperature(record), Outliers(record),          RoadLoadPrecision(record),
                                      CdRange(record),     MechanicalSigns(record)};
+  if (record.impulse.ran && record.impulse.yawCurve.empty()) checks.push_back(YawTermFromData(record));
   for (CheckRecord& check : checks) {
     if (check.finding.empty() && std::isfinite(check.value)) {
       check.finding = ShortNumber(check.value) + (check.unit.empty() ? "" : " " + check.unit);

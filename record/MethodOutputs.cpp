@@ -269,11 +269,126 @@ void WriteIntervals(JsonWriter& json, const IntervalAnalysis& a) {
   json.EndObject();
 }
 
+const char* WindowStatusName(WindowStatus status) {
+  switch (status) {
+    case WindowStatus::Used: return "used";
+    case WindowStatus::YawOutsideCurve: return "yaw beyond curve";
+    case WindowStatus::OutsideSpeedWindow: return "outside window";
+  }
+  return "";
+}
+
+void WriteImpulse(JsonWriter& json, const ImpulseAnalysis& a) {
+  const ImpulseResult& r = a.result;
+  json.Key("impulse").BeginObject();
+  json.Key("solved").Bool(r.solved);
+  json.Key("why_not").String(r.whyNot);
+  json.Key("model").String(r.model == ImpulseModel::Aerodynamic ? "aerodynamic" : "total road load");
+  json.Key("anemometer").Bool(a.anemometer);
+  json.Key("anemometer_source").String(a.anemometerSource);
+  json.Key("rate_hz").Number(a.rateHz);
+  json.Key("mass_kg").Number(a.massKg);
+  json.Key("rotating_mass_kg").Number(a.rotatingMass.kg);
+  json.Key("rotating_mass_source").String(a.rotatingMass.source);
+  json.Key("layout").BeginObject();
+  json.Key("shape").String(WindowShapeName(r.layout.shape));
+  json.Key("length_s").Number(r.layout.LengthS());
+  json.Key("step_s").Number(static_cast<double>(r.layout.step) / r.layout.rateHz);
+  json.Key("correlation_lag").Integer(static_cast<long long>(r.layout.CorrelationLag()));
+  json.EndObject();
+  json.Key("windows_used").Integer(static_cast<long long>(r.windowsUsed));
+  json.Key("windows_beyond_yaw_curve").Integer(static_cast<long long>(r.windowsOutsideCurve));
+  json.Key("windows_outside_speed_window").Integer(static_cast<long long>(r.windowsOutsideSpeedWindow));
+  json.Key("windows").BeginArray();
+  for (const ImpulseWindowResult& w : r.windows) {
+    json.BeginObject();
+    json.Key("run").Integer(w.run);
+    json.Key("start_s").Number(w.startS);
+    json.Key("end_s").Number(w.endS);
+    json.Key("status").String(WindowStatusName(w.status));
+    json.Key("impulse_N_s").Number(w.impulseNs);
+    json.Key("fitted_N_s").Number(w.fittedNs);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("yaw_model").BeginObject();
+  json.Key("curve_file").String(a.yawCurveFile);
+  json.Key("curve").BeginArray();
+  for (const auto& [yaw, ratio] : a.yawCurve) {
+    json.BeginArray();
+    json.Number(yaw);
+    json.Number(ratio);
+    json.EndArray();
+  }
+  json.EndArray();
+  json.Key("yaw_terms").Integer(r.yawTerms);
+  json.Key("yaw_p95_deg").Number(r.yawP95Deg);
+  const YawPrior prior;
+  json.Key("prior_k_per_deg2").Number(prior.k);
+  json.Key("prior_k_sd_per_deg2").Number(prior.kSd);
+  json.Key("quartic_from_deg").Number(prior.quarticFromDeg);
+  json.EndObject();
+  json.Key("coefficients").BeginArray();
+  for (const ImpulseCoefficient& c : r.coefficients) {
+    json.BeginObject();
+    json.Key("name").String(c.name);
+    json.Key("unit").String(c.unit);
+    json.Key("value").Number(c.value);
+    json.Key("standard_error").Number(c.standardError);
+    json.Key("low95").Number(c.low95);
+    json.Key("high95").Number(c.high95);
+    json.Key("held").Bool(c.held);
+    json.Key("prior_mean").Number(Or(c.priorMean));
+    json.Key("prior_sd").Number(Or(c.priorSd));
+    json.Key("prior_share").Number(Or(c.priorShare));
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("degrees_of_freedom").Number(r.degreesOfFreedom);
+  json.Key("t95").Number(r.t95);
+  json.Key("wind_noise_sd_m_s").Number(r.windNoiseSd);
+  json.Key("yaw_noise_sd_deg").Number(r.yawNoiseSd);
+  json.Key("residual_sd_N_s").Number(r.residualSd);
+  WriteNumbers(json, "residual_autocovariance", r.residualAutocovariance.gamma);
+  json.Key("autocovariance_repaired").Bool(r.residualAutocovariance.repaired);
+  json.Key("spread_constant_N2_s2").Number(r.spreadConstant);
+  json.Key("spread_per_square_speed_N2_s4_per_m2").Number(r.spreadPerSquareSpeed);
+  json.Key("correlation_m2_a0").Number(r.correlationM2A0);
+  json.Key("aero_mechanical_inseparable").Bool(r.aeroMechanicalInseparable);
+  json.Key("aero_left_open").Bool(r.aeroLeftOpen);
+  json.Key("cd_determined").Bool(r.cdDetermined && !a.squareTermSplitAssumed);
+  json.Key("v2_split_assumed").Bool(a.squareTermSplitAssumed);
+  json.Key("track_wind_source").String(a.trackWindSource);
+  json.Key("track_wind").BeginArray();
+  for (const TrackWindReading& w : a.trackWind) {
+    json.BeginObject();
+    json.Key("run").Integer(w.run);
+    json.Key("speed_m_s").Number(w.speed);
+    json.Key("from_deg").Number(w.fromDeg);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
+}
+
 void WriteComparison(JsonWriter& json, const LegacyComparison& c) {
   json.Key("legacy_comparison").BeginObject();
   json.Key("available").Bool(c.available);
   json.Key("why_not").String(c.why);
   WriteEstimateList(json, "legacy_results", c.legacy);
+  WriteEstimateList(json, "method_results", c.method);
+  json.Key("coefficients").BeginArray();
+  for (const CoefficientComparison& k : c.coefficients) {
+    json.BeginObject();
+    json.Key("name").String(k.name);
+    json.Key("unit").String(k.unit);
+    json.Key("legacy").Number(k.legacy);
+    json.Key("method").Number(k.method);
+    json.Key("difference").Number(k.difference);
+    json.Key("difference_percent").Number(k.differencePercent);
+    json.EndObject();
+  }
+  json.EndArray();
   json.Key("points").BeginArray();
   for (const ComparisonPoint& p : c.points) {
     json.BeginObject();
@@ -298,6 +413,7 @@ void WriteComparison(JsonWriter& json, const LegacyComparison& c) {
 void WriteMethodParts(JsonWriter& json, const AnalysisRecord& record) {
   WriteMethod(json, record.method);
   if (record.intervals.ran) WriteIntervals(json, record.intervals);
+  if (record.impulse.ran) WriteImpulse(json, record.impulse);
   if (record.legacyComparison.ran) WriteComparison(json, record.legacyComparison);
 }
 

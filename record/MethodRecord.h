@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "methods/AnalysisMethod.h"
+#include "methods/ImpulseMethod.h"
 #include "methods/IntervalAnalysis.h"
 #include "record/RecordTypes.h"
 
@@ -44,11 +46,22 @@ struct ComparisonPoint {
   double differencePercent = kNone;
 };
 
+// One coefficient of the report by both methods.
+struct CoefficientComparison {
+  std::string name;  // Amech, Bmech, Ctotl, Cd
+  std::string unit;
+  double legacy = kNone, method = kNone;
+  double difference = kNone;  // method − legacy
+  double differencePercent = kNone;
+};
+
 struct LegacyComparison {
   bool ran = false;        // the specified analysis ran beside the method
   bool available = false;  // and gave a road load
   std::string why;         // when it did not
   std::vector<Estimate> legacy;  // Amech, Bmech, Ctotl, Cd as the specified report gives them
+  std::vector<Estimate> method;  // the same of the method, where it gives them in the report's terms
+  std::vector<CoefficientComparison> coefficients;
   std::vector<ComparisonPoint> points;
 };
 

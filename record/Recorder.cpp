@@ -314,7 +314,17 @@ void Recorder::MethodFinished(const MethodResult& result) {
   record_.method.completed = result.completed;
   record_.method.notes = result.notes;
   KeepMethodCoefficients(record_, result);
+  record_.methodResult = result;
+  FitRecord& fit = record_.methodFit;
+  fit.ran = true;
+  fit.completed = result.completed;
+  fit.solver = result.solverName;
+  if (result.completed) fit.coefficients = result.coefficients;
+  // An error after this is the method's own, and its detail says why.
+  record_.stage = Stage::Results;
 }
+
+void Recorder::ImpulseAnalysed(const ImpulseAnalysis& analysis) { record_.impulse = analysis; }
 
 void Recorder::IntervalsAnalysed(const IntervalAnalysis& analysis) {
   record_.intervals = analysis;

@@ -42,6 +42,7 @@ class Recorder final : public RunObserver {
 
   void MethodFinished(const MethodResult& result) override;
   void IntervalsAnalysed(const IntervalAnalysis& analysis) override;
+  void ImpulseAnalysed(const ImpulseAnalysis& analysis) override;
 
   RunFileFacts& OnRunFile(const std::string& fileName, Int16 run) override;
   void OnRunRecords(const CDataCol& records) override;

@@ -14,7 +14,8 @@
 namespace record {
 
 void DeriveResults(AnalysisRecord& record) {
-  const FitRecord& fit = ResultFit(record);
+  // The specified fit's, also where a method's results take their place.
+  const FitRecord& fit = SpecifiedFit(record);
   if (!fit.completed) return;
   const std::array<double, 8>& c = fit.coefficients;
 
@@ -49,7 +50,11 @@ void DeriveResults(AnalysisRecord& record) {
                          record.samples[i].cross * record.samples[i].cross);
   }
   if (!usedAt.empty()) record.meanWindSpeed = windSum / static_cast<double>(usedAt.size());
+  CorrectedResults(record, fit);
+}
 
+void CorrectedResults(AnalysisRecord& record, const FitRecord& fit) {
+  const std::array<double, 8>& c = fit.coefficients;
   if (!std::isfinite(record.mechFactor) || !std::isfinite(record.aeroFactor)) return;
   const UncertaintyRecord& u = record.uncertainty;
   const double mf = record.mechFactor;
@@ -99,7 +104,7 @@ void DeriveResults(AnalysisRecord& record) {
     }
   }
   std::sort(speeds.begin(), speeds.end());
-  const StillAirRoadLoad load(record);
+  const StillAirRoadLoad load(record, fit);
   if (u.available) {
     for (double mph : speeds) {
       RoadLoadPoint point = load.At(mph * record.speedFactor);

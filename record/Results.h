@@ -13,4 +13,10 @@ namespace record {
 // without them is left as it is.
 void DeriveResults(AnalysisRecord& record);
 
+// `results` and the still-air road load of `uncertainty` from the
+// coefficients m0 m1 m2 a0 … a4 at test conditions of `fit` and
+// `uncertainty`'s statistics of them (the fit's, or a method's in its
+// place), in every unit.
+void CorrectedResults(AnalysisRecord& record, const FitRecord& fit);
+
 }  // namespace record

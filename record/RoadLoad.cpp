@@ -54,11 +54,17 @@ double ModelForce(const std::array<double, 8>& coefficients, double V, double Vr
 }
 
 const FitRecord& ResultFit(const AnalysisRecord& record) {
+  return record.methodFit.ran ? record.methodFit : SpecifiedFit(record);
+}
+
+const FitRecord& SpecifiedFit(const AnalysisRecord& record) {
   return record.finalFit.ran ? record.finalFit : record.firstFit;
 }
 
-StillAirRoadLoad::StillAirRoadLoad(const AnalysisRecord& record) : uncertainty_(record.uncertainty) {
-  const FitRecord& fit = ResultFit(record);
+StillAirRoadLoad::StillAirRoadLoad(const AnalysisRecord& record) : StillAirRoadLoad(record, ResultFit(record)) {}
+
+StillAirRoadLoad::StillAirRoadLoad(const AnalysisRecord& record, const FitRecord& fit)
+    : uncertainty_(record.uncertainty) {
   if (!fit.completed || !std::isfinite(record.mechFactor) || !std::isfinite(record.aeroFactor)) return;
   for (std::size_t k = 0; k < 4; ++k) {
     if (!std::isfinite(fit.coefficients[k])) return;

@@ -17,9 +17,11 @@ std::array<double, 8> ModelTerms(double V, double Vr, double Y);
 // each coefficient times its term, in that order.
 double ModelForce(const std::array<double, 8>& coefficients, double V, double Vr, double Y);
 
-// The fit the results come from: the final one, or the first when the final
-// one never ran.
+// The fit the results come from: a method's in place of the fit when one
+// ran, else the final one, or the first when the final one never ran.
 const FitRecord& ResultFit(const AnalysisRecord& record);
+// The specified fit's own: the final one, or the first.
+const FitRecord& SpecifiedFit(const AnalysisRecord& record);
 
 // F(v) = mechFactor·(m0 + m1·v + m2·v²) + aeroFactor·a0·v², v in m/s, from
 // the coefficients of ResultFit. Its interval comes from the covariance of
@@ -28,6 +30,8 @@ const FitRecord& ResultFit(const AnalysisRecord& record);
 class StillAirRoadLoad {
  public:
   explicit StillAirRoadLoad(const AnalysisRecord& record);
+  // From the coefficients of `fit` instead.
+  StillAirRoadLoad(const AnalysisRecord& record, const FitRecord& fit);
   // The fit delivered m0, m1, m2 and a0 and both correction factors are known.
   bool Available() const { return available_; }
   // The fit's uncertainty is known for every term, so At gives an interval.

@@ -6,6 +6,7 @@
 
 #include "common/RuntimeError.h"
 #include "record/Checks.h"
+#include "record/RoadLoad.h"
 
 namespace record {
 
@@ -89,13 +90,15 @@ void WarnFileText(const FileRecord& f, std::vector<std::string>& warnings) {
 // What the fit could not tell apart, or could not judge at all.
 void WarnFit(const AnalysisRecord& record, std::vector<std::string>& warnings) {
   const double r = record.uncertainty.correlationM2A0;
-  if (std::isfinite(r) && std::fabs(r) > 0.99) {
+  // A method in place of the fit says what its data leave open in its own notes.
+  const bool fitOwnsTheResult = !record.methodFit.ran;
+  if (fitOwnsTheResult && std::isfinite(r) && std::fabs(r) > 0.99) {
     warnings.push_back("the fit cannot tell the mechanical V^2 term from the aerodynamic term (their correlation is " +
                        ShortNumber(r) +
                        "): the wind did not vary enough between the samples, so Cmech, Caero and Cd are not "
                        "determined, only their sum Ctotl. Give the drag coefficient in the CD field to hold the "
                        "aerodynamic term");
-  } else if (record.results.available && record.uncertainty.available && !record.AeroHeld()) {
+  } else if (fitOwnsTheResult && record.results.available && record.uncertainty.available && !record.AeroHeld()) {
     // Other terms than the mechanical V² one can stand in for the
     // aerodynamic term too, as a yaw polynomial does when the yaw hardly
     // changes.
@@ -107,7 +110,7 @@ void WarnFit(const AnalysisRecord& record, std::vector<std::string>& warnings) {
                          "coefficient in the CD field to hold the aerodynamic term");
     }
   }
-  if (record.finalFit.completed && !record.uncertainty.available) {
+  if (ResultFit(record).completed && !record.uncertainty.available) {
     warnings.push_back("no uncertainty for the final fit: " + record.uncertainty.why);
   }
   if (record.uncertainty.available && !record.uncertainty.inputsWhyNot.empty()) {

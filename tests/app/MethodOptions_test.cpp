@@ -51,17 +51,21 @@ TEST(MethodOptionsTest, WhatEachMethodAccepts) {
        "intervals rate 5.000000 least_pairs=4 accuracy_limit_percent=2"},
       {{"--method", "intervals", "--reject-run", "3:brake touch", "--reject-run", "6", "/t,1"},
        "intervals rate 5.000000 reject 3 (brake touch) reject 6 (rejected by the tester)"},
+      {{"--method", "impulse", "--rate", "10", "--yaw-curve", "yaw.csv", "--track-wind", "2,30", "--rotating-mass",
+        "25kg", "--limit-data", "/t,1"},
+       "impulse rate 10.000000 wind 2@30 mr 25kg"},
+      {{"--no-anemometer", "--method", "impulse", "--si", "/t,1"}, "impulse rate 5.000000 si"},
   };
   for (const auto& [words, outcome] : cases) EXPECT_EQ(Outcome(words), outcome);
 }
 
 TEST(MethodOptionsTest, MistakesNameTheOptionAndTheMethod) {
   const std::pair<V, std::string> cases[] = {
-      {{"--method", "fast", "/t,1"}, "error 5: --method fast: unknown method (legacy, the default, or intervals)"},
+      {{"--method", "fast", "/t,1"}, "error 5: --method fast: unknown method (legacy, the default, impulse or intervals)"},
       {{"--method"}, "error 5: the option --method needs NAME"},
       {{"--rate", "10", "/t,1"},
        "error 5: --rate 10: the legacy method reads run files of 5 records a second; another rate is for --method "
-       "intervals"},
+       "impulse or --method intervals"},
       {{"--method", "intervals", "--rate", "0", "/t,1"},
        "error 5: --rate 0: HZ must be a number of records a second above 0 and at most 1000"},
       {{"--method", "intervals", "--rate", "1001", "/t,1"},
@@ -76,8 +80,10 @@ TEST(MethodOptionsTest, MistakesNameTheOptionAndTheMethod) {
        "error 5: --no-anemometer is not used by --method intervals; it is for --method impulse"},
       {{"--constant", "least_pairs=4", "/t,1"},
        "error 5: --constant is not used by --method legacy; it is for --method intervals"},
+      {{"--method", "impulse", "--reject-run", "3", "/t,1"},
+       "error 5: --reject-run is not used by --method impulse; it is for --method intervals"},
       {{"--method", "intervals", "--limit-data", "/t,1"},
-       "error 5: --limit-data is not used by --method intervals; it is for --method legacy"},
+       "error 5: --limit-data is not used by --method intervals; it is for --method legacy or --method impulse"},
       {{"--method", "intervals", "--track-wind", "2,north", "/t,1"},
        "error 5: --track-wind 2,north: SPEED,FROM needs the mean wind speed (0 to 200, in the run files' speed unit) "
        "and the direction it blows from in degrees, or give a CSV file of RUN,SPEED,FROM lines"},
@@ -108,7 +114,7 @@ TEST(MethodOptionsTest, CheckedBeforeAnythingIsRead) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err,
             "coastdown: run-time error 5: Invalid procedure call or argument (--rate 10: the legacy method reads run "
-            "files of 5 records a second; another rate is for --method intervals)\n");
+            "files of 5 records a second; another rate is for --method impulse or --method intervals)\n");
 }
 
 }  // namespace
