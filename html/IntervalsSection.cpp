@@ -241,6 +241,10 @@ std::string ComparisonTable(const record::LegacyComparison& comparison) {
 
 std::string MethodSummary(const PageContext& c) {
   const record::AnalysisRecord& r = c.record;
+  if (r.impulse.ran) {
+    return "<p class=\"summary\">Method: impulse (--method impulse), the equation of motion integrated over "
+           "windows of the DATA records; the specified analysis beside it is in the Impulse section.</p>";
+  }
   if (!r.intervals.ran) {
     return "<p class=\"summary\">Method: the specified analysis (" + Escape(r.method.name) + ").</p>";
   }

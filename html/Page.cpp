@@ -30,10 +30,12 @@ std::string Head(const PageContext& c) {
         "<a href=\"#provenance\">Provenance</a></nav></header>\n";
     return out;
   }
-  out +=
-      "</p><nav><a href=\"#result\">Result</a> <a href=\"#road-load\">Road load</a> <a href=\"#runs\">Runs</a> "
-      "<a href=\"#fit\">Fit</a> <a href=\"#wind\">Wind</a> <a href=\"#calibration\">Calibration</a> "
-      "<a href=\"#provenance\">Provenance</a></nav></header>\n";
+  out += "</p><nav><a href=\"#result\">Result</a> <a href=\"#road-load\">Road load</a> ";
+  // The impulse method's section takes the place of the specified fit's.
+  out += c.record.impulse.ran ? "<a href=\"#impulse\">Impulse</a> <a href=\"#runs\">Runs</a> "
+                              : "<a href=\"#runs\">Runs</a> <a href=\"#fit\">Fit</a> ";
+  out += "<a href=\"#wind\">Wind</a> <a href=\"#calibration\">Calibration</a> "
+         "<a href=\"#provenance\">Provenance</a></nav></header>\n";
   return out;
 }
 
@@ -60,10 +62,16 @@ std::string HtmlPage(const record::AnalysisRecord& record, std::string_view trut
   }
   page += RoadLoadSection(c);
   page += '\n';
+  if (record.impulse.ran) {
+    page += ImpulseSection(c);
+    page += '\n';
+  }
   page += RunsSection(c);
   page += '\n';
-  page += FitSection(c);
-  page += '\n';
+  if (!record.impulse.ran) {
+    page += FitSection(c);
+    page += '\n';
+  }
   page += WindSection(c);
   page += '\n';
   page += CalibrationSection(c);

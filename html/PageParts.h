@@ -138,6 +138,8 @@ std::string CalibrationSection(const PageContext& c);
 std::string ProvenanceSection(const PageContext& c);
 // The interval method's own section, and the line naming the method that ran.
 std::string IntervalsSection(const PageContext& c);
+// The impulse method's own section, with the specified analysis beside it.
+std::string ImpulseSection(const PageContext& c);
 std::string MethodSummary(const PageContext& c);
 
 }  // namespace html

@@ -54,8 +54,9 @@ std::string RunsTable(const PageContext& c) {
       const bool error = f.state == record::FileRecord::State::Error;
       out += "<tr class=\"" + std::string(error ? "fail" : "file") + "\" data-set=\"" + record::SetName(kind) + "\">";
       out += Cell(Escape(f.name)) + Cell(f.run % 2 != 0 ? "odd" : "even");
-      // Five records a second, as the run files are written.
-      out += NumCell(f.records > 0 ? Fixed(static_cast<double>(f.records) / 5.0, 1) : std::string(html::kDash));
+      // At the run files' rate (--rate).
+      const double rate = c.record.method.rateHz > 0.0 ? c.record.method.rateHz : 5.0;
+      out += NumCell(f.records > 0 ? Fixed(static_cast<double>(f.records) / rate, 1) : std::string(html::kDash));
       out += NumCell(RangeText(Mph(c, stats.minSpeed), Mph(c, stats.maxSpeed), 1, "\u2013"));
       out += NumCell(Count(f.samples));
       for (const SampleStatus s : {SampleStatus::Used, SampleStatus::NegativeDeceleration, SampleStatus::FilterOutlier,
