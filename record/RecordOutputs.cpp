@@ -389,8 +389,11 @@ std::string RecordJson(const AnalysisRecord& r) {
 }
 
 std::string SamplesCsv(const AnalysisRecord& record) {
-  std::string csv =
-      "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status\r\n";
+  // Another method than the specified one names itself on every row, and
+  // beside its statuses stand those of the specified fit that ran beside it.
+  const bool otherMethod = record.method.name != "legacy";
+  std::string csv = "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status";
+  csv += otherMethod ? ",method,legacy_status\r\n" : "\r\n";
   // Rows are appended in place: tens of thousands of numbers, each the
   // shortest text that reads back to its double.
   csv.reserve(csv.size() + record.samples.size() * 120);
@@ -411,6 +414,12 @@ std::string SamplesCsv(const AnalysisRecord& record) {
     whole(s.time);
     for (double value : {s.speed, s.wind, s.yaw, s.deceleration, s.force}) number(value);
     csv += StatusName(s.status);
+    if (otherMethod) {
+      csv += ',';
+      csv += record.method.name;
+      csv += ',';
+      if (s.legacyStatus) csv += StatusName(*s.legacyStatus);
+    }
     csv += "\r\n";
   }
   return csv;
