@@ -4,12 +4,15 @@
 #include <algorithm>
 #include <cmath>
 
-bool Cholesky(const std::vector<double>& a, std::size_t p, std::vector<double>& l) {
+bool Cholesky(const std::vector<double>& a, std::size_t p, std::vector<double>& l, std::size_t* failed) {
   l.assign(p * p, 0.0);
   for (std::size_t j = 0; j < p; ++j) {
     double d = a[j * p + j];
     for (std::size_t k = 0; k < j; ++k) d -= l[j * p + k] * l[j * p + k];
-    if (!(d > 1e-12 * std::fabs(a[j * p + j])) || !(d > 0.0)) return false;
+    if (!(d > 1e-12 * std::fabs(a[j * p + j])) || !(d > 0.0)) {
+      if (failed != nullptr) *failed = j;
+      return false;
+    }
     l[j * p + j] = std::sqrt(d);
     for (std::size_t i = j + 1; i < p; ++i) {
       double s = a[i * p + j];

@@ -7,8 +7,10 @@
 #include <vector>
 
 // The lower triangle L with L·Lᵀ = a; false when a is not positive definite
-// to within rounding (a pivot below 1e-12 of its diagonal).
-bool Cholesky(const std::vector<double>& a, std::size_t p, std::vector<double>& l);
+// to within rounding (a pivot below 1e-12 of its diagonal), and then the
+// row of that pivot in `failed`: a column of a Gram matrix that adds nothing
+// the columns before it do not already give.
+bool Cholesky(const std::vector<double>& a, std::size_t p, std::vector<double>& l, std::size_t* failed = nullptr);
 // The inverse of a lower-triangular matrix, lower-triangular.
 std::vector<double> LowerInverse(const std::vector<double>& l, std::size_t p);
 // The inverse of a symmetric positive-definite matrix; false when it is not.

@@ -122,8 +122,9 @@ Estimate Fit(const Design& d, const std::vector<Column>& columns, std::optional<
     }
   }
   std::vector<double> lower;
-  if (!Cholesky(gram, p, lower)) {
-    e.failedColumn = SolveLeastSquares(x, d.y, n, p).failedColumn;
+  std::size_t dependent = 0;
+  if (!Cholesky(gram, p, lower, &dependent)) {
+    e.failedColumn = dependent;
     return e;
   }
   const std::vector<double> li = LowerInverse(lower, p);  // L⁻¹
