@@ -11,9 +11,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/CommandLine.h"
+#include "app/MethodInputs.h"
 #include "app/ProgramOptions.h"
 #include "app/RunOutputs.h"
 #include "app/SAEAppWrapper.h"
@@ -21,6 +23,7 @@
 #include "common/Platform.h"
 #include "common/UnitFactors.h"
 #include "data/CDataCol.h"
+#include "methods/ImpulseMethod.h"
 #include "record/AnalysisRecord.h"
 #include "record/Recorder.h"
 #include "sim/Options.h"
@@ -168,14 +171,21 @@ enum class Outputs {
 // the last file written; returns the bytes written besides the report.
 // Kept out of line, so that an instruction count can be taken of it alone
 // (valgrind --tool=callgrind --toggle-collect='*RunRealisticTest*').
-[[gnu::noinline]] std::size_t RunRealisticTest(const Folder& folder, Outputs outputs) {
+[[gnu::noinline]] std::size_t RunRealisticTest(const Folder& folder, Outputs outputs,
+                                               AnalysisMethodKind method = AnalysisMethodKind::Legacy) {
   SAEAppWrapper app;
+  ProgramOptions options;
+  options.methods.method = method;
+  std::unique_ptr<ImpulseMethod> impulse;
+  if (method == AnalysisMethodKind::Impulse) {
+    impulse = std::make_unique<ImpulseMethod>(options.methods);
+    app.UseMethod(impulse.get(), MethodInputsFromOptions(options.methods));
+  }
   if (outputs == Outputs::None) {
     app.SetParams(SplitCommandLine(folder.command));
     app.Process();
     return 0;
   }
-  ProgramOptions options;
   options.quiet = true;
   if (outputs == Outputs::All) {
     options.json = folder.path + "/record.json";
@@ -188,6 +198,7 @@ enum class Outputs {
   app.SetParams(analysis.fields);
   app.Observe(&recorder);
   app.Process();
+  if (impulse) recorder.ImpulseAnalysed(impulse->Analysis());
   recorder.Finish(nullptr, !options.json.empty() || !options.html.empty());
   PrintWarnings(analysis, options);
   WriteRequestedOutputs(analysis, options);
@@ -214,6 +225,24 @@ void BM_RealisticTest(benchmark::State& state) {
   state.counters["output_kB"] = static_cast<double>(bytes) / 1000.0;
 }
 BENCHMARK(BM_RealisticTest)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The same test with --method impulse: the specified steps up to the loaded
+// DATA runs, the specified fit beside the method (for the record's
+// comparison), the impulse fit with its refits for the calibration's
+// uncertainty, and the record. Its budget: twice BM_RealisticTest/1, the
+// specified analysis as a user runs it.
+void BM_RealisticTestImpulse(benchmark::State& state) {
+  const Folder& folder = RealisticFolder();
+  KeepFreedMemoryForReuse();
+  const auto outputs = static_cast<Outputs>(state.range(0));
+  std::size_t bytes = 0;
+  for (auto _ : state) bytes = RunRealisticTest(folder, outputs, AnalysisMethodKind::Impulse);
+  state.SetLabel(outputs == Outputs::None     ? "--method impulse, nobody listening"
+                 : outputs == Outputs::Record ? "--method impulse, record"
+                                              : "--method impulse, record, --json --samples --html");
+  state.counters["output_kB"] = static_cast<double>(bytes) / 1000.0;
+}
+BENCHMARK(BM_RealisticTestImpulse)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // Only reading the three sets of the same folder.
 void BM_RealisticTestReadOnly(benchmark::State& state) {
