@@ -18,6 +18,7 @@ struct ProgramOptions {
 
 // Reads the leading words that begin with "--" (and a lone "-h") as options,
 // until the first word that is not one; "--" ends them and is consumed.
-// Returns how many words were options. An unknown option, or one without
-// its FILE, is error 5 naming it.
+// Returns how many words were options. Error 5 names the mistake: an
+// unknown option, an option without its FILE (or with an option in its
+// place, or with the fields taken for it), an option after the fields.
 std::size_t ParseProgramOptions(const std::vector<std::string>& words, ProgramOptions& options);

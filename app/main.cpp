@@ -53,7 +53,6 @@ int main(int argc, char** argv) {
   std::optional<RuntimeError> failure;  // the error that ended the run
   try {
     const std::size_t optionWords = ParseProgramOptions(commandLine.Words(), options);
-    optionsRead = true;
     if (options.help) {
       std::fputs(UsageText().c_str(), stdout);
       return 0;
@@ -63,9 +62,14 @@ int main(int argc, char** argv) {
       return 0;
     }
 
-    KeepFreedMemoryForReuse();
     const std::string text = commandLine.TextAfter(optionWords);
     const std::vector<std::string> fields = SplitCommandLine(text);
+    // An output that could not be a file of its own stops the run before
+    // anything is read or written.
+    CheckOutputTargets(options, fields.empty() ? std::string() : fields[0]);
+    optionsRead = true;
+
+    KeepFreedMemoryForReuse();
     StartRecord(analysis, text, fields, options);
     SAEAppWrapper app;
     app.SetParams(fields);

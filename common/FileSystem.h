@@ -23,6 +23,11 @@ inline constexpr char kPathSeparator = '/';
 
 // `folder`, the platform's separator and `name`.
 std::string JoinPath(const std::string& folder, const std::string& name);
+// The folder part of `path`: everything before its last separator (a root
+// keeps its separator), or "." for a bare name.
+std::string FolderOf(const std::string& path);
+// The name after the last separator of `path`.
+std::string NameOf(const std::string& path);
 
 // A file opened for reading its bytes; nothing is ever created through it.
 class InputFile {
@@ -96,6 +101,20 @@ class StagedFile {
   std::intptr_t lock_ = -1;  // held open while the temporary is written
   bool created_ = false;
 };
+
+// Who a file or folder is: the same for every name and link that leads to it.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+// The identity of what `path` leads to, links followed; false when nothing
+// can be looked at there.
+bool IdentityOf(const std::string& path, FileIdentity& identity);
+// What `path` names when that is not a regular file of its own: "a link",
+// or what it is, "a folder", "a FIFO", "a socket" or "a device"; empty for
+// a regular file and for nothing at all.
+std::string NotARegularFile(const std::string& path);
 
 // Whether `path` names a folder (following links).
 bool IsFolder(const std::string& path);

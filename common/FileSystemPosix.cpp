@@ -12,10 +12,6 @@
 #include "common/FileSystem.h"
 #include "common/RuntimeError.h"
 
-namespace {
-
-// The folder part of `path`: everything before its last separator, or "."
-// for a bare name.
 std::string FolderOf(const std::string& path) {
   const std::size_t at = path.rfind('/');
   if (at == std::string::npos) return ".";
@@ -23,9 +19,24 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, at);
 }
 
+namespace {
+
+const char* KindOf(mode_t mode) {
+  return S_ISDIR(mode) ? "a folder" : S_ISFIFO(mode) ? "a FIFO" : S_ISSOCK(mode) ? "a socket" : "a device";
+}
+
 [[noreturn]] void RaiseNotARunFile(const std::string& path, mode_t mode) {
-  const char* what = S_ISDIR(mode) ? "a folder" : S_ISFIFO(mode) ? "a FIFO" : S_ISSOCK(mode) ? "a socket" : "a device";
-  Raise(ErrorNumber::PathFileAccessError, path + " is " + what + ", not a file");
+  Raise(ErrorNumber::PathFileAccessError, path + " is " + KindOf(mode) + ", not a file");
+}
+
+// The end of a temporary's name as this program forms it: the process id,
+// and a dash and a number of tries when that name was taken.
+bool OwnTemporarySuffix(const std::string& suffix) {
+  const std::size_t dash = suffix.find('-');
+  const auto digits = [](const std::string& text) {
+    return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string::npos;
+  };
+  return digits(suffix.substr(0, dash)) && (dash == std::string::npos || digits(suffix.substr(dash + 1)));
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -35,7 +46,10 @@ bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b
 // (that one is still empty, and the process its name carries still lives).
 bool Abandoned(int fd, const std::string& pidText) {
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  // A file this program wrote: regular, this user's, under no other name.
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1) {
+    return false;
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return false;
   if (info.st_size > 0) return true;
   const long pid = std::strtol(pidText.c_str(), nullptr, 10);
@@ -149,7 +163,9 @@ void StagedFile::Create() {
   const std::string folder = FolderOf(final_);
   const std::string namePrefix = prefix.substr(prefix.rfind('/') + 1);
   for (const std::string& name : FolderEntries(folder)) {
-    if (name.rfind(namePrefix, 0) != 0) continue;
+    // Only names of the program's own pattern: a user's "notes.writing-draft"
+    // is none of its business.
+    if (name.rfind(namePrefix, 0) != 0 || !OwnTemporarySuffix(name.substr(namePrefix.size()))) continue;
     const std::string stale = JoinPath(folder, name);
     const int fd = ::open(stale.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) continue;
@@ -167,7 +183,8 @@ void StagedFile::Create() {
       ::flock(fd, LOCK_EX);
       return;
     }
-    if (errno != EEXIST || attempt == 99) RaiseFileError(errno, temporary_);
+    // The user knows the name asked for, not the temporary's.
+    if (errno != EEXIST || attempt == 99) RaiseFileError(errno, final_);
   }
 }
 
@@ -187,6 +204,20 @@ void StagedFile::KeepPartial() noexcept {
 void StagedFile::Release() noexcept {
   if (lock_ >= 0) ::close(static_cast<int>(lock_));
   lock_ = -1;
+}
+
+bool IdentityOf(const std::string& path, FileIdentity& identity) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  identity.device = static_cast<std::uint64_t>(info.st_dev);
+  identity.file = static_cast<std::uint64_t>(info.st_ino);
+  return true;
+}
+
+std::string NotARegularFile(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return {};
+  return S_ISLNK(info.st_mode) ? "a link" : KindOf(info.st_mode);
 }
 
 bool IsFolder(const std::string& path) {

@@ -24,6 +24,14 @@
 #include "common/RuntimeError.h"
 #include "common/WideText.h"
 
+// A root ("\\", "C:\\") keeps its separator.
+std::string FolderOf(const std::string& path) {
+  const std::size_t at = path.find_last_of("\\/");
+  if (at == std::string::npos) return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : ".";
+  if (at == 0 || (at == 2 && path[1] == ':')) return path.substr(0, at + 1);
+  return path.substr(0, at);
+}
+
 namespace {
 
 // Others may read, write and delete what the program has open, as on POSIX
@@ -38,13 +46,14 @@ std::intptr_t FromHandle(HANDLE handle) { return reinterpret_cast<std::intptr_t>
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// The folder part of `path`: everything before its last separator, a root
-// ("\", "C:\") with its separator, or "." for a bare name.
-std::string FolderOf(const std::string& path) {
-  const std::size_t at = path.find_last_of("\\/");
-  if (at == std::string::npos) return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : ".";
-  if (at == 0 || (at == 2 && path[1] == ':')) return path.substr(0, at + 1);
-  return path.substr(0, at);
+// The end of a temporary's name as this program forms it: the process id,
+// and a dash and a number of tries when that name was taken.
+bool OwnTemporarySuffix(const std::string& suffix) {
+  const std::size_t dash = suffix.find('-');
+  const auto digits = [](const std::string& text) {
+    return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string::npos;
+  };
+  return digits(suffix.substr(0, dash)) && (dash == std::string::npos || digits(suffix.substr(dash + 1)));
 }
 
 // The file error for a system error code, numbered as RaiseFileError numbers
@@ -331,7 +340,9 @@ void StagedFile::Create() {
   const std::string folder = FolderOf(final_);
   const std::string namePrefix = prefix.substr(prefix.find_last_of("\\/") + 1);
   for (const std::string& name : FolderEntries(folder)) {
-    if (name.rfind(namePrefix, 0) != 0) continue;
+    // Only names of the program's own pattern: a user's "notes.writing-draft"
+    // is none of its business.
+    if (name.rfind(namePrefix, 0) != 0 || !OwnTemporarySuffix(name.substr(namePrefix.size()))) continue;
     const HANDLE stale = ::CreateFileW(WideFromUtf8(JoinPath(folder, name)).c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                        kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (stale == INVALID_HANDLE_VALUE) continue;
@@ -356,7 +367,7 @@ void StagedFile::Create() {
     }
     const DWORD error = ::GetLastError();
     if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 99) {
-      RaiseWriteError(error, temporary_);
+      RaiseWriteError(error, final_);  // the user knows the name asked for, not the temporary's
     }
   }
 }
@@ -381,6 +392,24 @@ void StagedFile::KeepPartial() noexcept {
 void StagedFile::Release() noexcept {
   if (lock_ != -1) ::CloseHandle(AsHandle(lock_));
   lock_ = -1;
+}
+
+bool IdentityOf(const std::string& path, FileIdentity& identity) {
+  FileFacts facts;
+  DWORD error = ERROR_SUCCESS;
+  if (!LookUp(path, facts, error)) return false;
+  identity.device = facts.volume;
+  identity.file = facts.index;
+  return true;
+}
+
+std::string NotARegularFile(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return "a link";
+  FileFacts facts;
+  DWORD error = ERROR_SUCCESS;
+  if (!LookUp(path, facts, error) || IsRegular(facts)) return {};
+  return (facts.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? "a folder" : "a device";
 }
 
 bool IsFolder(const std::string& path) {

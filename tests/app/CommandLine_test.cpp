@@ -30,8 +30,10 @@ TEST(CommandLineTest, OptionsThenTheArgumentText) {
   // The argument text or the error, then quiet, limit-data and the JSON path.
   const std::pair<V, std::string> cases[] = {
       {{"/data/My", "Tests,1,0"}, "/data/My Tests,1,0|0 0 "},
-      {{"--quiet", "--json", "-", "--limit-data", "/t,1", "--quiet"}, "/t,1 --quiet|1 1 -"},
+      {{"--quiet", "--json", "-", "--limit-data", "/t,1", "--quiet"}, "error 5|1 1 -"},
+      {{"--quiet", "--", "/t,1", "--quiet"}, "/t,1 --quiet|1 0 "},
       {{"--", "--odd folder,1"}, "--odd folder,1|0 0 "},
+      {{"--json", "-x", "/t,1"}, "error 5|0 0 "},
       {{"--jsn", "x"}, "error 5|0 0 "},
       {{"--json"}, "error 5|0 0 "},
   };

@@ -197,6 +197,9 @@ TEST(FileSystemTest, StagedFilesOfOtherRuns) {
   const std::string report = folder / "VB6Output.txt";
   const std::string dead = StagedFile::TemporaryPrefix(report) + "99999";
   Write(dead, "a report cut short");
+  // A user's file that only looks like a temporary is not the program's.
+  const std::string users = StagedFile::TemporaryPrefix(report) + "draft";
+  Write(users, "the user's");
   StagedFile first(report);
   first.Create();
   WriteThrough(first.TemporaryPath(), "first");
@@ -208,7 +211,9 @@ TEST(FileSystemTest, StagedFilesOfOtherRuns) {
   second.Commit();
   first.Commit();
   EXPECT_EQ(Read(report), "first");
-  EXPECT_EQ(Sorted(FolderEntries(folder.path())), std::vector<std::string>{"VB6Output.txt"});
+  EXPECT_EQ(Read(users), "the user's");
+  EXPECT_EQ(Sorted(FolderEntries(folder.path())),
+            (std::vector<std::string>{"VB6Output.txt", "VB6Output.txt.writing-draft"}));
 }
 
 TEST(FileSystemTest, StagedFileOverAFolder) {
