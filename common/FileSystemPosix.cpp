@@ -39,6 +39,15 @@ bool OwnTemporarySuffix(const std::string& suffix) {
   return digits(suffix.substr(0, dash)) && (dash == std::string::npos || digits(suffix.substr(dash + 1)));
 }
 
+// The folder's entries on the disk: a rename is durable only then. A file
+// system that cannot do it says so, and the rename stands all the same.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // A temporary that a finished run would have renamed: no run holds its lock,
@@ -189,16 +198,22 @@ void StagedFile::Create() {
 }
 
 void StagedFile::Commit() {
+  // On the disk before it takes the name, so that a power cut after the
+  // rename cannot leave an empty file where the whole one stood.
+  if (::fsync(static_cast<int>(lock_)) != 0) RaiseFileError(errno, final_);
   if (::rename(temporary_.c_str(), final_.c_str()) != 0) RaiseFileError(errno, final_);
   created_ = false;
   Release();
+  SyncFolder(FolderOf(final_));
 }
 
 void StagedFile::KeepPartial() noexcept {
   if (!created_) return;
+  ::fsync(static_cast<int>(lock_));
   if (::rename(temporary_.c_str(), final_.c_str()) != 0) ::unlink(temporary_.c_str());
   created_ = false;
   Release();
+  SyncFolder(FolderOf(final_));
 }
 
 void StagedFile::Release() noexcept {

@@ -358,7 +358,9 @@ void StagedFile::Create() {
     temporary_ = prefix + pid + (attempt == 0 ? "" : "-" + std::to_string(attempt));
     // Held open without delete sharing until it has the final name: this
     // run's writers may open it, no other run may remove it.
-    const HANDLE lock = ::CreateFileW(WideFromUtf8(temporary_).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    // With the right to write, which flushing it to the disk needs.
+    const HANDLE lock = ::CreateFileW(WideFromUtf8(temporary_).c_str(), DELETE | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (lock != INVALID_HANDLE_VALUE) {
       lock_ = FromHandle(lock);
@@ -373,6 +375,9 @@ void StagedFile::Create() {
 }
 
 void StagedFile::Commit() {
+  // On the disk before it takes the name, so that a power cut after the
+  // rename cannot leave an empty file where the whole one stood.
+  if (::FlushFileBuffers(AsHandle(lock_)) == 0) RaiseWriteError(::GetLastError(), final_);
   const DWORD error = MoveOver(lock_, temporary_, final_);
   if (error != ERROR_SUCCESS) RaiseWriteError(error, final_);
   created_ = false;
@@ -382,6 +387,7 @@ void StagedFile::Commit() {
 void StagedFile::KeepPartial() noexcept {
   if (!created_) return;
   try {
+    ::FlushFileBuffers(AsHandle(lock_));
     if (MoveOver(lock_, temporary_, final_) != ERROR_SUCCESS) Discard(lock_, temporary_);
   } catch (...) {  // raises nothing; the next run removes what stays
   }

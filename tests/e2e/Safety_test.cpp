@@ -12,6 +12,8 @@
 #include <csignal>
 #include <filesystem>
 #include <random>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -187,6 +189,90 @@ TEST(SafetyTest, AKilledRunLeavesTheOldReportOrTheWholeNewOne) {
   EXPECT_EQ(testsupport::MaskedDate(ReadFile(t.path + "/" + t.Temporaries()[0])), whole);
   ASSERT_EQ(t.Analyse().status, 0);
   EXPECT_TRUE(t.Temporaries().empty());
+}
+
+// The program run under strace with `options` (trace and inject), its
+// log of system calls.
+struct Traced {
+  testsupport::ProcessResult run;
+  std::vector<std::string> calls;
+};
+Traced UnderStrace(const std::vector<std::string>& options, const std::vector<std::string>& args) {
+  ScratchDir dir;
+  std::vector<std::string> all = {"-f", "-o", dir / "log"};
+  all.insert(all.end(), options.begin(), options.end());
+  all.push_back(COASTDOWN_EXE);
+  all.insert(all.end(), args.begin(), args.end());
+  Traced traced{testsupport::Run("/usr/bin/strace", all), {}};
+  std::istringstream log(ReadFile(dir / "log"));
+  for (std::string line; std::getline(log, line);) {
+    traced.calls.push_back(line.substr(line.find_first_not_of(' ', line.find(' '))));  // without the process id
+  }
+  return traced;
+}
+
+// Each staged file reaches the disk before it takes its name, and its
+// folder's entries after; a full disk or a failed flush of the report ends
+// as "Unable to save results." with exit status 2, what was written kept
+// under the report's name and no temporary left, and one of an output
+// leaves the older output whole.
+TEST(SafetyTest, FlushedToTheDiskBeforeTheRenameAndFaultsOfTheDiskAreErrors) {
+  if (!fs::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
+  Folder t;
+  const std::string json = t.dir / "record.json";
+  const Traced traced =
+      UnderStrace({"-e", "trace=openat,fsync,rename"}, {"--quiet", "--json", json, t.arguments});
+  ASSERT_EQ(traced.run.status, 0) << traced.run.err;
+  const std::string whole = t.Report();
+  for (const std::string& final : {t.path + "/VB6Output.txt", json}) {
+    SCOPED_TRACE(final);
+    const std::regex created("openat\\(AT_FDCWD, \"" + final + "\\.writing-[0-9]+\", O_RDWR\\|O_CREAT.* = ([0-9]+)");
+    const std::regex renamed("rename\\(\".*\", \"" + final + "\"\\) = 0");
+    const std::regex folder("openat\\(AT_FDCWD, \"" + final.substr(0, final.rfind('/')) + "\", .*O_DIRECTORY.* = ([0-9]+)");
+    std::string fd, folderFd;
+    bool flushed = false, moved = false, folderFlushed = false;
+    for (const std::string& call : traced.calls) {
+      std::smatch m;
+      if (std::regex_search(call, m, created)) fd = m[1];
+      if (!fd.empty() && !moved && std::regex_match(call, std::regex("fsync\\(" + fd + "\\) += 0"))) flushed = true;
+      if (std::regex_search(call, renamed)) moved = true;
+      if (moved && std::regex_search(call, m, folder)) folderFd = m[1];
+      if (moved && !folderFd.empty() && std::regex_match(call, std::regex("fsync\\(" + folderFd + "\\) += 0"))) {
+        folderFlushed = true;
+      }
+    }
+    EXPECT_TRUE(flushed && moved && folderFlushed) << fd << " " << flushed << moved << folderFlushed;
+  }
+
+  const struct {
+    const char* call;
+    const char* inject;
+    int status;
+    bool reportWhole;  // else what the failed write left: nothing
+  } faults[] = {
+      {"write", "write:error=ENOSPC:when=1", 2, false},  // the report's first write: the disk is full
+      {"fsync", "fsync:error=EIO:when=1", 2, true},      // the report written, not flushed
+      {"fsync", "fsync:error=EIO:when=3", 1, true},      // the record's flush
+  };
+  for (const auto& f : faults) {
+    SCOPED_TRACE(f.inject);
+    WriteFile(json, "an older record");
+    const Traced run = UnderStrace({"-e", std::string("trace=") + f.call, "-e", std::string("inject=") + f.inject},
+                                   {"--quiet", "--json", json, t.arguments});
+    EXPECT_EQ(run.run.status, f.status) << run.run.err;
+    EXPECT_EQ(t.Report(), f.reportWhole ? whole : "");
+    EXPECT_TRUE(t.Temporaries().empty());
+    if (f.status == 2) {
+      EXPECT_EQ(run.run.err, "coastdown: Unable to save results.\n");
+    }
+    if (f.status == 1) {
+      EXPECT_EQ(run.run.err, "coastdown: run-time error 75: Path/File access error (--json " + json + ")\n");
+      EXPECT_EQ(ReadFile(json), "an older record");
+    }
+    for (const auto& e : fs::directory_iterator(t.dir.path())) {
+      EXPECT_EQ(e.path().filename().string().find(".writing-"), std::string::npos) << e.path();
+    }
+  }
 }
 
 }  // namespace
