@@ -46,10 +46,15 @@ class InputFile {
   std::uintmax_t Size() const;
   // Reads up to `size` (> 0) bytes; 0 at the end of the file.
   std::size_t Read(char* buffer, std::size_t size);
-  // Deletes the file if it is still empty at this moment and closes it; true
-  // when it is gone, also when it had vanished already. False when it has
-  // gained data since it was opened: it then stays open for reading.
-  bool DeleteIfEmpty();
+  // What became of an empty file that was to be deleted.
+  enum class EmptyFile {
+    Deleted,   // gone, also when it had vanished already; the file is closed
+    NotEmpty,  // it gained data, or another file took its name: it stays open for reading
+    HeldOpen,  // another program holds it open (a logger about to write it): it stays, closed to us
+  };
+  // Deletes the file if it is still empty at this moment and no other
+  // program holds it open.
+  EmptyFile DeleteIfEmpty();
 
  private:
   std::string path_;

@@ -50,6 +50,30 @@ void SyncFolder(const std::string& folder) {
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
+// Deletes the empty file open as `fd` where no lease tells whether another
+// program holds it. A writer that had it open may have written between the
+// last look and the deletion: its bytes go back under the name, and false
+// is returned.
+bool UnlinkPuttingBackWhatCame(int fd, const std::string& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) RaiseFileError(errno, path);
+  struct stat opened {};
+  if (::fstat(fd, &opened) == 0 && opened.st_size > 0) {
+    const int restored = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (restored >= 0) {
+      char block[65536];
+      for (off_t at = 0;;) {
+        const ssize_t got = ::pread(fd, block, sizeof block, at);
+        if (got <= 0 || ::write(restored, block, static_cast<std::size_t>(got)) != got) break;
+        at += got;
+      }
+      ::close(restored);
+      ::lseek(fd, 0, SEEK_SET);
+      return false;
+    }
+  }
+  return true;
+}
+
 // A temporary that a finished run would have renamed: no run holds its lock,
 // and it is not one that a starting run has just created and not yet locked
 // (that one is still empty, and the process its name carries still lives).
@@ -109,39 +133,70 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
   }
 }
 
-bool InputFile::DeleteIfEmpty() {
+InputFile::EmptyFile InputFile::DeleteIfEmpty() {
   const int fd = static_cast<int>(handle_);
   struct stat opened {};
   struct stat named {};
   if (::fstat(fd, &opened) != 0) RaiseFileError(errno, path_);
-  if (opened.st_size != 0) return false;
+  if (opened.st_size != 0) return EmptyFile::NotEmpty;
   // The name must still lead to the file that was found empty; a file put
   // in its place since is not ours to delete.
   if (::stat(path_.c_str(), &named) != 0) {
-    if (errno == ENOENT) return true;
+    if (errno == ENOENT) return EmptyFile::Deleted;
     RaiseFileError(errno, path_);
   }
-  if (!SameFile(named, opened)) return false;
-  if (::unlink(path_.c_str()) != 0 && errno != ENOENT) RaiseFileError(errno, path_);
-  // A writer that had it open may have written between the last look and the
-  // deletion: its bytes go back under the name.
-  if (::fstat(fd, &opened) == 0 && opened.st_size > 0) {
-    const int restored = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (restored >= 0) {
-      char block[65536];
-      for (off_t at = 0;;) {
-        const ssize_t got = ::pread(fd, block, sizeof block, at);
-        if (got <= 0 || ::write(restored, block, static_cast<std::size_t>(got)) != got) break;
-        at += got;
-      }
-      ::close(restored);
-      ::lseek(fd, 0, SEEK_SET);
-      return false;
+  if (!SameFile(named, opened)) return EmptyFile::NotEmpty;
+
+#if defined(F_SETLEASE) && defined(RENAME_NOREPLACE)
+  // A logger that has created the file and not yet written keeps it: a
+  // write lease is refused while any other process has the file open, and
+  // while it is held, whoever opens the file waits. The lease's signal to
+  // its holder that someone waits would end the program: it is ignored.
+  struct sigaction ignore {};
+  struct sigaction previous {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGIO, &ignore, &previous);
+  const auto release = [&] {
+    ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    ::sigaction(SIGIO, &previous, nullptr);
+  };
+  if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) {
+    const int error = errno;
+    ::sigaction(SIGIO, &previous, nullptr);
+    if (error == EAGAIN || error == EBUSY) return EmptyFile::HeldOpen;
+    // A file system or file that takes no lease (another user's file, a
+    // network file system) cannot tell: it goes as below.
+  } else {
+    // A process already on its way to opening the file when the lease was
+    // taken waits on it, and sees the file under its name again: the file
+    // is moved aside first and only deleted when nobody came for it.
+    const std::string aside = path_ + ".deleting-" + std::to_string(::getpid());
+    if (::rename(path_.c_str(), aside.c_str()) != 0) {
+      const int error = errno;
+      release();
+      if (error == ENOENT) return EmptyFile::Deleted;
+      RaiseFileError(error, path_);
     }
+    if (::fcntl(fd, F_GETLEASE) != F_WRLCK || ::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) {
+      ::renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE);
+      release();
+      return EmptyFile::HeldOpen;
+    }
+    const int unlinked = ::unlink(aside.c_str()) == 0 ? 0 : errno;
+    release();
+    if (unlinked != 0 && unlinked != ENOENT) {
+      ::rename(aside.c_str(), path_.c_str());
+      RaiseFileError(unlinked, path_);
+    }
+    ::close(fd);
+    handle_ = -1;
+    return EmptyFile::Deleted;
   }
+#endif
+  if (!UnlinkPuttingBackWhatCame(fd, path_)) return EmptyFile::NotEmpty;
   ::close(fd);
   handle_ = -1;
-  return true;
+  return EmptyFile::Deleted;
 }
 
 std::FILE* OpenForWriting(const std::string& path, WriteMode mode) {

@@ -255,9 +255,9 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
   return got;
 }
 
-bool InputFile::DeleteIfEmpty() {
+InputFile::EmptyFile InputFile::DeleteIfEmpty() {
   const HANDLE file = AsHandle(handle_);
-  if (SizeOf(file, path_) != 0) return false;
+  if (SizeOf(file, path_) != 0) return EmptyFile::NotEmpty;
   // The name must still lead to the file that was found empty; a file put
   // in its place since is not ours to delete.
   FileFacts opened;
@@ -265,20 +265,39 @@ bool InputFile::DeleteIfEmpty() {
   DWORD error = ERROR_SUCCESS;
   if (!Describe(file, opened)) RaiseSystemError(::GetLastError(), path_);
   if (LookUp(path_, named, error)) {
-    if (!SameFile(named, opened)) return false;
+    if (!SameFile(named, opened)) return EmptyFile::NotEmpty;
   } else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-    return true;
+    return EmptyFile::Deleted;
   } else if (error != ERROR_ACCESS_DENIED) {  // denied: already being deleted
     RaiseSystemError(error, path_);
   }
-  if (!SetDeletion(file, true)) RaiseSystemError(::GetLastError(), path_);
+  // A logger that holds the file open for writing keeps it: a handle that
+  // shares no writing cannot be opened beside its handle, and while this
+  // one is open, no program can open the file for writing.
+  // (Sharing is judged only for a handle with access to the data.)
+  const HANDLE exclusive = ::CreateFileW(WideFromUtf8(path_).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (exclusive == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_SHARING_VIOLATION) return EmptyFile::HeldOpen;
+  const auto closeExclusive = [&] {
+    if (exclusive != INVALID_HANDLE_VALUE) ::CloseHandle(exclusive);
+  };
+  if (!SetDeletion(file, true)) {
+    const DWORD failed = ::GetLastError();
+    closeExclusive();
+    RaiseSystemError(failed, path_);
+  }
   // A writer that had it open may have written between the last look and
   // the deletion: then the file keeps its name and its bytes.
   LARGE_INTEGER size{};
-  if (::GetFileSizeEx(file, &size) != 0 && size.QuadPart > 0 && SetDeletion(file, false)) return false;
+  if (::GetFileSizeEx(file, &size) != 0 && size.QuadPart > 0 && SetDeletion(file, false)) {
+    closeExclusive();
+    return EmptyFile::NotEmpty;
+  }
+  closeExclusive();
   ::CloseHandle(file);
   handle_ = -1;
-  return true;
+  return EmptyFile::Deleted;
 }
 
 std::FILE* OpenForWriting(const std::string& path, WriteMode mode) {

@@ -195,7 +195,13 @@ RunFileState ReadRunFileRecords(const std::string& fileName, RunFileRecordSink o
   if (!file.Open(fileName)) return RunFileState::Missing;
   const std::uintmax_t size = file.Size();
   if (bytes != nullptr) *bytes = size;
-  if (size < 1 && file.DeleteIfEmpty()) return RunFileState::Empty;
+  if (size < 1) {
+    switch (file.DeleteIfEmpty()) {
+      case InputFile::EmptyFile::Deleted: return RunFileState::Empty;
+      case InputFile::EmptyFile::HeldOpen: return RunFileState::EmptyHeldOpen;
+      case InputFile::EmptyFile::NotEmpty: break;
+    }
+  }
   RunFileTokenizer tokenizer(fileName, std::move(onRecord));
   // Whatever happens while reading, what was seen so far is told.
   struct Report {

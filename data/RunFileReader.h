@@ -83,12 +83,14 @@ using RunFileSource = std::function<std::size_t(char* buffer, std::size_t size)>
 void FeedRunFileBlocks(const RunFileSource& source, RunFileTokenizer& tokenizer,
                        std::size_t capacity = std::size_t{1} << 16);
 
-// How a run file was found when it was looked for.
-enum class RunFileState { Missing, Empty, Read };
+// How a run file was found when it was looked for. An empty file that
+// another program holds open (a logger about to write it) is left in place
+// and ends its set as a missing file does.
+enum class RunFileState { Missing, Empty, Read, EmptyHeldOpen };
 
 // Calls onRecord(a, b, c) for every record of the run file, in order. A
-// file that is missing is left as it is; one that is empty is deleted. Both
-// end a set. `facts`, when given, receives what the text held and its size,
+// file that is missing is left as it is; one that is empty is deleted,
+// unless another program holds it open. All three end a set. `facts`, when given, receives what the text held and its size,
 // also when an error ends the reading.
 RunFileState ReadRunFileRecords(const std::string& fileName, RunFileRecordSink onRecord,
                                 RunFileTextFacts* facts = nullptr, std::uintmax_t* bytes = nullptr);

@@ -25,7 +25,7 @@ std::string ProvenanceSection(const PageContext& c) {
   long files = 0;
   for (const SetKind kind : record::kSetKinds) {
     for (const record::FileRecord& f : r.Set(kind).files) {
-      static constexpr std::array<const char*, 4> kStates = {"missing", "empty", "read", "error"};
+      static constexpr std::array<const char*, 5> kStates = {"missing", "empty", "read", "error", "empty, held open"};
       files += 1;
       out +=
           "<tr>" + Cell(Escape(f.name)) + Cell("<code>" + Escape(f.path) + "</code>") +

@@ -21,6 +21,8 @@ std::string SetEndText(SetKind kind, const record::SetRecord& set, const Analysi
     case record::SetRecord::End::Missing: return name + " set ends at " + last + ", which does not exist";
     case record::SetRecord::End::Empty: return name + " set ends at " + last + ", which was empty";
     case record::SetRecord::End::Error: return name + " set ended by " + ErrorText(set.error);
+    case record::SetRecord::End::HeldOpen:
+      return name + " set ends at " + last + ", which was empty and held open by another program (left in place)";
   }
   return {};
 }

@@ -39,7 +39,8 @@ struct FileRecord {
   std::string path;       // as the analysis formed it: FOLDER, separator, DATA.3
   std::string name;       // DATA.3
   int run = 0;
-  enum class State { Missing, Empty, Read, Error } state = State::Missing;
+  // HeldOpen: empty, and another program held it open, so it was left in place.
+  enum class State { Missing, Empty, Read, Error, HeldOpen } state = State::Missing;
   std::uintmax_t bytes = 0;
   long records = 0;       // three-number records read
   long samples = 0;       // one-second samples they gave
@@ -61,8 +62,9 @@ struct SetRecord {
   SetKind kind = SetKind::Data;
   bool loaded = false;    // the analysis read it (ZERO and CAL only when asked for)
   std::vector<FileRecord> files;  // every file looked for; the last is where the set ended
-  // Why the set ended: the first missing or empty file, or an error.
-  enum class End { NotLoaded, Missing, Empty, Error } end = End::NotLoaded;
+  // Why the set ended: the first missing or empty file (one another
+  // program held open), or an error.
+  enum class End { NotLoaded, Missing, Empty, Error, HeldOpen } end = End::NotLoaded;
   ErrorNote error;         // when an error ended it
   std::string laterFiles;  // files of the set beyond its end that exist, "DATA.5, DATA.6"
   int runs = 0;            // files read into the set

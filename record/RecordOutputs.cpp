@@ -18,6 +18,7 @@ const char* EndName(SetRecord::End end) {
     case SetRecord::End::Missing: return "missing file";
     case SetRecord::End::Empty: return "empty file";
     case SetRecord::End::Error: return "error";
+    case SetRecord::End::HeldOpen: return "empty file held open";
   }
   return "";
 }
@@ -28,6 +29,7 @@ const char* StateName(FileRecord::State state) {
     case FileRecord::State::Empty: return "empty, deleted";
     case FileRecord::State::Read: return "read";
     case FileRecord::State::Error: return "error";
+    case FileRecord::State::HeldOpen: return "empty, held open";
   }
   return "";
 }

@@ -120,9 +120,10 @@ void Recorder::FlushFile() {
   f.path = file_.fileName;
   f.name = FileName(file_.fileName);
   f.run = file_.run.value();
-  f.state = file_.state == RunFileState::Read    ? FileRecord::State::Read
-            : file_.state == RunFileState::Empty ? FileRecord::State::Empty
-                                                 : FileRecord::State::Missing;
+  f.state = file_.state == RunFileState::Read            ? FileRecord::State::Read
+            : file_.state == RunFileState::Empty         ? FileRecord::State::Empty
+            : file_.state == RunFileState::EmptyHeldOpen ? FileRecord::State::HeldOpen
+                                                         : FileRecord::State::Missing;
   f.bytes = file_.bytes;
   f.records = file_.text.records;
   f.samples = file_.samples;
@@ -142,7 +143,9 @@ void Recorder::SetLoaded(RunSet loaded, const CDataCol& data) {
   SetRecord& set = record_.Set(kind);
   if (!set.files.empty()) {
     const FileRecord::State last = set.files.back().state;
-    set.end = last == FileRecord::State::Empty ? SetRecord::End::Empty : SetRecord::End::Missing;
+    set.end = last == FileRecord::State::Empty      ? SetRecord::End::Empty
+              : last == FileRecord::State::HeldOpen ? SetRecord::End::HeldOpen
+                                                    : SetRecord::End::Missing;
   }
   statuses_.Join(kind, data);
 }

@@ -48,6 +48,13 @@ void WarnSetEnd(const SetRecord& set, std::vector<std::string>& warnings) {
                        set.error.description + (set.error.detail.empty() ? "" : " (" + set.error.detail + ")") +
                        (LooksUtf16(f.zeroFieldText) ? ", it is UTF-16 text, not 8-bit text" : "") + "; " + f.name +
                        " and the runs after it are not analysed");
+  } else if (set.end == SetRecord::End::HeldOpen) {
+    // Told whether or not later files are there: the user is likely to
+    // expect this run in the analysis.
+    warnings.push_back("the " + std::string(SetName(set.kind)) + " set ends at " + f.name +
+                       ", which is empty and held open by another program (a logger still writing it?): it is left "
+                       "in place, and it" +
+                       (set.laterFiles.empty() ? "" : " and " + set.laterFiles) + " are not analysed");
   } else if ((set.end == SetRecord::End::Missing || set.end == SetRecord::End::Empty) && !set.laterFiles.empty()) {
     const std::string lost = set.kind == SetKind::Zero  ? "the yaw offset is taken without them"
                              : set.kind == SetKind::Cal ? "the calibration is made without them"
@@ -144,6 +151,8 @@ std::string EmptyBecause(const AnalysisRecord& record, SetKind kind) {
     why = first.path + " not found";
   } else if (first.state == FileRecord::State::Empty) {
     why = first.path + " was empty";
+  } else if (first.state == FileRecord::State::HeldOpen) {
+    why = first.path + " is empty and held open by another program";
   } else {
     why = "its runs are too short to give a one-second sample (a run needs 11 records)";
   }

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fcntl.h>
+
 #include <csignal>
 #include <filesystem>
 #include <random>
@@ -189,6 +191,40 @@ TEST(SafetyTest, AKilledRunLeavesTheOldReportOrTheWholeNewOne) {
   EXPECT_EQ(testsupport::MaskedDate(ReadFile(t.path + "/" + t.Temporaries()[0])), whole);
   ASSERT_EQ(t.Analyse().status, 0);
   EXPECT_TRUE(t.Temporaries().empty());
+}
+
+// A logger that creates the next run file while a run looks for it, and
+// writes its first record 0 to 2 ms later: the run either finds no file,
+// or finds it empty and held open and leaves it, or reads it; the record
+// is never lost. Bounded by a count of tries, not by a clock.
+TEST(SafetyTest, AnEmptyRunFileThatALoggerHoldsOpenIsNeverDeleted) {
+  Folder t;
+  const std::string next = t.path + "/DATA.11", record = "20.5,21.0,1.5\r\n";
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(t.Analyse().status, 0);
+  const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+  std::mt19937 random(3);
+  // The run looks for DATA.11 within the first half of its time.
+  std::uniform_int_distribution<long> before(0, took.count() / 2), writing(0, 2000);
+  int heldOpen = 0, tries = 0;
+  for (; tries < 400 && heldOpen < 30; ++tries) {
+    fs::remove(next);
+    const long wait = before(random), hold = writing(random);
+    std::thread logger([&] {
+      std::this_thread::sleep_for(std::chrono::microseconds(wait));
+      const int fd = ::open(next.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      std::this_thread::sleep_for(std::chrono::microseconds(hold));
+      EXPECT_EQ(::write(fd, record.data(), record.size()), static_cast<ssize_t>(record.size()));
+      ::close(fd);
+    });
+    const testsupport::ProcessResult run = t.Analyse();
+    logger.join();
+    EXPECT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(ReadFile(next), record) << "try " << tries << ": the logger's record is lost\n" << run.err;
+    if (run.err.find("DATA.11, which is empty and held open by another program") != std::string::npos) ++heldOpen;
+  }
+  // The race was run, not only avoided.
+  EXPECT_GT(heldOpen, 0) << tries << " tries";
 }
 
 // The program run under strace with `options` (trace and inject), its
