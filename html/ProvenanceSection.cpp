@@ -20,6 +20,7 @@ std::string ProvenanceSection(const PageContext& c) {
                                      : Escape(r.reportPath) + (r.reportWritten ? "" : " (not written)"));
   row("Exit status", Count(r.exitStatus));
   if (r.error.number != 0) row("Error", Escape(ErrorText(r.error)));
+  if (r.reportError.number != 0) row("Report error", Escape(ErrorText(r.reportError)));
   out += "</table><table class=\"files\"><caption>Run files</caption>";
   out += HeaderRow({"File", "Path", "State", "Bytes", "SHA-256"});
   long files = 0;

@@ -76,7 +76,10 @@ std::string ConditionsTable(const PageContext& c) {
   row("test mass", Fixed(r.massKg, 1), "kg");
   row("mechanical correction factor", Fixed(r.mechFactor, 4), "");
   row("aerodynamic correction factor", Fixed(r.aeroFactor, 4), "");
-  row(r.yawOffsetFromZero ? "yaw offset (mean of the ZERO runs)" : "yaw offset (not from ZERO runs)",
+  const bool zeroAsked = r.Set(record::SetKind::Zero).loaded;
+  row(r.yawOffsetFromZero ? "yaw offset (mean of the ZERO runs)"
+      : zeroAsked         ? "yaw offset (the ZERO runs asked for could not give it: 0 used)"
+                          : "yaw offset (not from ZERO runs)",
       Fixed(r.yawOffset, 3), "\u00B0");
   row("speed, wind and yaw window", r.limitData ? "applied" : "not applied", "");
   if (Finite(r.constrainedCd)) row("known Cd (constrained fit)", Fixed(r.constrainedCd, 4), "");
@@ -181,7 +184,8 @@ std::string ResultSection(const PageContext& c) {
         "<p class=\"banner pass\">The analysis ran to its end and wrote the report " + Escape(r.reportPath) + ".</p>";
   } else if (!r.reportPath.empty()) {
     out += "<p class=\"banner fail\">The analysis ran but the report " + Escape(r.reportPath) +
-           " could not be written (exit status " + Count(r.exitStatus) + ").</p>";
+           " could not be written (exit status " + Count(r.exitStatus) + ")" +
+           (r.reportError.number != 0 ? ": " + Escape(ErrorText(r.reportError)) : std::string()) + ".</p>";
   }
   out += Summary(c);
   out += ConditionsTable(c);

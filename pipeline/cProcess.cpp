@@ -320,9 +320,10 @@ std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho)
     staged.Commit();
     observer_.ReportDone(reportPath, true, run.cAero, run.cTotal, run.CD);
     return reportPath;
-  } catch (const RuntimeError&) {
+  } catch (const RuntimeError& error) {
     // The report keeps what was written before the error.
     staged.KeepPartial();
+    observer_.ReportFailed(error);
     observer_.ReportDone(reportPath, false, Run().cAero, Run().cTotal, Run().CD);
     ShowMessageBox("coastdown", "Unable to save results.");
     reportSaveFailed_ = true;

@@ -246,7 +246,7 @@ enum class Stage { Start, Loading, Calibrating, FirstFit, Filter, Window, FinalF
 
 struct AnalysisRecord {
   static constexpr const char* kFormat = "coastdown-analysis";
-  static constexpr int kFormatVersion = 2;
+  static constexpr int kFormatVersion = 3;
 
   std::string programVersion;
   std::string date;  // local time, ISO 8601
@@ -296,7 +296,8 @@ struct AnalysisRecord {
 
   std::string reportPath;
   bool reportWritten = false;
-  ErrorNote error;  // the error that ended the run
+  ErrorNote reportError;  // the error that stopped the report, when the run went on to its end
+  ErrorNote error;        // the error that ended the run
   int exitStatus = 0;
 
   // Not written out; what the warnings and the explanation of an error draw on.

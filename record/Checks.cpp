@@ -37,6 +37,26 @@ CheckRecord MakeCheck(std::string id, std::string title, double value, std::stri
 // The checks judge a result; a run that ended before one has nothing to judge.
 bool Judged(const AnalysisRecord& record) { return record.finalFit.completed; }
 
+// The ZERO switch asks for the mean yaw of the ZERO runs; any error of
+// theirs leaves the offset at 0, which no later step can tell.
+CheckRecord ZeroOffset(const AnalysisRecord& record) {
+  const SetRecord& zero = record.Set(SetKind::Zero);
+  CheckRecord check = MakeCheck("zero_offset", "yaw offset taken from the ZERO runs", static_cast<double>(zero.runs),
+                                "runs", "the ZERO set averaged without an error",
+                                "the ZERO field asks for the mean yaw of the ZERO runs as the yaw offset");
+  check.applicable = zero.loaded;
+  check.pass = record.yawOffsetFromZero;
+  if (!check.pass) {
+    check.finding = "the ZERO set could not be averaged (run-time error " + std::to_string(zero.error.number) +
+                    ": " + zero.error.description + (zero.samples == 0 ? ", no one-second sample" : "") +
+                    (zero.files.empty() ? "" : ", at " + zero.files.back().name) +
+                    "); the yaw offset 0 is used instead";
+  } else {
+    check.finding = "the mean of " + std::to_string(zero.runs) + " ZERO runs: " + ShortNumber(record.yawOffset) + " deg";
+  }
+  return check;
+}
+
 CheckRecord Directions(const AnalysisRecord& record) {
   const int runs = record.Set(SetKind::Data).runs;
   const long odd = (runs + 1) / 2;
@@ -169,7 +189,7 @@ std::string ShortNumber(double value) {
 std::vector<CheckRecord> Checks(const AnalysisRecord& record) {
   std::vector<CheckRecord> checks = {Directions(record),  MeanWind(record),          MeanCrosswind(record),
                                      Temperature(record), Outliers(record),          RoadLoadPrecision(record),
-                                     CdRange(record),     MechanicalSigns(record)};
+                                     CdRange(record),     MechanicalSigns(record),   ZeroOffset(record)};
   for (CheckRecord& check : checks) {
     if (check.finding.empty() && std::isfinite(check.value)) {
       check.finding = ShortNumber(check.value) + (check.unit.empty() ? "" : " " + check.unit);

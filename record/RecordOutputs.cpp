@@ -338,6 +338,7 @@ void WriteChecks(JsonWriter& json, const std::vector<CheckRecord>& checks) {
     json.Key("value").Number(check.value);
     json.Key("unit").String(check.unit);
     json.Key("limit").String(check.limit);
+    json.Key("finding").String(check.finding);
     json.Key("source").String(check.source);
     json.Key("applicable").Bool(check.applicable);
     json.Key("pass").Bool(check.pass);
@@ -354,7 +355,8 @@ void WriteEnd(JsonWriter& json, const AnalysisRecord& r) {
   json.Key("path").String(r.reportPath);
   json.Key("written").Bool(r.reportWritten);
   json.EndObject();
-  WriteError(json, "error", r.error);
+  // A run that went on to its end without its report says what stopped it.
+  WriteError(json, "error", r.error.number != 0 ? r.error : r.reportError);
   json.Key("exit_status").Integer(r.exitStatus);
 }
 

@@ -309,6 +309,8 @@ void Recorder::ReportDone(const std::string& path, bool written, const std::stri
   record_.results.CD = CD;
 }
 
+void Recorder::ReportFailed(const RuntimeError& error) { record_.reportError = NoteOf(error); }
+
 void Recorder::Finish(const RuntimeError* error, bool provenance) noexcept {
   if (finished_) return;
   finished_ = true;
@@ -332,11 +334,14 @@ void Recorder::Finish(const RuntimeError* error, bool provenance) noexcept {
       if ((record_.stage == Stage::Loading || record_.stage == Stage::Calibrating) && !statuses_.Joined(loading_)) {
         ended = &record_.Set(loading_);
         ended->end = SetRecord::End::Error;
+        ended->error = record_.error;
         if (!ended->files.empty()) ended->files.back().state = FileRecord::State::Error;
       }
       // The detail as the user reads it on standard error.
       record_.error.detail = Explanation(record_, *error);
       if (ended != nullptr) ended->error = record_.error;
+    } else if (record_.reportError.number != 0) {
+      record_.reportError.detail = ReportExplanation(record_);
     }
     DeriveResults(record_);
     record_.checks = Checks(record_);

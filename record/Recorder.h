@@ -39,6 +39,7 @@ class Recorder final : public RunObserver {
   void WindFormed(Real meanHead, Real meanCross, Real maxHead, Real maxCross) override;
   void ReportDone(const std::string& path, bool written, const std::string& cAero, const std::string& cTotal,
                   const std::string& CD) override;
+  void ReportFailed(const RuntimeError& error) override;
 
   RunFileFacts& OnRunFile(const std::string& fileName, Int16 run) override;
   void OnRunRecords(const CDataCol& records) override;

@@ -183,11 +183,10 @@ std::vector<std::string> Warnings(const AnalysisRecord& record) {
     WarnSetEnd(set, warnings);
     for (const FileRecord& f : set.files) WarnFileText(f, warnings);
   }
-  const SetRecord& zero = record.Set(SetKind::Zero);
-  if (zero.loaded && zero.error.number != 0 && record.error.number == 0) {
-    warnings.push_back("the ZERO set could not be averaged (run-time error " + std::to_string(zero.error.number) +
-                       ": " + zero.error.description + (zero.samples == 0 ? ", no one-second sample" : "") +
-                       "); the yaw offset 0 is used instead");
+  if (record.reportError.number != 0) {
+    const ErrorNote& e = record.reportError;
+    warnings.push_back("the report could not be written: run-time error " + std::to_string(e.number) + ": " +
+                       e.description + (e.detail.empty() ? "" : " (" + e.detail + ")"));
   }
   WarnFit(record, warnings);
   for (const CheckRecord& check : record.checks) {
@@ -206,6 +205,12 @@ std::string Explanation(const AnalysisRecord& record, const RuntimeError& error)
   }
   switch (record.stage) {
     case Stage::Calibrating: {
+      // A CAL file that could not be read ended the run: its own cause
+      // tells, not what the set then lacked.
+      const SetRecord& cal = record.Set(SetKind::Cal);
+      if (cal.end == SetRecord::End::Error && !cal.files.empty() && !LooksUtf16(cal.files.back().zeroFieldText)) {
+        return error.Detail();
+      }
       const std::string why = EmptyBecause(record, SetKind::Cal);
       if (!why.empty()) return "the CAL set is empty: " + why;
       break;
@@ -227,6 +232,26 @@ std::string Explanation(const AnalysisRecord& record, const RuntimeError& error)
       break;
   }
   return error.Detail();
+}
+
+std::string ReportExplanation(const AnalysisRecord& record) {
+  const ErrorNote& error = record.reportError;
+  const std::string kept = "; " + record.reportPath + " holds what was written before";
+  switch (error.number) {
+    case static_cast<int>(ErrorNumber::PermissionDenied):
+    case static_cast<int>(ErrorNumber::PathFileAccessError):
+    case static_cast<int>(ErrorNumber::PathNotFound):
+      // The file layer names the temporary the report was written under.
+      return record.reportPath + " could not be written" + kept;
+    case static_cast<int>(ErrorNumber::DivisionByZero):
+      if (record.areaM2 == 0.0) {
+        return "AREA is 0, so Cd, the aerodynamic term over half the air density times AREA, divides by 0" + kept;
+      }
+      break;
+    default:
+      break;
+  }
+  return error.detail + kept;
 }
 
 }  // namespace record

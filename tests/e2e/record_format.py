@@ -75,7 +75,7 @@ with tempfile.TemporaryDirectory() as scratch:
 
     status, record, text, samples = analyse(scratch, arguments)
     check(status == 0, "a clean analysis ends with status 0")
-    check(record["format"] == "coastdown-analysis" and record["format_version"] == 2, "format and version")
+    check(record["format"] == "coastdown-analysis" and record["format_version"] == 3, "format and version")
     for field in sorted(documented_fields()):
         check(lookup(record, field), "documented field %s is in the record" % field)
     # And every field the record has is named in the README's table (the

@@ -1,5 +1,5 @@
 // The checks of a finished analysis, from records built by hand: the
-// hand-built test passes all eight, and each change takes one quantity just
+// hand-built test passes all of them, and each change takes one quantity just
 // inside or just beyond one check's limit, so a wrong limit, a comparison
 // the wrong way round or a check that reads the wrong quantity fails here.
 #include "record/Checks.h"
@@ -87,12 +87,16 @@ TEST(ChecksTest, EachFailsBeyondItsLimitAndNoOtherDoes) {
       {"Cmech below 0", [](AnalysisRecord& r) { r.results.report[2].value = -1e-9; }, "mechanical_signs "},
       {"Bmech and Cmech 0", [](AnalysisRecord& r) { r.results.report[1].value = r.results.report[2].value = 0; },
        ""},
+      {"the ZERO set ended by an error", [](AnalysisRecord& r) {
+         r.Set(record::SetKind::Zero).error = {70, "Permission denied", "/tmp/t/ZERO.3"};
+         r.yawOffsetFromZero = false;
+       }, "zero_offset "},
   };
   for (const auto& c : cases) {
     AnalysisRecord r = Passing();
     c.change(r);
     const std::vector<record::CheckRecord> checks = record::Checks(r);
-    ASSERT_EQ(checks.size(), 8u);
+    ASSERT_EQ(checks.size(), 9u);
     EXPECT_EQ(Failed(checks), c.failed) << c.what;
     for (const record::CheckRecord& check : checks) EXPECT_TRUE(check.applicable) << c.what << " " << check.id;
   }

@@ -1,0 +1,110 @@
+// The mistakes people make with real test folders, each as a user makes
+// it: none may end with exit status 0 under --strict and a result that
+// looks valid. Each case damages a copy of one simulated test, and names
+// what the user must read: the error line, the warnings, the failed checks
+// and the record's error.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+void Append(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::app) << text; }
+
+// The ids of the checks that failed, from the record.
+std::set<std::string> FailedChecks(const std::string& record) {
+  std::set<std::string> ids;
+  static const std::regex check("\"id\": \"([a-z_0-9]+)\",[^}]*\"applicable\": true,\\s*\"pass\": false");
+  for (std::sregex_iterator it(record.begin(), record.end(), check), end; it != end; ++it) ids.insert((*it)[1]);
+  return ids;
+}
+
+class MistakesTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { base_ = new testsupport::SimulatedFolder("--seed 11"); }
+  static void TearDownTestSuite() { delete base_; }
+
+  static testsupport::SimulatedFolder* base_;
+  testsupport::ScratchDir dir_;
+};
+
+testsupport::SimulatedFolder* MistakesTest::base_ = nullptr;
+
+struct Case {
+  const char* name;
+  std::function<void(const std::string&)> arrange;  // damages the copy of the test
+  std::function<std::string(std::string)> command;  // the argument text from the test's own
+  int status;                                       // under --strict
+  std::vector<std::string> told;                    // each in one line of standard error
+  std::set<std::string> failed;                     // checks that must fail
+  std::string recordError;                          // in the record's error; empty: null
+  std::vector<std::string> strace = {};             // runs the program under strace with these options
+};
+
+std::string Same(std::string text) { return text; }
+
+TEST_F(MistakesTest, EachMistakeIsNamedAndNoneLooksValid) {
+  const Case cases[] = {
+      {"an empty ZERO.3 that cannot be deleted", [](const std::string& t) { WriteFile(t + "/ZERO.3", ""); }, Same, 3,
+       {"ZERO.3: run-time error 70: Permission denied",
+        "check failed: yaw offset taken from the ZERO runs: the ZERO set could not be averaged (run-time error 70"},
+       {"zero_offset"}, "", {"-e", "trace=rename", "-e", "inject=rename:error=EPERM:when=1"}},
+      {"a short record at the end of ZERO.2", [](const std::string& t) { Append(t + "/ZERO.2", "1\r\n"); }, Same, 3,
+       {"the yaw offset 0 is used instead"}, {"zero_offset"}, ""},
+      {"a short record at the end of CAL.6", [](const std::string& t) { Append(t + "/CAL.6", "1\r\n"); }, Same, 1,
+       {"coastdown: run-time error 62: Input past end of file (@/CAL.6, line 152: the file ends inside a record)"},
+       {}, "@/CAL.6, line 152: the file ends inside a record"},
+      {"AREA 0", [](const std::string&) {},
+       [](std::string a) { return a.replace(a.find(",22.5,"), 6, ",0,"); }, 2,
+       {"coastdown: Unable to save results.", "the report could not be written: run-time error 11: Division by zero "
+                                              "(AREA is 0"},
+       {}, "AREA is 0, so Cd"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string t = dir_ / "t", record = dir_ / "record.json";
+    fs::remove_all(t);
+    fs::copy(base_->path, t);
+    c.arrange(t);
+    std::string arguments = c.command(base_->arguments);
+    arguments.replace(0, base_->path.size(), t);
+    std::vector<std::string> args = {"--strict", "--json", record, arguments};
+    std::string program = COASTDOWN_EXE;
+    if (!c.strace.empty()) {
+      if (!fs::exists("/usr/bin/strace")) continue;
+      args.insert(args.begin(), COASTDOWN_EXE);
+      args.insert(args.begin(), c.strace.begin(), c.strace.end());
+      args.insert(args.begin(), {"-f", "-o", "/dev/null"});
+      program = "/usr/bin/strace";
+    }
+    const testsupport::ProcessResult run = testsupport::Run(program, args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    const auto at = [&](std::string text) {
+      for (std::size_t p; (p = text.find('@')) != std::string::npos;) text.replace(p, 1, t);
+      return text;
+    };
+    for (const std::string& told : c.told) EXPECT_NE(run.err.find(at(told)), std::string::npos) << told << "\n" << run.err;
+    const std::string json = ReadFile(record);
+    const std::set<std::string> failed = FailedChecks(json);
+    for (const std::string& id : c.failed) EXPECT_TRUE(failed.contains(id)) << id << "\n" << run.err;
+    if (c.recordError.empty()) {
+      EXPECT_NE(json.find("\"error\": null"), std::string::npos);
+    } else {
+      EXPECT_NE(json.find(at(c.recordError)), std::string::npos) << json.substr(json.find("\"error\""));
+    }
+  }
+}
+
+}  // namespace
