@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     // The window the command line otherwise leaves off.
     if (options.limitData) app.LimitData = true;
     app.Observe(&recorder);
+    recorder.HashRunFiles(!options.json.empty() || !options.html.empty());
     app.Process();
     status = app.ReportSaveFailed() ? 2 : 0;
   } catch (const RuntimeError& error) {
@@ -90,7 +91,7 @@ int main(int argc, char** argv) {
     std::fputs("coastdown: out of memory\n", stderr);
     return 1;
   }
-  recorder.Finish(failure ? &*failure : nullptr, !options.json.empty() || !options.html.empty());
+  recorder.Finish(failure ? &*failure : nullptr);
   PrintWarnings(analysis, options);
   if (failure) PrintError(*failure, analysis, settingParameters);
   if (options.strict && status == 0 && AnyCheckFailed(analysis)) status = 3;

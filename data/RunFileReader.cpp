@@ -8,6 +8,7 @@
 
 #include "common/FileSystem.h"
 #include "common/RuntimeError.h"
+#include "common/Sha256.h"
 #include "common/TextConversion.h"
 
 namespace {
@@ -190,7 +191,7 @@ void FeedRunFileBlocks(const RunFileSource& source, RunFileTokenizer& tokenizer,
 }
 
 RunFileState ReadRunFileRecords(const std::string& fileName, RunFileRecordSink onRecord, RunFileTextFacts* facts,
-                                std::uintmax_t* bytes) {
+                                std::uintmax_t* bytes, std::string* sha256) {
   InputFile file;
   if (!file.Open(fileName)) return RunFileState::Missing;
   const std::uintmax_t size = file.Size();
@@ -211,6 +212,32 @@ RunFileState ReadRunFileRecords(const std::string& fileName, RunFileRecordSink o
       if (facts != nullptr) *facts = tokenizer.Facts();
     }
   } report{tokenizer, facts};
-  FeedRunFileBlocks([&file](char* buffer, std::size_t size) { return file.Read(buffer, size); }, tokenizer);
+  if (sha256 == nullptr) {
+    FeedRunFileBlocks([&file](char* buffer, std::size_t size) { return file.Read(buffer, size); }, tokenizer);
+    return RunFileState::Read;
+  }
+  // The digest of the bytes as they pass: the file is read once.
+  Sha256 digest;
+  const auto hashed = [&](char* buffer, std::size_t size) {
+    const std::size_t got = file.Read(buffer, size);
+    digest.Update(std::string_view(buffer, got));
+    if (got == 0) *sha256 = digest.HexDigest();
+    return got;
+  };
+  try {
+    FeedRunFileBlocks(hashed, tokenizer);
+  } catch (const RuntimeError&) {
+    // What the tokenizer did not read yet still belongs to the file.
+    try {
+      if (sha256->empty()) {
+        auto block = std::make_unique_for_overwrite<char[]>(std::size_t{1} << 16);
+        while (hashed(block.get(), std::size_t{1} << 16) > 0) {
+        }
+      }
+    } catch (const RuntimeError&) {
+      sha256->clear();
+    }
+    throw;
+  }
   return RunFileState::Read;
 }

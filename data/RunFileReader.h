@@ -90,7 +90,11 @@ enum class RunFileState { Missing, Empty, Read, EmptyHeldOpen };
 
 // Calls onRecord(a, b, c) for every record of the run file, in order. A
 // file that is missing is left as it is; one that is empty is deleted,
-// unless another program holds it open. All three end a set. `facts`, when given, receives what the text held and its size,
+// unless another program holds it open. All three end a set. `sha256`,
+// when given, receives the SHA-256 of the bytes read as hex, also when an
+// error ends the reading (the rest of the file is read for it then); it
+// stays empty when the file could not be read to its end. `facts`, when given, receives what the text held and its size,
 // also when an error ends the reading.
 RunFileState ReadRunFileRecords(const std::string& fileName, RunFileRecordSink onRecord,
-                                RunFileTextFacts* facts = nullptr, std::uintmax_t* bytes = nullptr);
+                                RunFileTextFacts* facts = nullptr, std::uintmax_t* bytes = nullptr,
+                                std::string* sha256 = nullptr);

@@ -54,7 +54,7 @@ struct FileRecord {
   long linesNotOneRecord = 0;
   long notOneRecordLine = 0;
   int notOneRecordFields = 0;
-  std::string sha256;     // hex; filled when provenance is written
+  std::string sha256;     // hex, of the bytes the analysis read; taken with --json or --html
 };
 
 // A run-file set: ZERO, CAL or DATA.
@@ -293,6 +293,7 @@ struct AnalysisRecord {
   ResultsRecord results;
   std::vector<CheckRecord> checks;
   std::vector<std::string> warnings;
+  bool hashed = false;  // the SHA-256 of every run file read was asked for
 
   std::string reportPath;
   bool reportWritten = false;

@@ -9,7 +9,6 @@
 #include "calibration/CVelkCal.h"
 #include "common/FileSystem.h"
 #include "common/RuntimeError.h"
-#include "common/Sha256.h"
 #include "common/UnitFactors.h"
 #include "data/CDataCol.h"
 #include "data/CMeasurement.h"
@@ -81,6 +80,7 @@ RunFileFacts& Recorder::OnRunFile(const std::string& fileName, Int16 run) {
   file_ = RunFileFacts();
   file_.fileName = fileName;
   file_.run = run;
+  file_.digest = record_.hashed;
   fileOpen_ = true;
   return file_;
 }
@@ -134,6 +134,7 @@ void Recorder::FlushFile() {
   f.linesNotOneRecord = file_.text.linesNotOneRecord;
   f.notOneRecordLine = file_.text.notOneRecordLine;
   f.notOneRecordFields = file_.text.notOneRecordFields;
+  f.sha256 = file_.sha256;
   record_.Set(loading_).files.push_back(std::move(f));
 }
 
@@ -311,7 +312,7 @@ void Recorder::ReportDone(const std::string& path, bool written, const std::stri
 
 void Recorder::ReportFailed(const RuntimeError& error) { record_.reportError = NoteOf(error); }
 
-void Recorder::Finish(const RuntimeError* error, bool provenance) noexcept {
+void Recorder::Finish(const RuntimeError* error) noexcept {
   if (finished_) return;
   finished_ = true;
   // Each part is derived from what the record holds so far; one that cannot
@@ -346,19 +347,6 @@ void Recorder::Finish(const RuntimeError* error, bool provenance) noexcept {
     DeriveResults(record_);
     record_.checks = Checks(record_);
     record_.warnings = Warnings(record_);
-    if (provenance) {
-      for (SetRecord& set : record_.sets) {
-        for (FileRecord& f : set.files) {
-          if (f.state != FileRecord::State::Read && f.state != FileRecord::State::Error) continue;
-          // A file that can no longer be read has no digest.
-          try {
-            f.sha256 = FileSha256(f.path);
-          } catch (const RuntimeError&) {
-            f.sha256.clear();
-          }
-        }
-      }
-    }
   } catch (const std::exception&) {
     // The record keeps what was derived.
   }

@@ -181,7 +181,13 @@ std::vector<std::string> Warnings(const AnalysisRecord& record) {
   for (const SetRecord& set : record.sets) {
     if (!set.loaded) continue;
     WarnSetEnd(set, warnings);
-    for (const FileRecord& f : set.files) WarnFileText(f, warnings);
+    for (const FileRecord& f : set.files) {
+      WarnFileText(f, warnings);
+      if (record.hashed && f.sha256.empty() &&
+          (f.state == FileRecord::State::Read || f.state == FileRecord::State::Error)) {
+        warnings.push_back("the SHA-256 of " + f.name + " could not be taken: it could not be read to its end");
+      }
+    }
   }
   if (record.reportError.number != 0) {
     const ErrorNote& e = record.reportError;

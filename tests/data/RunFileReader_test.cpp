@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "common/NumberText.h"
+#include "common/Sha256.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -84,6 +85,22 @@ TEST(RunFileReaderTest, ProbeAndBlocks) {
   EXPECT_EQ(ReadRunFileRecords(dir / "DATA.1", [&](double a, double b, double c) { out += Record(a, b, c); }),
             RunFileState::Read);
   EXPECT_EQ(out, expected + " .777777777777778 1 1;");
+}
+
+// The digest is of the bytes read, the whole file also when an error ends
+// the reading before its end.
+TEST(RunFileReaderTest, DigestOfTheBytesRead) {
+  testsupport::ScratchDir dir;
+  const std::string tail(300000, '5');
+  for (const std::string& text : {std::string("1,2,3\r\n"), "1e999,2,3\r\n" + tail + ",1,1\r\n",
+                                  "1,2,3\r\n" + tail + ",1,1\r\n7"}) {
+    testsupport::WriteFile(dir / "DATA.1", text);
+    Sha256 whole;
+    whole.Update(text);
+    std::string digest;
+    ErrorOf([&] { ReadRunFileRecords(dir / "DATA.1", [](double, double, double) {}, nullptr, nullptr, &digest); });
+    EXPECT_EQ(digest, whole.HexDigest()) << text.substr(0, 20);
+  }
 }
 
 // Fed in parts of every size, the text gives the same records as whole: a

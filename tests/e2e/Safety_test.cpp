@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/Sha256.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -225,6 +226,42 @@ TEST(SafetyTest, AnEmptyRunFileThatALoggerHoldsOpenIsNeverDeleted) {
   }
   // The race was run, not only avoided.
   EXPECT_GT(heldOpen, 0) << tries << " tries";
+}
+
+// The record's SHA-256 of a run file is of the very bytes the analysis read:
+// a file changed while the run writes its report keeps the digest of what
+// was analysed (the run is held at the report's flush until the change).
+TEST(SafetyTest, TheDigestIsOfTheBytesAnalysed) {
+  if (!fs::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
+  Folder t;
+  const std::string json = t.dir / "record.json", data3 = t.path + "/DATA.3", analysed = ReadFile(data3);
+  ASSERT_EQ(t.Analyse({"--quiet"}).status, 0);
+  const std::string whole = t.Report();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::execl("/usr/bin/strace", "strace", "-f", "-o", "/dev/null", "-e", "trace=fsync", "-e",
+            "inject=fsync:delay_enter=2000000:when=1", COASTDOWN_EXE, "--quiet", "--json", json.c_str(),
+            t.arguments.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  bool atFlush = false;
+  for (int wait = 0; wait < 12000 && !(atFlush = t.Temporaries().size() == 1 &&
+                                                testsupport::MaskedDate(ReadFile(t.path + "/" + t.Temporaries()[0])) ==
+                                                    whole);
+       ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  WriteFile(data3, analysed + "70.1,70.2,0.5\r\n");
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(atFlush);
+  Sha256 digest;
+  digest.Update(analysed);
+  const std::string record = ReadFile(json);
+  const std::size_t at = record.find("\"name\": \"DATA.3\"");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_NE(record.find("\"bytes\": " + std::to_string(analysed.size()) + ",", at), std::string::npos);
+  EXPECT_EQ(record.substr(record.find("\"sha256\": \"", at) + 11, 64), digest.HexDigest());
 }
 
 // The program run under strace with `options` (trace and inject), its
