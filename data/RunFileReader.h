@@ -5,14 +5,16 @@
 // 0 and an empty line is one field of value 0.
 //
 // A file is read in blocks and tokenized as it arrives, so memory does not
-// grow with the file: a block keeps only the item that its end cuts, and an
-// item that cannot be a number is skipped however long it is. Only an item
-// of number characters longer than a block (a line of digits) is kept whole.
+// grow with the file, nor with a line: a block keeps only the item that its
+// end cuts, an item that cannot be a number is skipped however long it is,
+// and a long item of number characters (a line of digits) is taken in as
+// it passes, keeping only the digits that can change its double.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -40,6 +42,9 @@ using RunFileRecordSink = std::function<void(double, double, double)>;
 class RunFileTokenizer {
  public:
   RunFileTokenizer(std::string fileName, RunFileRecordSink onRecord);
+  ~RunFileTokenizer();
+  RunFileTokenizer(const RunFileTokenizer&) = delete;
+  RunFileTokenizer& operator=(const RunFileTokenizer&) = delete;
 
   const RunFileTextFacts& Facts() const { return facts_; }
   // Takes the next part of the file and returns how many of its bytes were
@@ -52,6 +57,7 @@ class RunFileTokenizer {
 
  private:
   void Item(std::string_view item);
+  void LongItemEnds();  // the long item of number characters is whole
   void Emit(double value);
   void EmitZero(std::string_view text);  // a field that is not a number, or empty
   void EndLine();
@@ -67,7 +73,9 @@ class RunFileTokenizer {
   bool lineOpen_ = false;      // something stands after the last line end
   bool afterCR_ = false;       // the last byte was a CR, so an LF next belongs to it
   bool skipping_ = false;      // inside a long item that is not a number
-  std::string skippedStart_;   // the start of that item
+  std::string skippedStart_;   // the start of that item (or of a long number)
+  struct LongNumber;
+  std::unique_ptr<LongNumber> longNumber_;  // inside a long item of number characters
   RunFileTextFacts facts_;
 };
 

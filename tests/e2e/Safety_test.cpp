@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -262,6 +263,22 @@ TEST(SafetyTest, TheDigestIsOfTheBytesAnalysed) {
   ASSERT_NE(at, std::string::npos);
   EXPECT_NE(record.find("\"bytes\": " + std::to_string(analysed.size()) + ",", at), std::string::npos);
   EXPECT_EQ(record.substr(record.find("\"sha256\": \"", at) + 11, 64), digest.HexDigest());
+}
+
+// A run file of one line of 64 MB of digits ends its set with error 6 (a
+// number too large) and costs the run a few megabytes, not the line.
+TEST(SafetyTest, ALongLineCostsNoMoreMemoryThanAShortOne) {
+  Folder t;
+  const testsupport::ProcessResult plain = t.Analyse({"--quiet"});
+  ASSERT_EQ(plain.status, 0);
+  { std::ofstream(t.path + "/DATA.3", std::ios::binary) << std::string(std::size_t{64} << 20, '7') << ",1,1\r\n"; }
+  const testsupport::ProcessResult run = t.Analyse();
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.err.find("DATA.3: run-time error 6: Overflow ("), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(", line 1: the number 777777777777777777777777... is too large for a double"),
+            std::string::npos)
+      << run.err;
+  EXPECT_LT(run.maxResidentKb, plain.maxResidentKb + 8 * 1024);
 }
 
 // The program run under strace with `options` (trace and inject), its
