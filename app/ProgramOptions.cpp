@@ -35,6 +35,10 @@ bool ReadOption(const std::string& word, const std::vector<std::string>& words, 
     options.quiet = true;
   } else if (word == "--strict") {
     options.strict = true;
+  } else if (word == "--unicode") {
+    options.unicode = true;
+  } else if (word == "--decimal-comma") {
+    options.decimalComma = true;
   } else {
     return false;
   }

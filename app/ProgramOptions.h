@@ -14,6 +14,8 @@ struct ProgramOptions {
   bool limitData = false;  // --limit-data: apply the speed, wind and yaw window
   bool quiet = false;      // --quiet: no warnings
   bool strict = false;     // --strict: a failed check makes the exit status 3
+  bool unicode = false;       // --unicode: UTF-16 run files decoded, a UTF-8 byte-order mark dropped
+  bool decimalComma = false;  // --decimal-comma: decimal commas and semicolons in run files read as written
 };
 
 // Reads the leading words that begin with "--" (and a lone "-h") as options,

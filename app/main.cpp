@@ -16,6 +16,7 @@
 #include "common/ProcessCommandLine.h"
 #include "common/RuntimeError.h"
 #include "common/Version.h"
+#include "data/RunFileReader.h"
 #include "record/AnalysisRecord.h"
 #include "record/Recorder.h"
 
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
     optionsRead = true;
 
     KeepFreedMemoryForReuse();
+    RunFileReadingOptions() = {options.unicode, options.decimalComma};
     StartRecord(analysis, text, fields, options);
     SAEAppWrapper app;
     app.SetParams(fields);

@@ -1,6 +1,7 @@
 // The run-file tokenizer and the reading of a run file in blocks.
 #include "data/RunFileReader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -324,36 +325,98 @@ RunFileState ReadRunFileRecords(const std::string& fileName, RunFileRecordSink o
   struct Report {
     const RunFileTokenizer& tokenizer;
     RunFileTextFacts* facts;
+    const TextFormSeen& encoding;
+    const TextFormSeen& layout;
+    const bool& encodingRead;
+    const bool& layoutRead;
     ~Report() {
-      if (facts != nullptr) *facts = tokenizer.Facts();
+      if (facts == nullptr) return;
+      *facts = tokenizer.Facts();
+      facts->encoding = encoding;
+      facts->layout = layout;
+      facts->encodingRead = encodingRead;
+      facts->layoutRead = layoutRead;
     }
-  } report{tokenizer, facts};
-  if (sha256 == nullptr) {
-    FeedRunFileBlocks([&file](char* buffer, std::size_t size) { return file.Read(buffer, size); }, tokenizer);
-    return RunFileState::Read;
-  }
+  };
+  TextFormSeen encoding;
+  TextFormSeen layout;
+  bool encodingRead = false;
+  bool layoutRead = false;
+  const Report report{tokenizer, facts, encoding, layout, encodingRead, layoutRead};
+
+  const RunFileReading& reading = RunFileReadingOptions();
   // The digest of the bytes as they pass: the file is read once.
   Sha256 digest;
-  const auto hashed = [&](char* buffer, std::size_t size) {
+  const auto readBytes = [&](char* buffer, std::size_t size) {
     const std::size_t got = file.Read(buffer, size);
-    digest.Update(std::string_view(buffer, got));
-    if (got == 0) *sha256 = digest.HexDigest();
+    if (sha256 != nullptr) {
+      digest.Update(std::string_view(buffer, got));
+      if (got == 0) *sha256 = digest.HexDigest();
+    }
     return got;
   };
+  // The first block tells the file's form; a form the user asked to be read
+  // as written is decoded from there on.
+  bool first = true;
+  std::unique_ptr<TextDecoder> decoder;
+  std::string decoded;
+  std::size_t handedOut = 0;
+  std::unique_ptr<char[]> raw;
+  const auto source = [&](char* out, std::size_t size) -> std::size_t {
+    if (!decoder) {
+      const std::size_t got = readBytes(out, size);
+      if (first) {
+        first = false;
+        encoding = EncodingOf(std::string_view(out, got));
+        if (encoding.form != TextForm::EightBit && reading.unicode) {
+          encodingRead = true;
+          decoder = std::make_unique<TextDecoder>(encoding.form);
+          decoder->Decode(std::string_view(out, got), decoded);
+        }
+        if (encoding.form == TextForm::EightBit || encoding.form == TextForm::Utf8Bom || encodingRead) {
+          layout = LayoutOf(decoder ? std::string_view(decoded) : std::string_view(out, got));
+          layoutRead = layout.form != TextForm::EightBit && reading.decimalComma;
+        }
+        if (layoutRead) ToDecimalPoint(layout.form, decoder ? decoded.data() : out, decoder ? decoded.size() : got);
+        if (!decoder) return got;
+        raw = std::make_unique_for_overwrite<char[]>(size);
+      } else {
+        if (layoutRead) ToDecimalPoint(layout.form, out, got);
+        return got;
+      }
+    }
+    while (handedOut == decoded.size()) {
+      decoded.clear();
+      handedOut = 0;
+      const std::size_t got = readBytes(raw.get(), size / 2);
+      if (got == 0) return 0;
+      decoder->Decode(std::string_view(raw.get(), got), decoded);
+      if (layoutRead) ToDecimalPoint(layout.form, decoded.data(), decoded.size());
+    }
+    const std::size_t n = std::min(size, decoded.size() - handedOut);
+    decoded.copy(out, n, handedOut);
+    handedOut += n;
+    return n;
+  };
   try {
-    FeedRunFileBlocks(hashed, tokenizer);
+    FeedRunFileBlocks(source, tokenizer);
   } catch (const RuntimeError&) {
     // What the tokenizer did not read yet still belongs to the file.
-    try {
-      if (sha256->empty()) {
+    if (sha256 != nullptr && sha256->empty()) {
+      try {
         auto block = std::make_unique_for_overwrite<char[]>(std::size_t{1} << 16);
-        while (hashed(block.get(), std::size_t{1} << 16) > 0) {
+        while (readBytes(block.get(), std::size_t{1} << 16) > 0) {
         }
+      } catch (const RuntimeError&) {
+        sha256->clear();
       }
-    } catch (const RuntimeError&) {
-      sha256->clear();
     }
     throw;
   }
   return RunFileState::Read;
+}
+
+RunFileReading& RunFileReadingOptions() {
+  static RunFileReading reading;
+  return reading;
 }

@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "data/RunFileText.h"
+
 // What the text of a run file held besides its records: fields read as 0
 // because they were not numbers, and lines that do not hold one record.
 // Counted as the file is read, for the warnings that tell the user.
@@ -30,7 +32,25 @@ struct RunFileTextFacts {
   long linesNotOneRecord = 0;    // lines holding other than three fields
   long notOneRecordLine = 0;     // the first of them
   int notOneRecordFields = 0;    // and how many fields it holds
+  // The file's form where it is not 8-bit text with a decimal point: its
+  // encoding (UTF-16, a UTF-8 byte-order mark) and the layout of its first
+  // lines (decimal commas, semicolons), and whether each was read as
+  // written (RunFileReading) rather than as 8-bit text with a decimal point.
+  TextFormSeen encoding;
+  TextFormSeen layout;
+  bool encodingRead = false;
+  bool layoutRead = false;
 };
+
+// How run files in another form are read: as 8-bit text with a decimal
+// point, which the analysis reads, unless the user asks for them to be read
+// as written (--unicode, --decimal-comma).
+struct RunFileReading {
+  bool unicode = false;       // UTF-16 decoded, a UTF-8 byte-order mark dropped
+  bool decimalComma = false;  // decimal commas and semicolons read (blank, tab or semicolon separated files)
+};
+// The reading of every run file of the process, set once from the command line.
+RunFileReading& RunFileReadingOptions();
 
 // Is handed each record of three numbers, in order.
 using RunFileRecordSink = std::function<void(double, double, double)>;

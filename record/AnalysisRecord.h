@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "data/RunFileText.h"
 #include "pipeline/CommandFields.h"
 
 namespace record {
@@ -54,6 +55,17 @@ struct FileRecord {
   long linesNotOneRecord = 0;
   long notOneRecordLine = 0;
   int notOneRecordFields = 0;
+  // Its text where it is not 8-bit text with a decimal point (TextForm
+  // EightBit otherwise): the encoding and the layout of its first lines,
+  // where each shows, and whether each was read as written.
+  TextFormSeen encoding;
+  TextFormSeen layout;
+  bool encodingRead = false;
+  bool layoutRead = false;
+  // A form the analysis read as 8-bit text with a decimal point.
+  bool MisRead() const {
+    return (encoding.form != TextForm::EightBit && !encodingRead) || (layout.form != TextForm::EightBit && !layoutRead);
+  }
   std::string sha256;     // hex, of the bytes the analysis read; taken with --json or --html
 };
 

@@ -1,6 +1,7 @@
 // The checks of the analysis, one function each.
 #include "record/Checks.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <utility>
@@ -154,6 +155,39 @@ CheckRecord RoadLoadPrecision(const AnalysisRecord& record) {
   return check;
 }
 
+// Files in another form than the analysis reads give precise-looking
+// nonsense or end their set early, wherever in a set they stand.
+CheckRecord RunFileText(const AnalysisRecord& record) {
+  long misread = 0;
+  bool read = false;
+  std::vector<std::pair<std::string, std::vector<std::string>>> byForm;  // the files of each form
+  for (const SetRecord& set : record.sets) {
+    for (const FileRecord& f : set.files) {
+      read = read || f.state == FileRecord::State::Read || f.state == FileRecord::State::Error;
+      if (!f.MisRead()) continue;
+      ++misread;
+      const std::string form = TextFormName(
+          f.encoding.form != TextForm::EightBit && !f.encodingRead ? f.encoding.form : f.layout.form);
+      auto group = std::find_if(byForm.begin(), byForm.end(), [&](const auto& g) { return g.first == form; });
+      if (group == byForm.end()) group = byForm.insert(byForm.end(), {form, {}});
+      group->second.push_back(f.name);
+    }
+  }
+  std::string finding;
+  for (const auto& [form, names] : byForm) {
+    finding += (finding.empty() ? "" : "; ") + form + ": " + names.front();
+    if (names.size() > 1) finding += " and " + std::to_string(names.size() - 1) + " more";
+  }
+  CheckRecord check = MakeCheck("run_file_text", "run files are 8-bit text with a decimal point",
+                                static_cast<double>(misread), "files in another form", "0, or read as written",
+                                "the run files' format: three numbers a record, a decimal point, commas or blanks "
+                                "between fields (--unicode and --decimal-comma read the other forms as written)");
+  check.applicable = read;
+  check.pass = misread == 0;
+  if (misread > 0) check.finding = finding;
+  return check;
+}
+
 CheckRecord CdRange(const AnalysisRecord& record) {
   const double cd = record.results.available ? record.results.drag[0].value : kNone;
   CheckRecord check = MakeCheck("cd_range", "drag coefficient", cd, "", "0.15 to 1.5",
@@ -189,7 +223,8 @@ std::string ShortNumber(double value) {
 std::vector<CheckRecord> Checks(const AnalysisRecord& record) {
   std::vector<CheckRecord> checks = {Directions(record),  MeanWind(record),          MeanCrosswind(record),
                                      Temperature(record), Outliers(record),          RoadLoadPrecision(record),
-                                     CdRange(record),     MechanicalSigns(record),   ZeroOffset(record)};
+                                     CdRange(record),     MechanicalSigns(record),   ZeroOffset(record),
+                                     RunFileText(record)};
   for (CheckRecord& check : checks) {
     if (check.finding.empty() && std::isfinite(check.value)) {
       check.finding = ShortNumber(check.value) + (check.unit.empty() ? "" : " " + check.unit);

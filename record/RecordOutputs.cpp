@@ -128,6 +128,9 @@ void WriteSet(JsonWriter& json, const SetRecord& set) {
       json.Key("fields").Integer(f.notOneRecordFields);
       json.EndObject();
     }
+    json.Key("encoding").String(TextFormName(f.encoding.form));
+    json.Key("layout").String(f.layout.form == TextForm::EightBit ? "decimal point" : TextFormName(f.layout.form));
+    json.Key("read_as_written").Bool(f.encodingRead || f.layoutRead);
     json.Key("sha256").String(f.sha256);
     json.EndObject();
   }

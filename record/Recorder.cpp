@@ -135,6 +135,10 @@ void Recorder::FlushFile() {
   f.notOneRecordLine = file_.text.notOneRecordLine;
   f.notOneRecordFields = file_.text.notOneRecordFields;
   f.sha256 = file_.sha256;
+  f.encoding = file_.text.encoding;
+  f.layout = file_.text.layout;
+  f.encodingRead = file_.text.encodingRead;
+  f.layoutRead = file_.text.layoutRead;
   record_.Set(loading_).files.push_back(std::move(f));
 }
 

@@ -1,35 +1,98 @@
 // The warnings of a run and the explanation of the error that ended one.
 #include "record/Warnings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
 #include "common/RuntimeError.h"
+#include "common/VisibleText.h"
 #include "record/Checks.h"
 
 namespace record {
 
 namespace {
 
-// A field's text as a warning quotes it: bytes that do not print shown as \xNN.
-std::string Printable(const std::string& text) {
-  std::string shown;
-  for (unsigned char c : text) {
-    if (c >= 0x20 && c < 0x7f && c != '"') {
-      shown.push_back(static_cast<char>(c));
-    } else {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      shown += "\\x";
-      shown.push_back(kHex[c >> 4]);
-      shown.push_back(kHex[c & 15]);
+// A field's text as a warning quotes it, nothing hidden.
+std::string Quoted(const std::string& text) { return "\"" + VisibleText(text) + "\""; }
+
+// What the analysis made of a file in another form than 8-bit text with a
+// decimal point, which it read as such, and the option that reads it as
+// written: `subject` names the file, or with `several` the files of the
+// same form that `f` is the first of. Empty for a file read as written.
+std::string FormCause(const FileRecord& f, const std::string& subject, bool several = false) {
+  const auto verb = [&](const char* one, const char* many) { return std::string(several ? many : one); };
+  const std::string its = verb("its", "their");
+  if (f.encoding.form != TextForm::EightBit && !f.encodingRead) {
+    if (f.encoding.form == TextForm::Utf8Bom) {
+      return subject + verb(" is ", " are ") + TextFormName(f.encoding.form) + ": the mark makes " + its +
+             " first field read as 0 (--unicode reads " + verb("it", "them") + " as written)";
     }
+    return subject + verb(" is ", " are ") + TextFormName(f.encoding.form) + ", not 8-bit text: " + its +
+           " fields read as 0, or end " + its + " set with an error (--unicode reads " + verb("it", "them") +
+           " as written)";
   }
-  return shown;
+  if (f.layout.form != TextForm::EightBit && !f.layoutRead) {
+    const std::string where = " (" + (several ? f.name + ", " : std::string()) + "line " +
+                              std::to_string(f.layout.line) + ": " + Quoted(f.layout.sample) + ")";
+    if (f.layout.form == TextForm::DecimalComma) {
+      return subject + verb(" has", " have") + " numbers with decimal commas" + where +
+             ": run files take a decimal point, so each number reads as two fields (--decimal-comma reads them "
+             "as written)";
+    }
+    return subject + verb(" separates ", " separate ") + its + " fields with semicolons" + where +
+           ": run files separate them with commas or blanks, so " + its + " fields read as 0 (--decimal-comma "
+           "reads " + verb("it", "them") + " as written)";
+  }
+  return {};
 }
 
-// A byte-order mark of UTF-16, or NUL bytes: text of two bytes a character.
-bool LooksUtf16(const std::string& text) {
-  return text.rfind("\xFF\xFE", 0) == 0 || text.rfind("\xFE\xFF", 0) == 0 || text.find('\0') != std::string::npos;
+// The files of a list as a warning names them: all of a few, the first
+// ones of many.
+std::string Names(const std::vector<const FileRecord*>& files) {
+  constexpr std::size_t kShown = 6;
+  std::string names;
+  for (std::size_t i = 0; i < files.size() && i < kShown; ++i) {
+    names += (i == 0 ? "" : i + 1 == files.size() ? " and " : ", ") + files[i]->name;
+  }
+  if (files.size() > kShown) names += " and " + std::to_string(files.size() - kShown) + " more";
+  return names;
+}
+
+// One warning for all files of one form: those the analysis read as 8-bit
+// text with a decimal point, and those read as written.
+void WarnTextForms(const AnalysisRecord& record, std::vector<std::string>& warnings) {
+  std::vector<std::pair<std::string, std::vector<const FileRecord*>>> groups;  // by what is told
+  for (const SetRecord& set : record.sets) {
+    if (!set.loaded) continue;
+    for (const FileRecord& f : set.files) {
+      std::string key;
+      if (f.MisRead()) {
+        key = FormCause(f, "");
+      } else if (f.encodingRead || f.layoutRead) {
+        key = std::string(f.encodingRead ? TextFormName(f.encoding.form) + std::string(" decoded") : "") +
+              (f.encodingRead && f.layoutRead ? ", " : "") +
+              (f.layoutRead ? std::string(TextFormName(f.layout.form)) + " read with a decimal point" +
+                                  (f.layout.form == TextForm::Semicolon ? " and commas" : "")
+                            : std::string());
+      } else {
+        continue;
+      }
+      // Files of one form differ in their quoted line; the form decides.
+      if (const std::size_t line = key.find(" (line"); line != std::string::npos) key.resize(line);
+      auto group = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == key; });
+      if (group == groups.end()) group = groups.insert(groups.end(), {key, {}});
+      group->second.push_back(&f);
+    }
+  }
+  for (const auto& [key, files] : groups) {
+    const FileRecord& first = *files.front();
+    if (first.MisRead()) {
+      warnings.push_back(FormCause(first, Names(files), files.size() > 1));
+    } else {
+      warnings.push_back(Names(files) + (files.size() > 1 ? " were" : " was") + " read as written: " + key);
+    }
+  }
 }
 
 std::string Lower(std::string text) {
@@ -46,8 +109,7 @@ void WarnSetEnd(const SetRecord& set, std::vector<std::string>& warnings) {
   if (set.end == SetRecord::End::Error) {
     warnings.push_back(f.name + ": run-time error " + std::to_string(set.error.number) + ": " +
                        set.error.description + (set.error.detail.empty() ? "" : " (" + set.error.detail + ")") +
-                       (LooksUtf16(f.zeroFieldText) ? ", it is UTF-16 text, not 8-bit text" : "") + "; " + f.name +
-                       " and the runs after it are not analysed");
+                       "; " + f.name + " and the runs after it are not analysed");
   } else if (set.end == SetRecord::End::HeldOpen) {
     // Told whether or not later files are there: the user is likely to
     // expect this run in the analysis.
@@ -68,17 +130,13 @@ void WarnSetEnd(const SetRecord& set, std::vector<std::string>& warnings) {
   }
 }
 
-// What the text of a file held besides its records.
+// What the text of a file held besides its records. A file in another form
+// than the analysis reads is told as such (WarnTextForms), which explains
+// its fields read as 0 and its lines.
 void WarnFileText(const FileRecord& f, std::vector<std::string>& warnings) {
-  if (LooksUtf16(f.zeroFieldText)) {
-    // A file that an error ended says so in the set's warning.
-    if (f.state != FileRecord::State::Error) {
-      warnings.push_back(f.name + " is UTF-16 text, not 8-bit text: its fields read as 0");
-    }
-    return;
-  }
+  if (f.MisRead()) return;
   if (f.zeroFields > 0) {
-    const std::string what = f.zeroFieldText.empty() ? "an empty field" : "\"" + Printable(f.zeroFieldText) + "\"";
+    const std::string what = f.zeroFieldText.empty() ? "an empty field" : Quoted(f.zeroFieldText);
     warnings.push_back(f.name + ": " + std::to_string(f.zeroFields) +
                        (f.zeroFields == 1 ? " field was" : " fields were") +
                        " not a number and read as 0 (the first at line " + std::to_string(f.zeroFieldLine) +
@@ -129,9 +187,7 @@ std::string EmptyBecause(const AnalysisRecord& record, SetKind kind) {
   const SetRecord& set = record.Set(kind);
   if (set.files.empty()) return {};
   for (const FileRecord& f : set.files) {
-    if (LooksUtf16(f.zeroFieldText)) {
-      return f.path + " is UTF-16 text; run files are 8-bit text (save it as ANSI or UTF-8)";
-    }
+    if (f.MisRead()) return FormCause(f, f.path);
   }
   long fields = 0;
   long zeros = 0;
@@ -189,6 +245,7 @@ std::vector<std::string> Warnings(const AnalysisRecord& record) {
       }
     }
   }
+  WarnTextForms(record, warnings);
   if (record.reportError.number != 0) {
     const ErrorNote& e = record.reportError;
     warnings.push_back("the report could not be written: run-time error " + std::to_string(e.number) + ": " +
@@ -214,8 +271,9 @@ std::string Explanation(const AnalysisRecord& record, const RuntimeError& error)
       // A CAL file that could not be read ended the run: its own cause
       // tells, not what the set then lacked.
       const SetRecord& cal = record.Set(SetKind::Cal);
-      if (cal.end == SetRecord::End::Error && !cal.files.empty() && !LooksUtf16(cal.files.back().zeroFieldText)) {
-        return error.Detail();
+      if (cal.end == SetRecord::End::Error && !cal.files.empty()) {
+        const FileRecord& f = cal.files.back();
+        return error.Detail() + (f.MisRead() ? "; " + FormCause(f, f.path) : "");
       }
       const std::string why = EmptyBecause(record, SetKind::Cal);
       if (!why.empty()) return "the CAL set is empty: " + why;

@@ -23,6 +23,25 @@ using testsupport::WriteFile;
 
 void Append(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::app) << text; }
 
+// A run file saved as UTF-16 ("Unicode text") with its byte-order mark.
+void ToUtf16(const std::string& path, bool little) {
+  std::string wide = little ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char c : ReadFile(path)) wide += little ? std::string{c, '\0'} : std::string{'\0', c};
+  WriteFile(path, wide);
+}
+
+// Every run file of the folder saved with decimal commas, its fields
+// separated by `separator`.
+void ToDecimalCommas(const std::string& folder, char separator) {
+  for (const auto& e : fs::directory_iterator(folder)) {
+    const std::string name = e.path().filename();
+    if (!name.starts_with("ZERO.") && !name.starts_with("CAL.") && !name.starts_with("DATA.")) continue;
+    std::string text = ReadFile(e.path());
+    for (char& c : text) c = c == ',' ? separator : c == '.' ? ',' : c;
+    WriteFile(e.path(), text);
+  }
+}
+
 // The ids of the checks that failed, from the record.
 std::set<std::string> FailedChecks(const std::string& record) {
   std::set<std::string> ids;
@@ -51,6 +70,7 @@ struct Case {
   std::set<std::string> failed;                     // checks that must fail
   std::string recordError;                          // in the record's error; empty: null
   std::vector<std::string> strace = {};             // runs the program under strace with these options
+  std::vector<std::string> options = {};            // besides --strict and --json
 };
 
 std::string Same(std::string text) { return text; }
@@ -71,6 +91,20 @@ TEST_F(MistakesTest, EachMistakeIsNamedAndNoneLooksValid) {
        {"coastdown: Unable to save results.", "the report could not be written: run-time error 11: Division by zero "
                                               "(AREA is 0"},
        {}, "AREA is 0, so Cd"},
+      {"a later DATA file saved as UTF-16 big-endian", [](const std::string& t) { ToUtf16(t + "/DATA.3", false); },
+       Same, 3, {"DATA.3 is UTF-16 big-endian text, not 8-bit text: its fields read as 0"}, {"run_file_text"}, ""},
+      {"a later DATA file saved as UTF-16 little-endian",
+       [](const std::string& t) { ToUtf16(t + "/DATA.3", true); }, Same, 3,
+       {"DATA.3 is UTF-16 little-endian text, not 8-bit text"}, {"run_file_text"}, ""},
+      {"tab-separated files with decimal commas", [](const std::string& t) { ToDecimalCommas(t, '\t'); }, Same, 3,
+       {"and 12 more have numbers with decimal commas (ZERO.1, line 1: \"", "\\t",
+        ": run files take a decimal point, so each number reads as two fields (--decimal-comma reads them as "
+        "written)"},
+       {"run_file_text"}, ""},
+      {"semicolon-separated files", [](const std::string& t) { ToDecimalCommas(t, ';'); }, Same, 1,
+       {"coastdown: run-time error 62: Input past end of file (@/CAL.1, line 151: the file ends inside a record; "
+        "@/CAL.1 separates its fields with semicolons (line 1: \""},
+       {"run_file_text", "zero_offset"}, "@/CAL.1 separates its fields with semicolons"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -80,7 +114,8 @@ TEST_F(MistakesTest, EachMistakeIsNamedAndNoneLooksValid) {
     c.arrange(t);
     std::string arguments = c.command(base_->arguments);
     arguments.replace(0, base_->path.size(), t);
-    std::vector<std::string> args = {"--strict", "--json", record, arguments};
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"--strict", "--json", record, arguments});
     std::string program = COASTDOWN_EXE;
     if (!c.strace.empty()) {
       if (!fs::exists("/usr/bin/strace")) continue;
@@ -104,6 +139,32 @@ TEST_F(MistakesTest, EachMistakeIsNamedAndNoneLooksValid) {
     } else {
       EXPECT_NE(json.find(at(c.recordError)), std::string::npos) << json.substr(json.find("\"error\""));
     }
+  }
+}
+
+// What the options read as written gives the result of the plain files.
+TEST_F(MistakesTest, ReadAsWrittenTheOtherFormsGiveThePlainResult) {
+  const std::string t = dir_ / "t";
+  const auto results = [&] { return ReadFile(t + "/VB6Output.txt").substr(0, 160); };
+  fs::copy(base_->path, t);
+  const std::string arguments = t + base_->arguments.substr(base_->path.size());
+  ASSERT_EQ(testsupport::Run(COASTDOWN_EXE, {"--strict", arguments}).status, 0);
+  const std::string plain = results();
+  const std::function<void(const std::string&)> forms[] = {
+      [](const std::string& folder) { ToUtf16(folder + "/DATA.3", false); },
+      [](const std::string& folder) { ToUtf16(folder + "/CAL.2", true); },
+      [](const std::string& folder) { ToDecimalCommas(folder, '\t'); },
+      [](const std::string& folder) { ToDecimalCommas(folder, ';'); },
+  };
+  for (const auto& form : forms) {
+    fs::remove_all(t);
+    fs::copy(base_->path, t);
+    form(t);
+    const testsupport::ProcessResult run =
+        testsupport::Run(COASTDOWN_EXE, {"--strict", "--unicode", "--decimal-comma", arguments});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("read as written: "), std::string::npos) << run.err;
+    EXPECT_EQ(results(), plain);
   }
 }
 
