@@ -34,7 +34,9 @@ std::string Summary(const PageContext& c) {
       "<p class=\"summary\">Still-air road load at 20 \u00B0C and 98.21 kPa: <strong>F = " + FormatEstimate(*a).value +
       signedTerm(FormatEstimate(*b).value) + "\u00B7v" + signedTerm(FormatEstimate(*ctotl).value) +
       "\u00B7v\u00B2 lbf</strong> with v in mph";
-  if (const record::Estimate* cd = find("Cd"); cd != nullptr && Finite(cd->value)) {
+  if (!c.record.results.aeroDetermined) {
+    out += "; Cd <strong>not determined</strong> (nor Cmech and Caero: only their sum Ctotl)";
+  } else if (const record::Estimate* cd = find("Cd"); cd != nullptr && Finite(cd->value)) {
     out += "; Cd <strong>" + FormatEstimate(*cd).value + "</strong>";
   }
   out += ".</p>";
@@ -180,8 +182,21 @@ std::string ResultSection(const PageContext& c) {
     out += "<p class=\"banner fail\">The analysis ended with " + Escape(ErrorText(r.error)) +
            ". The page shows what it got to.</p>";
   } else if (r.reportWritten) {
-    out +=
-        "<p class=\"banner pass\">The analysis ran to its end and wrote the report " + Escape(r.reportPath) + ".</p>";
+    // Green only when every check passed: a failed one is not small print.
+    std::string failed;
+    long failures = 0;
+    for (const record::CheckRecord& check : r.checks) {
+      if (!check.applicable || check.pass) continue;
+      failed += std::string(failures++ == 0 ? "" : "; ") + check.title;
+    }
+    if (failures == 0) {
+      out += "<p class=\"banner pass\">The analysis ran to its end and wrote the report " + Escape(r.reportPath) +
+             ".</p>";
+    } else {
+      out += "<p class=\"banner warn\">The analysis ran to its end and wrote the report " + Escape(r.reportPath) +
+             ", but " + Count(failures) + (failures == 1 ? " check" : " checks") + " failed: " + Escape(failed) +
+             ". See the checks below before using the result.</p>";
+    }
   } else if (!r.reportPath.empty()) {
     out += "<p class=\"banner fail\">The analysis ran but the report " + Escape(r.reportPath) +
            " could not be written (exit status " + Count(r.exitStatus) + ")" +

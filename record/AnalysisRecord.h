@@ -239,6 +239,10 @@ struct ResultsRecord {
   std::vector<Estimate> roadLoad;    // f0 N, f1 N/(km/h), f2 N/(km/h)^2 (still-air total)
   std::vector<Estimate> drag;        // Cd, CdA m^2
   std::string cAero, cTotal, CD;     // the result texts of the run
+  // Whether the data determine the aerodynamic term, and so Cmech, Caero
+  // and Cd (the check aero_determined); why not.
+  bool aeroDetermined = true;
+  std::string aeroWhyNot;
 };
 
 struct CheckRecord {

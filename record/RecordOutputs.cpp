@@ -324,6 +324,8 @@ void WriteResults(JsonWriter& json, const ResultsRecord& results) {
   WriteEstimates(json, "si", results.si);
   WriteEstimates(json, "road_load_coefficients", results.roadLoad);
   WriteEstimates(json, "drag", results.drag);
+  json.Key("aero_determined").Bool(results.aeroDetermined);
+  json.Key("aero_why_not").String(results.aeroWhyNot);
   json.Key("texts").BeginObject();
   json.Key("cAero").String(results.cAero);
   json.Key("cTotal").String(results.cTotal);

@@ -350,6 +350,12 @@ void Recorder::Finish(const RuntimeError* error) noexcept {
     }
     DeriveResults(record_);
     record_.checks = Checks(record_);
+    for (const CheckRecord& check : record_.checks) {
+      if (check.id == "aero_determined" && check.applicable && !check.pass) {
+        record_.results.aeroDetermined = false;
+        record_.results.aeroWhyNot = check.finding;
+      }
+    }
     record_.warnings = Warnings(record_);
   } catch (const std::exception&) {
     // The record keeps what was derived.

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 #include "common/RuntimeError.h"
+#include "common/TextConversion.h"
 #include "common/VisibleText.h"
 #include "record/Checks.h"
 
@@ -151,27 +153,9 @@ void WarnFileText(const FileRecord& f, std::vector<std::string>& warnings) {
   }
 }
 
-// What the fit could not tell apart, or could not judge at all.
+// What the fit could not judge at all (what it could not tell apart is the
+// check aero_determined).
 void WarnFit(const AnalysisRecord& record, std::vector<std::string>& warnings) {
-  const double r = record.uncertainty.correlationM2A0;
-  if (std::isfinite(r) && std::fabs(r) > 0.99) {
-    warnings.push_back("the fit cannot tell the mechanical V^2 term from the aerodynamic term (their correlation is " +
-                       ShortNumber(r) +
-                       "): the wind did not vary enough between the samples, so Cmech, Caero and Cd are not "
-                       "determined, only their sum Ctotl. Give the drag coefficient in the CD field to hold the "
-                       "aerodynamic term");
-  } else if (record.results.available && record.uncertainty.available && !record.AeroHeld()) {
-    // Other terms than the mechanical V² one can stand in for the
-    // aerodynamic term too, as a yaw polynomial does when the yaw hardly
-    // changes.
-    const Estimate& caero = record.results.report[3];
-    if (caero.low <= 0.0 && 0.0 <= caero.high) {
-      warnings.push_back("the data do not determine the aerodynamic term: the 95 % interval of Caero, " +
-                         ShortNumber(caero.low) + " to " + ShortNumber(caero.high) +
-                         " lbf/mph^2, holds 0, so Cmech, Caero and Cd are not determined. Give the drag "
-                         "coefficient in the CD field to hold the aerodynamic term");
-    }
-  }
   if (record.finalFit.completed && !record.uncertainty.available) {
     warnings.push_back("no uncertainty for the final fit: " + record.uncertainty.why);
   }
@@ -179,6 +163,61 @@ void WarnFit(const AnalysisRecord& record, std::vector<std::string>& warnings) {
     warnings.push_back("the uncertainty of the calibration is not known: " + record.uncertainty.inputsWhyNot +
                        ", so the intervals of the results that depend on it are left open");
   }
+}
+
+// How many of the test conditions among `fields` are plausible as typed:
+// TEMPERATURE, PRESSURE, AREA, a WEIGHT above 0, and CD empty or a drag
+// coefficient.
+int PlausibleConditions(const std::vector<std::string>& fields) {
+  const auto number = [&](CommandField field) {
+    double value = std::nan("");
+    const std::size_t i = FieldIndex(field);
+    if (i < fields.size() && TryParseNumber(fields[i], value) != NumberParse::Ok) value = std::nan("");
+    return value;
+  };
+  const auto within = [](double v, double lo, double hi) { return v >= lo && v <= hi; };
+  const std::size_t cd = FieldIndex(CommandField::Cd);
+  return (number(CommandField::Weight) > 0.0 ? 1 : 0) + (within(number(CommandField::Temperature), -40, 130) ? 1 : 0) +
+         (within(number(CommandField::Pressure), 20, 32) ? 1 : 0) + (within(number(CommandField::Area), 5, 150) ? 1 : 0) +
+         (cd < fields.size() && (fields[cd].empty() || within(number(CommandField::Cd), 0.15, 1.5)) ? 1 : 0);
+}
+
+// More than ten fields: those after the tenth are ignored. A decimal comma
+// in a number is the usual cause, and it moves every field after it: the
+// two fields that joined by a point give the most plausible conditions are
+// named.
+void WarnFieldCount(const AnalysisRecord& record, std::vector<std::string>& warnings) {
+  const std::vector<std::string>& fields = record.fields;
+  if (fields.size() <= std::size(kCommandFieldNames)) return;
+  std::string ignored;
+  for (std::size_t i = std::size(kCommandFieldNames); i < fields.size(); ++i) {
+    ignored += (ignored.empty() ? "" : ", ") + Quoted(fields[i]);
+  }
+  std::string text = "the command line has " + std::to_string(fields.size()) +
+                     " fields; those after the tenth (CD) are ignored: " + ignored;
+  const auto digits = [](const std::string& t, bool sign) {
+    const std::size_t start = t.find_first_not_of(sign ? " \t+-" : "");
+    return start != std::string::npos && t.find_first_not_of("0123456789", start) == std::string::npos;
+  };
+  int best = PlausibleConditions(fields);
+  std::size_t joined = 0;
+  for (std::size_t i = FieldIndex(CommandField::MinSpeed); i + 1 < std::size(kCommandFieldNames); ++i) {
+    if (!digits(fields[i], true) || !digits(fields[i + 1], false)) continue;
+    std::vector<std::string> merged = fields;
+    merged[i] += "." + merged[i + 1];
+    merged.erase(merged.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    if (const int score = PlausibleConditions(merged); score > best) {
+      best = score;
+      joined = i;
+    }
+  }
+  if (joined != 0) {
+    text += ". A decimal comma splits a number in two and moves every field after it: " +
+            std::string(kCommandFieldNames[joined]) + " " + Quoted(fields[joined]) + " and " +
+            kCommandFieldNames[joined + 1] + " " + Quoted(fields[joined + 1]) + " are likely " +
+            fields[joined] + "." + fields[joined + 1] + " (type a decimal point)";
+  }
+  warnings.push_back(text);
 }
 
 // Why a set gave nothing usable, from what its files held; empty when the
@@ -231,6 +270,7 @@ std::string EmptyBecause(const AnalysisRecord& record, SetKind kind) {
 
 std::vector<std::string> Warnings(const AnalysisRecord& record) {
   std::vector<std::string> warnings;
+  WarnFieldCount(record, warnings);
   // Without the test folder there is nothing to say of its files: the error says it.
   if (!record.folderFound) return warnings;
   // What the data silently changed, set by set.

@@ -89,8 +89,32 @@ TEST_F(MistakesTest, EachMistakeIsNamedAndNoneLooksValid) {
       {"AREA 0", [](const std::string&) {},
        [](std::string a) { return a.replace(a.find(",22.5,"), 6, ",0,"); }, 2,
        {"coastdown: Unable to save results.", "the report could not be written: run-time error 11: Division by zero "
-                                              "(AREA is 0"},
-       {}, "AREA is 0, so Cd"},
+                                              "(AREA is 0",
+        "check failed: frontal area in ft^2: 0 ft^2: with AREA 0, Cd"},
+       {"area"}, "AREA is 0, so Cd"},
+      {"a decimal comma on the command line", [](const std::string&) {},
+       [](std::string a) { return a.replace(a.find("29.92"), 5, "29,92"); }, 3,
+       {"the command line has 11 fields; those after the tenth (CD) are ignored: \"\". A decimal comma splits a number "
+        "in two and moves every field after it: PRESSURE \"29\" and AREA \"92\" are likely 29.92"},
+       {"cd_range"}, ""},
+      {"a missing DATA.3", [](const std::string& t) { fs::remove(t + "/DATA.3"); }, Same, 3,
+       {"check failed: every run file of the folder analysed: DATA set ends at DATA.3 (missing): DATA.4, DATA.5"},
+       {"runs_analysed"}, ""},
+      {"one CR LF too many at the end of DATA.2", [](const std::string& t) { Append(t + "/DATA.2", "\r\n"); }, Same, 3,
+       {"DATA set ends at DATA.2 (run-time error 62: Input past end of file): DATA.3, DATA.4"},
+       {"runs_analysed", "directions"}, ""},
+      {"PRESSURE in kPa", [](const std::string&) {},
+       [](std::string a) { return a.replace(a.find("29.92"), 5, "101.3"); }, 3,
+       {"typed in kPa? PRESSURE is in inHg: 101.3 kPa is 29.91 inHg"}, {"pressure"}, ""},
+      {"WEIGHT in kg", [](const std::string&) {}, [](std::string a) { return a.replace(a.find("3500"), 4, "1588"); },
+       3, {"typed in kg? WEIGHT is in lb: 1588 kg is 3501 lb"}, {"weight", "cd_range"}, ""},
+      {"TEMPERATURE in degC", [](const std::string&) {}, [](std::string a) { return a.replace(a.find(",68,"), 4, ",20,"); },
+       3, {"typed in degC? TEMPERATURE is in degF: 20 degC is 68 degF"}, {"temperature"}, ""},
+      {"a negative WEIGHT", [](const std::string&) {}, [](std::string a) { return a.replace(a.find("3500"), 4, "-3500"); },
+       3, {"-3500 lb: a negative WEIGHT turns every force round"}, {"weight"}, ""},
+      {"WEIGHT 0", [](const std::string&) {}, [](std::string a) { return a.replace(a.find("3500"), 4, "0"); }, 1,
+       {"coastdown: run-time error 11: Division by zero (WEIGHT is 0", "0 lb: with WEIGHT 0 every force is 0"},
+       {"weight"}, "WEIGHT is 0"},
       {"a later DATA file saved as UTF-16 big-endian", [](const std::string& t) { ToUtf16(t + "/DATA.3", false); },
        Same, 3, {"DATA.3 is UTF-16 big-endian text, not 8-bit text: its fields read as 0"}, {"run_file_text"}, ""},
       {"a later DATA file saved as UTF-16 little-endian",
@@ -140,6 +164,26 @@ TEST_F(MistakesTest, EachMistakeIsNamedAndNoneLooksValid) {
       EXPECT_NE(json.find(at(c.recordError)), std::string::npos) << json.substr(json.find("\"error\""));
     }
   }
+}
+
+// Still air: Cd is printed in the report as specified, but the record, the
+// warnings and the page's banner and summary say it is not determined.
+TEST(StillAirRecordTest, CdIsNotDeterminedAndThePageSaysSoAtTheTop) {
+  const testsupport::SimulatedFolder t("--scenario still-air --seed 3");
+  const std::string record = t.dir / "record.json", page = t.dir / "page.html";
+  const testsupport::ProcessResult run = t.Analyse({"--strict", "--json", record, "--html", page});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(t.Report().find("Cd:    "), std::string::npos);
+  EXPECT_NE(run.err.find("check failed: the data determine the aerodynamic term (Cmech, Caero and Cd): the fit "
+                         "cannot tell the mechanical V^2 term from the aerodynamic term"),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(FailedChecks(ReadFile(record)).contains("aero_determined"));
+  EXPECT_NE(ReadFile(record).find("\"aero_determined\": false"), std::string::npos);
+  const std::string html = ReadFile(page);
+  EXPECT_EQ(html.find("<p class=\"banner pass\""), std::string::npos);
+  EXPECT_NE(html.find("<p class=\"banner warn\">The analysis ran to its end and wrote the report"), std::string::npos);
+  EXPECT_NE(html.find("Cd <strong>not determined</strong>"), std::string::npos);
 }
 
 // What the options read as written gives the result of the plain files.

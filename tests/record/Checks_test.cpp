@@ -18,9 +18,11 @@ namespace {
 
 using record::AnalysisRecord;
 
-// The hand-built test with its still-air road load known to 1 %.
+// The hand-built test with its still-air road load known to 1 %, and no
+// DATA file beyond those analysed.
 AnalysisRecord Passing() {
   AnalysisRecord r = handbuilt::Test();
+  r.Set(record::SetKind::Data).laterFiles.clear();
   for (record::RoadLoadPoint& p : r.uncertainty.roadLoad) {
     p.low = p.force * 0.99;
     p.high = p.force * 1.01;
@@ -102,26 +104,53 @@ TEST(ChecksTest, EachFailsBeyondItsLimitAndNoOtherDoes) {
       {"CAL.1 with decimal commas", [](AnalysisRecord& r) {
          r.Set(record::SetKind::Cal).files[0].layout = {TextForm::DecimalComma, 1, "42,5 44,1 -2,3"};
        }, "run_file_text "},
+      {"DATA.10 beyond the set's end", [](AnalysisRecord& r) { r.Set(record::SetKind::Data).laterFiles = "DATA.10"; },
+       "runs_analysed "},
+      {"the DATA set ended by an error", [](AnalysisRecord& r) {
+         r.Set(record::SetKind::Data).end = record::SetRecord::End::Error;
+       }, "runs_analysed "},
+      {"V^2 terms correlated 0.991", [](AnalysisRecord& r) { r.uncertainty.correlationM2A0 = -0.991; },
+       "aero_determined "},
+      {"V^2 terms correlated 0.989", [](AnalysisRecord& r) { r.uncertainty.correlationM2A0 = -0.989; }, ""},
+      {"Caero's interval holding 0", [](AnalysisRecord& r) { r.results.report[3].low = -1e-5; }, "aero_determined "},
+      {"PRESSURE 19.9 inHg", [](AnalysisRecord& r) { r.fields[7] = "19.9"; }, "pressure "},
+      {"PRESSURE 20.1 inHg", [](AnalysisRecord& r) { r.fields[7] = "20.1"; }, ""},
+      {"PRESSURE 101.3 (kPa)", [](AnalysisRecord& r) { r.fields[7] = "101.3"; }, "pressure "},
+      {"PRESSURE 31.9 inHg", [](AnalysisRecord& r) { r.fields[7] = "31.9"; }, ""},
+      {"AREA 0", [](AnalysisRecord& r) { r.fields[8] = "0"; }, "area "},
+      {"AREA 2.1 (m^2)", [](AnalysisRecord& r) { r.fields[8] = "2.1"; }, "area "},
+      {"AREA 5.1 ft^2", [](AnalysisRecord& r) { r.fields[8] = "5.1"; r.fields[5] = "400"; }, ""},
+      {"AREA 151 ft^2", [](AnalysisRecord& r) { r.fields[8] = "151"; r.fields[5] = "30000"; }, "area "},
+      {"WEIGHT 0", [](AnalysisRecord& r) { r.fields[5] = "0"; }, "weight "},
+      {"WEIGHT -3500", [](AnalysisRecord& r) { r.fields[5] = "-3500"; }, "weight "},
+      {"59 lb per ft^2", [](AnalysisRecord& r) { r.fields[5] = "1327.5"; }, "weight "},
+      {"61 lb per ft^2", [](AnalysisRecord& r) { r.fields[5] = "1372.5"; }, ""},
+      {"WEIGHT 1590 (kg), Cd 0.143", [](AnalysisRecord& r) {
+         r.fields[5] = "1590";
+         r.results.drag[0].value = 0.143;
+       }, "cd_range weight "},
+      {"WEIGHT 3500, Cd 0.143", [](AnalysisRecord& r) { r.results.drag[0].value = 0.143; }, "cd_range "},
   };
   for (const auto& c : cases) {
     AnalysisRecord r = Passing();
     c.change(r);
     const std::vector<record::CheckRecord> checks = record::Checks(r);
-    ASSERT_EQ(checks.size(), 10u);
+    ASSERT_EQ(checks.size(), 15u);
     EXPECT_EQ(Failed(checks), c.failed) << c.what;
     for (const record::CheckRecord& check : checks) EXPECT_TRUE(check.applicable) << c.what << " " << check.id;
   }
 }
 
 // A run that ended before its fit has no result to judge; what it read of
-// its inputs is judged all the same.
+// its inputs is judged all the same: here the DATA set an error ended.
 TEST(ChecksTest, ARunThatEndedEarlyHasNoResultToJudge) {
-  const std::set<std::string> ofInputs = {"run_file_text", "zero_offset"};
+  const std::set<std::string> ofInputs = {"run_file_text", "zero_offset", "runs_analysed", "pressure",
+                                          "weight",        "area",        "temperature"};
   for (const record::CheckRecord& check : record::Checks(handbuilt::EndedEarly())) {
-    if (ofInputs.contains(check.id)) {
-      EXPECT_TRUE(!check.applicable || check.pass) << check.id;
-    } else {
+    if (!ofInputs.contains(check.id)) {
       EXPECT_FALSE(check.applicable) << check.id;
+    } else {
+      EXPECT_EQ(check.applicable && !check.pass, check.id == "runs_analysed") << check.id;
     }
   }
 }
