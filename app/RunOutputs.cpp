@@ -10,6 +10,7 @@
 #include "common/RuntimeError.h"
 #include "common/TextFile.h"
 #include "common/Version.h"
+#include "common/VisibleText.h"
 #include "html/Page.h"
 #include "record/RecordOutputs.h"
 
@@ -107,7 +108,10 @@ void StartRecord(record::AnalysisRecord& record, const std::string& argumentText
 
 void PrintWarnings(const record::AnalysisRecord& record, const ProgramOptions& options) {
   if (options.quiet) return;
-  for (const std::string& warning : record.warnings) std::fprintf(stderr, "coastdown: warning: %s\n", warning.c_str());
+  // Nothing hidden: a CR, a tab or a stray byte in a file or folder name shows.
+  for (const std::string& warning : record.warnings) {
+    std::fprintf(stderr, "coastdown: warning: %s\n", VisibleText(warning).c_str());
+  }
   std::fflush(stderr);
 }
 

@@ -16,26 +16,34 @@
 #include "common/ProcessCommandLine.h"
 #include "common/RuntimeError.h"
 #include "common/Version.h"
+#include "common/VisibleText.h"
 #include "data/RunFileReader.h"
 #include "record/AnalysisRecord.h"
 #include "record/Recorder.h"
 
 namespace {
 
+// "coastdown: run-time error N: DESCRIPTION (DETAIL)", the detail's hidden
+// characters shown (a CR that a file with CR LF line ends left in a field).
+void PrintErrorLine(const RuntimeError& error) {
+  std::fprintf(stderr, "coastdown: %s\n", RuntimeError(error.Number(), VisibleText(error.Detail())).what());
+}
+
 // The one error line, its cause named as the record knows it, and what the
 // user finds in the folder.
 void PrintError(const RuntimeError& error, const record::AnalysisRecord& analysis, bool settingParameters) {
   // The record explains the error that ended the run; without it, the error's own detail stands.
-  const RuntimeError explained(error.Number(), analysis.error.number != 0 ? analysis.error.detail : error.Detail());
-  std::fprintf(stderr, "coastdown: %s\n", explained.what());
+  PrintErrorLine(RuntimeError(error.Number(), analysis.error.number != 0 ? analysis.error.detail : error.Detail()));
   if (settingParameters && error.Number() == ErrorNumber::SubscriptOutOfRange) {
+    // An empty command line asks what the program wants: all of the usage.
     const std::string usage = UsageText();
-    std::fputs(usage.substr(0, usage.find('\n') + 1).c_str(), stderr);
+    std::fputs((analysis.fields.empty() ? usage : usage.substr(0, usage.find('\n') + 1)).c_str(), stderr);
   }
   if (!analysis.fields.empty() && !analysis.fields[0].empty()) {
     const std::string report = JoinPath(analysis.fields[0], "VB6Output.txt");
     if (IsRegularFile(report)) {
-      std::fprintf(stderr, "coastdown: note: %s is the report of an earlier run, not of this one\n", report.c_str());
+      std::fprintf(stderr, "coastdown: note: %s is the report of an earlier run, not of this one\n",
+                   VisibleText(report).c_str());
     }
   }
 }
@@ -84,7 +92,7 @@ int main(int argc, char** argv) {
     status = app.ReportSaveFailed() ? 2 : 0;
   } catch (const RuntimeError& error) {
     if (!optionsRead) {
-      std::fprintf(stderr, "coastdown: %s\n", error.what());
+      PrintErrorLine(error);
       return 1;
     }
     failure = error;
@@ -101,7 +109,7 @@ int main(int argc, char** argv) {
   try {
     WriteRequestedOutputs(analysis, options);
   } catch (const RuntimeError& error) {
-    std::fprintf(stderr, "coastdown: %s\n", error.what());
+    PrintErrorLine(error);
     return 1;
   }
   return status;

@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <time.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -168,8 +169,10 @@ InputFile::EmptyFile InputFile::DeleteIfEmpty() {
     // network file system) cannot tell: it goes as below.
   } else {
     // A process already on its way to opening the file when the lease was
-    // taken waits on it, and sees the file under its name again: the file
-    // is moved aside first and only deleted when nobody came for it.
+    // taken (it found the name, and has not yet opened what it found)
+    // waits on the lease, and sees the file under its name again: the file
+    // is moved aside first, given time for such a process to arrive, and
+    // deleted only when nobody came for it.
     const std::string aside = path_ + ".deleting-" + std::to_string(::getpid());
     if (::rename(path_.c_str(), aside.c_str()) != 0) {
       const int error = errno;
@@ -177,6 +180,8 @@ InputFile::EmptyFile InputFile::DeleteIfEmpty() {
       if (error == ENOENT) return EmptyFile::Deleted;
       RaiseFileError(error, path_);
     }
+    const struct timespec grace {0, 50'000'000};
+    ::nanosleep(&grace, nullptr);
     if (::fcntl(fd, F_GETLEASE) != F_WRLCK || ::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) {
       ::renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE);
       release();

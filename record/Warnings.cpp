@@ -325,6 +325,16 @@ std::string Explanation(const AnalysisRecord& record, const RuntimeError& error)
       const std::string why = EmptyBecause(record, SetKind::Data);
       if (!why.empty()) return "no usable sample in the DATA set: " + why;
       if (record.weightN == 0.0) return "WEIGHT is 0, so every force is 0 and there is nothing to fit";
+      // The aerodynamic terms are the relative wind squared times a yaw
+      // polynomial: without an anemometer's readings they are all 0.
+      const bool windless = std::none_of(record.samples.begin(), record.samples.end(), [](const SampleRecord& s) {
+        return s.set == SetKind::Data && s.wind != 0.0;
+      });
+      if (windless && record.Set(SetKind::Data).samples > 0) {
+        return "the relative wind of every DATA sample is 0: the DATA files hold no anemometer readings, and the "
+               "aerodynamic terms, which the relative wind squared multiplies, cannot be fitted (this analysis "
+               "needs the anemometer's wind speed and yaw in every run file)";
+      }
       if (record.stage == Stage::FinalFit && record.finalFit.samplesOffered == 0) {
         return "no sample is left for the final fit: the outlier filter" +
                std::string(record.window.applied ? " and the speed window" : "") + " excluded all " +

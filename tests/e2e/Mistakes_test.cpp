@@ -10,6 +10,7 @@
 #include <functional>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,19 @@ TEST_F(MistakesTest, EachMistakeIsNamedAndNoneLooksValid) {
        3, {"typed in degC? TEMPERATURE is in degF: 20 degC is 68 degF"}, {"temperature"}, ""},
       {"a negative WEIGHT", [](const std::string&) {}, [](std::string a) { return a.replace(a.find("3500"), 4, "-3500"); },
        3, {"-3500 lb: a negative WEIGHT turns every force round"}, {"weight"}, ""},
+      {"DATA files without an anemometer's readings",
+       [](const std::string& t) {
+         for (int n = 1; n <= 10; ++n) {
+           std::string text = ReadFile(t + "/DATA." + std::to_string(n)), plain;
+           std::istringstream lines(text);
+           for (std::string line; std::getline(lines, line);) plain += line.substr(0, line.find(',')) + ",0,0\n";
+           WriteFile(t + "/DATA." + std::to_string(n), plain);
+         }
+       },
+       [](std::string a) { return a.replace(a.find("True,True"), 9, "False,False"); }, 1,
+       {"coastdown: run-time error 11: Division by zero (the relative wind of every DATA sample is 0: the DATA files "
+        "hold no anemometer readings"},
+       {}, "the relative wind of every DATA sample is 0"},
       {"WEIGHT 0", [](const std::string&) {}, [](std::string a) { return a.replace(a.find("3500"), 4, "0"); }, 1,
        {"coastdown: run-time error 11: Division by zero (WEIGHT is 0", "0 lb: with WEIGHT 0 every force is 0"},
        {"weight"}, "WEIGHT is 0"},

@@ -209,7 +209,7 @@ TEST(SafetyTest, AnEmptyRunFileThatALoggerHoldsOpenIsNeverDeleted) {
   // The run looks for DATA.11 within the first half of its time.
   std::uniform_int_distribution<long> before(0, took.count() / 2), writing(0, 2000);
   int heldOpen = 0, tries = 0;
-  for (; tries < 400 && heldOpen < 30; ++tries) {
+  for (; tries < 300 && heldOpen < 20; ++tries) {
     fs::remove(next);
     const long wait = before(random), hold = writing(random);
     std::thread logger([&] {
