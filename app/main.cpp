@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     app.SetParams(fields);
     settingParameters = false;
     // The window the command line otherwise leaves off.
-    if (options.limitData) app.LimitData = true;
+    if (options.limitData) app.LimitData = app.SpeedWindowFirst = true;
     app.Observe(&recorder);
     recorder.HashRunFiles(!options.json.empty() || !options.html.empty());
     app.Process();

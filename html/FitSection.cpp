@@ -48,6 +48,7 @@ std::string ForcePlot(const PageContext& c) {
   plot.SetY(svg::NiceTicks(std::min(0.0, ylo), yhi, 6), haveForce ? "decelerating force (N)" : "deceleration (mph/s)");
   if (haveForce) plot.SetSecondY(c.units.lbf, "decelerating force (lbf)");
   const std::array<long, 6> counts = DrawSamples(plot, c.data, x, y);
+  MarkNotCoasting(plot, c.data, x, y);
   if (haveForce) {
     plot.Line(speeds, firstCurve, "curve first");
     plot.Line(speeds, finalCurve, "curve fit");

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "html/Html.h"
 #include "html/Svg.h"
 #include "html/Truth.h"
 #include "record/AnalysisRecord.h"
@@ -109,6 +110,24 @@ class RunSlots {
 
 // Legend entries for the statuses drawn, with their counts.
 void StatusLegend(svg::Plot& plot, const std::array<long, 6>& counts);
+
+// Rings around the DATA samples that are not of a coast (standstill,
+// braking, rising speed), with their legend entry; how many.
+template <typename XOf, typename YOf>
+long MarkNotCoasting(svg::Plot& plot, const std::vector<const record::SampleRecord*>& samples, XOf x, YOf y) {
+  long n = 0;
+  for (const record::SampleRecord* s : samples) {
+    if (s->motion == record::Motion::Coasting || !Finite(x(*s)) || !Finite(y(*s))) continue;
+    plot.Mark(x(*s), y(*s), svg::Shape::Circle, "ring not-coasting",
+              "data-motion=\"" + std::string(record::MotionName(s->motion)) + "\"");
+    ++n;
+  }
+  if (n > 0) {
+    plot.AddLegend({svg::LegendEntry::Kind::Mark, "ring not-coasting", svg::Shape::Circle,
+                    "not coasting: standstill, braking, rising or held speed (" + Count(n) + ")"});
+  }
+  return n;
+}
 
 // Draws every sample's (x, y) with the marker of its status, rarer statuses
 // last; returns how many of each were drawn.

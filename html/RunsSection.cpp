@@ -2,6 +2,7 @@
 // samples, how each set ended, and the speed of every DATA run over time.
 #include "html/Html.h"
 #include "html/PageParts.h"
+#include "record/Coasting.h"
 
 namespace html {
 
@@ -27,16 +28,25 @@ std::string SetEndText(SetKind kind, const record::SetRecord& set, const Analysi
   return {};
 }
 
-std::string FileNotes(const record::FileRecord& f) {
-  std::string notes;
+std::string FileNotes(const record::FileRecord& f, const std::vector<record::MotionSpan>& notCoasting,
+                      record::SetKind kind) {
+  std::string motion;
+  for (const record::MotionSpan& span : notCoasting) {
+    if (kind != record::SetKind::Data || span.run != f.run) continue;
+    motion += (motion.empty() ? "not coasting: " : ", ") + std::string(record::MotionName(span.motion)) + " " +
+              Count(span.from) + (span.to > span.from ? "\u2013" + Count(span.to) : std::string()) + " s";
+  }
+  std::string notes = motion;
+  const auto add = [&](const std::string& note) { notes += (notes.empty() ? "" : "; ") + note; };
+  if (f.MisRead()) add(f.encoding.form != TextForm::EightBit && !f.encodingRead ? TextFormName(f.encoding.form)
+                                                                                 : TextFormName(f.layout.form));
   if (f.zeroFields > 0) {
-    notes += Count(f.zeroFields) + " field(s) read as 0, first at line " + Count(f.zeroFieldLine) + " field " +
-             Count(f.zeroFieldPosition) + " (\u201C" + f.zeroFieldText + "\u201D)";
+    add(Count(f.zeroFields) + " field(s) read as 0, first at line " + Count(f.zeroFieldLine) + " field " +
+        Count(f.zeroFieldPosition) + " (\u201C" + f.zeroFieldText + "\u201D)");
   }
   if (f.linesNotOneRecord > 0) {
-    if (!notes.empty()) notes += "; ";
-    notes += Count(f.linesNotOneRecord) + " line(s) not of three fields, first line " + Count(f.notOneRecordLine) +
-             " with " + Count(f.notOneRecordFields);
+    add(Count(f.linesNotOneRecord) + " line(s) not of three fields, first line " + Count(f.notOneRecordLine) +
+        " with " + Count(f.notOneRecordFields));
   }
   return Escape(notes);
 }
@@ -47,6 +57,7 @@ std::string RunsTable(const PageContext& c) {
       "samples</caption>";
   out += HeaderRow({"File", "Direction", "Duration, s", "Speed, mph", "Samples", "Used", "Neg. decel.", "Filter", "Yaw",
                     "Window", "Not used", "Head, mph", "Cross, mph", "Notes"});
+  const std::vector<record::MotionSpan> notCoasting = record::NotCoasting(c.record);
   for (const SetKind kind : record::kSetKinds) {
     const record::SetRecord& set = c.record.Set(kind);
     for (const record::FileRecord& f : set.files) {
@@ -80,7 +91,7 @@ std::string RunsTable(const PageContext& c) {
         }
         out += NumCell(Fixed(Mph(c, head), 2)) + NumCell(Fixed(Mph(c, cross), 2));
       }
-      out += Cell(FileNotes(f), "notes") + "</tr>";
+      out += Cell(FileNotes(f, notCoasting, kind), "notes") + "</tr>";
     }
     const bool failed = set.end == record::SetRecord::End::Error;
     out += "<tr class=\"" + std::string(failed ? "setend fail" : "setend") + "\"><td colspan=\"14\">" +
@@ -124,6 +135,9 @@ std::string SpeedTimePlot(const PageContext& c) {
   }
   if (odd) plot.AddLegend({svg::LegendEntry::Kind::Line, "run odd", {}, "odd runs"});
   if (even) plot.AddLegend({svg::LegendEntry::Kind::Line, "run even", {}, "even runs"});
+  MarkNotCoasting(
+      plot, c.data, [](const SampleRecord& s) { return static_cast<double>(s.time); },
+      [&](const SampleRecord& s) { return Mph(c, s.speed); });
   std::string out;
   AppendFigure(out, "speed-time", plot, "Speed against time of every DATA run",
                "Speed against time, one line per DATA run (" + Count(static_cast<long long>(lines.size())) +

@@ -4,6 +4,7 @@
 #include "pipeline/cProcess.h"
 
 #include <ctime>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -89,6 +90,17 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
   Real Cd;
   if (Run().Constrained) Cd = TextToNumber(Run().ConstrainedCD, FieldName(CommandField::Cd));
   solver = NewSolver(A, Cd, rho);
+  // Ours (--limit-data): the window's speed bounds come before the first fit
+  // too, so that the outlier filter judges a fit of coasting samples, not
+  // one pulled by the standstill and driving an untrimmed run file holds.
+  if (Run().LimitData && Run().SpeedWindowFirst) {
+    const Real minV = TextToNumber(Run().MinSpeed, FieldName(CommandField::MinSpeed)) * factors.SpeedFactor;
+    const Real maxV = TextToNumber(Run().MaxSpeed, FieldName(CommandField::MaxSpeed)) * factors.SpeedFactor;
+    const Real lowest = std::numeric_limits<double>::lowest();
+    const Real highest = std::numeric_limits<double>::max();
+    runData.LimitData(minV, maxV, lowest, highest, lowest, highest);
+    observer_.Windowed(runData, minV, maxV, lowest, highest, lowest, highest);
+  }
   // 11. The first fit, on every sample of the data set.
   BoundedArray<Real> results;
   Real W = TextToNumber(Run().RollingWeight, FieldName(CommandField::Weight)) * factors.WeightFactor;

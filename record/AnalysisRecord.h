@@ -94,6 +94,12 @@ enum class SampleStatus {
 };
 const char* StatusName(SampleStatus status);  // "used", "negative deceleration", …
 
+// How a DATA sample moved: coasting, or the driving around a coast that an
+// untrimmed run file holds.
+enum class Motion { Coasting, Standstill, Braking, Rising, Held };
+// "coasting", "standstill", "braking", "rising speed", "held speed"
+const char* MotionName(Motion motion);
+
 struct SampleRecord {
   SetKind set = SetKind::Data;
   int run = 0;
@@ -109,6 +115,7 @@ struct SampleRecord {
   double filterResidual = kNone;  // N: the residual the outlier filter judged
   double residual = kNone;        // N: force minus the final fit's model
   SampleStatus status = SampleStatus::NotUsed;
+  Motion motion = Motion::Coasting;  // DATA: from its speed and deceleration (Coasting.h)
 };
 
 struct CalibrationRecord {
@@ -154,7 +161,8 @@ struct WindowRecord {
   double minSpeed = kNone, maxSpeed = kNone;  // m/s
   double minWind = kNone, maxWind = kNone;    // m/s
   double minYaw = kNone, maxYaw = kNone;      // degrees
-  long excluded = 0;
+  long excluded = 0;                 // in all
+  long excludedBeforeFirstFit = 0;   // by the speed bounds, before the first fit
 };
 
 // A fitted quantity with its 95 % confidence interval.

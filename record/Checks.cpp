@@ -9,6 +9,7 @@
 
 #include "common/TextConversion.h"
 #include "common/UnitFactors.h"
+#include "record/Coasting.h"
 
 namespace record {
 
@@ -371,6 +372,43 @@ CheckRecord AeroDetermined(const AnalysisRecord& record) {
   return check;
 }
 
+// Samples of the driving around a coast (an untrimmed run file) are forces
+// the road-load model cannot explain; those outside the speed window of
+// --limit-data take no part.
+CheckRecord Coasting(const AnalysisRecord& record) {
+  long count = 0;
+  for (const SampleRecord& s : record.samples) {
+    count += s.set == SetKind::Data && s.motion != Motion::Coasting && s.status != SampleStatus::OutsideWindow ? 1 : 0;
+  }
+  std::string finding;
+  int runs = 0;
+  int lastRun = 0;
+  for (const MotionSpan& span : NotCoasting(record)) {
+    if (span.run != lastRun) {
+      lastRun = span.run;
+      if (++runs > 4) continue;
+      finding += (finding.empty() ? "DATA." : "; DATA.") + std::to_string(span.run) + ":";
+    } else if (runs > 4) {
+      continue;
+    } else {
+      finding += ",";
+    }
+    finding += " " + std::string(MotionName(span.motion)) + " " +
+               (span.from == span.to ? "at " + std::to_string(span.from)
+                                     : std::to_string(span.from) + "-" + std::to_string(span.to)) +
+               " s";
+  }
+  if (runs > 4) finding += "; and " + std::to_string(runs - 4) + " more runs";
+  CheckRecord check = MakeCheck("coasting", "DATA samples of a coast (no standstill, braking, rising or held speed)",
+                                static_cast<double>(count), "samples not coasting", "0",
+                                "the road-load model explains a coast; a run file that holds the driving around "
+                                "its coast must be trimmed to it (coastdown-import trims logger files)");
+  check.applicable = record.Set(SetKind::Data).samples > 0;
+  check.pass = count == 0;
+  if (count > 0) check.finding = std::to_string(count) + " samples: " + finding;
+  return check;
+}
+
 CheckRecord CdRange(const AnalysisRecord& record) {
   const double cd = record.results.available ? record.results.drag[0].value : kNone;
   CheckRecord check = MakeCheck("cd_range", "drag coefficient", cd, "", "0.15 to 1.5",
@@ -408,7 +446,8 @@ std::vector<CheckRecord> Checks(const AnalysisRecord& record) {
                                      Temperature(record), Outliers(record),          RoadLoadPrecision(record),
                                      CdRange(record),     MechanicalSigns(record),   ZeroOffset(record),
                                      RunFileText(record), RunsAnalysed(record),      AeroDetermined(record),
-                                     Pressure(record),    Weight(record),            Area(record)};
+                                     Pressure(record),    Weight(record),            Area(record),
+                                     Coasting(record)};
   for (CheckRecord& check : checks) {
     if (check.finding.empty() && std::isfinite(check.value)) {
       check.finding = ShortNumber(check.value) + (check.unit.empty() ? "" : " " + check.unit);

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "pipeline/CommandFields.h"
+#include "record/Coasting.h"
 #include "record/JsonWriter.h"
 
 namespace record {
@@ -240,6 +241,7 @@ void WriteWindow(JsonWriter& json, const WindowRecord& window) {
   json.Key("min_yaw_deg").Number(window.minYaw);
   json.Key("max_yaw_deg").Number(window.maxYaw);
   json.Key("excluded").Integer(window.excluded);
+  json.Key("excluded_before_first_fit").Integer(window.excludedBeforeFirstFit);
   json.EndObject();
 }
 
@@ -352,6 +354,19 @@ void WriteChecks(JsonWriter& json, const std::vector<CheckRecord>& checks) {
   json.EndArray();
 }
 
+void WriteNotCoasting(JsonWriter& json, const AnalysisRecord& r) {
+  json.Key("not_coasting").BeginArray();
+  for (const MotionSpan& span : NotCoasting(r)) {
+    json.BeginObject();
+    json.Key("run").Integer(span.run);
+    json.Key("from_s").Integer(span.from);
+    json.Key("to_s").Integer(span.to);
+    json.Key("motion").String(MotionName(span.motion));
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
 void WriteEnd(JsonWriter& json, const AnalysisRecord& r) {
   json.Key("warnings").BeginArray();
   for (const std::string& w : r.warnings) json.String(w);
@@ -390,6 +405,7 @@ std::string RecordJson(const AnalysisRecord& r) {
   WriteUncertainty(json, r.uncertainty);
   WriteResults(json, r.results);
   WriteChecks(json, r.checks);
+  WriteNotCoasting(json, r);
   WriteEnd(json, r);
   json.EndObject();
   return json.Text();
@@ -397,7 +413,7 @@ std::string RecordJson(const AnalysisRecord& r) {
 
 std::string SamplesCsv(const AnalysisRecord& record) {
   std::string csv =
-      "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status\r\n";
+      "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status,motion\r\n";
   // Rows are appended in place: tens of thousands of numbers, each the
   // shortest text that reads back to its double.
   csv.reserve(csv.size() + record.samples.size() * 120);
@@ -418,6 +434,8 @@ std::string SamplesCsv(const AnalysisRecord& record) {
     whole(s.time);
     for (double value : {s.speed, s.wind, s.yaw, s.deceleration, s.force}) number(value);
     csv += StatusName(s.status);
+    csv += ',';
+    if (s.set == SetKind::Data) csv += MotionName(s.motion);
     csv += "\r\n";
   }
   return csv;

@@ -13,6 +13,7 @@
 #include "data/CDataCol.h"
 #include "data/CMeasurement.h"
 #include "record/Checks.h"
+#include "record/Coasting.h"
 #include "record/Results.h"
 #include "record/Warnings.h"
 
@@ -153,6 +154,8 @@ void Recorder::SetLoaded(RunSet loaded, const CDataCol& data) {
                                                     : SetRecord::End::Missing;
   }
   statuses_.Join(kind, data);
+  // A window before the first fit names the samples it excludes from here.
+  if (kind == SetKind::Data) statuses_.Before(data);
 }
 
 void Recorder::SetFailed(RunSet failed, const RuntimeError& error, const CDataCol& data) {
@@ -164,6 +167,7 @@ void Recorder::SetFailed(RunSet failed, const RuntimeError& error, const CDataCo
     set.end = SetRecord::End::Error;
     if (!set.files.empty()) set.files.back().state = FileRecord::State::Error;
     statuses_.Join(kind, data);
+    if (kind == SetKind::Data) statuses_.Before(data);
   } else {
     // Loaded, then what came after failed (the average of the ZERO set).
     statuses_.NotUsed(kind);
@@ -280,7 +284,10 @@ void Recorder::Filtered(const CDataCol& data) {
 
 void Recorder::Windowed(const CDataCol& data, Real minV, Real maxV, Real minVr, Real maxVr, Real minYaw,
                         Real maxYaw) {
-  record_.stage = Stage::Window;
+  // The speed bounds alone before the first fit (--limit-data), then the
+  // whole window after the outlier filter: the bounds are the latter's.
+  const bool beforeFirstFit = !record_.firstFit.ran;
+  if (!beforeFirstFit) record_.stage = Stage::Window;
   WindowRecord& w = record_.window;
   w.applied = true;
   w.minSpeed = minV.value();
@@ -289,7 +296,9 @@ void Recorder::Windowed(const CDataCol& data, Real minV, Real maxV, Real minVr, 
   w.maxWind = maxVr.value();
   w.minYaw = minYaw.value();
   w.maxYaw = maxYaw.value();
-  w.excluded = statuses_.Excluded(data, SampleStatus::OutsideWindow);
+  const long excluded = statuses_.Excluded(data, SampleStatus::OutsideWindow);
+  w.excluded += excluded;
+  if (beforeFirstFit) w.excludedBeforeFirstFit = excluded;
 }
 
 void Recorder::Corrected(Real mechFactor, Real aeroFactor, Real standardDensity) {
@@ -349,6 +358,7 @@ void Recorder::Finish(const RuntimeError* error) noexcept {
       record_.reportError.detail = ReportExplanation(record_);
     }
     DeriveResults(record_);
+    MarkMotion(record_);
     record_.checks = Checks(record_);
     for (const CheckRecord& check : record_.checks) {
       if (check.id == "aero_determined" && check.applicable && !check.pass) {

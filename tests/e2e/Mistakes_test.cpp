@@ -200,6 +200,48 @@ TEST(StillAirRecordTest, CdIsNotDeterminedAndThePageSaysSoAtTheTop) {
   EXPECT_NE(html.find("Cd <strong>not determined</strong>"), std::string::npos);
 }
 
+// Untrimmed run files (the simulator's driving up to speed, holding it,
+// braking and standing around each coast): every DATA sample more than a
+// second from the true coast is marked in the samples CSV, none inside it,
+// and the check fails naming run and time; --limit-data applies the speed
+// bounds before the first fit, and the check fails all the same.
+TEST(UntrimmedTest, SamplesNotOfTheCoastAreFoundToTheSecond) {
+  for (const int seed : {11, 12}) {
+    const testsupport::SimulatedFolder t("--untrimmed --seed " + std::to_string(seed));
+    const std::string csv = t.dir / "samples.csv", record = t.dir / "record.json";
+    const testsupport::ProcessResult run = t.Analyse({"--strict", "--samples", csv});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.err.find("check failed: DATA samples of a coast (no standstill, braking, rising or held speed): "),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("DATA.1: rising speed 1-"), std::string::npos) << run.err;
+    const std::string truth = t.Truth();
+    std::istringstream rows(ReadFile(csv));
+    long marked = 0, wrong = 0;
+    for (std::string row; std::getline(rows, row);) {
+      if (!row.starts_with("DATA,")) continue;
+      std::istringstream fields(row);
+      std::vector<std::string> f;
+      for (std::string field; std::getline(fields, field, ',');) f.push_back(field);
+      const std::string run = "DATA." + f[1] + " coast ";
+      const double time = std::stod(f[3]);
+      const double first = testsupport::NumberAfter(truth, run + "first time: "),
+                   last = testsupport::NumberAfter(truth, run + "last time: ");
+      const bool coasting = f.size() > 10 && f[10].starts_with("coasting");
+      marked += coasting ? 0 : 1;
+      if ((time >= first + 1 && time <= last - 1 && !coasting) || ((time <= first - 1 || time >= last + 1) && coasting)) {
+        ++wrong;
+      }
+    }
+    EXPECT_GT(marked, 100);
+    EXPECT_EQ(wrong, 0) << "seed " << seed;
+    const testsupport::ProcessResult limited = t.Analyse({"--strict", "--limit-data", "--json", record});
+    EXPECT_EQ(limited.status, 3);
+    EXPECT_TRUE(FailedChecks(ReadFile(record)).contains("coasting"));
+    EXPECT_GT(testsupport::NumberAfter(ReadFile(record), "\"excluded_before_first_fit\": "), 100);
+  }
+}
+
 // What the options read as written gives the result of the plain files.
 TEST_F(MistakesTest, ReadAsWrittenTheOtherFormsGiveThePlainResult) {
   const std::string t = dir_ / "t";

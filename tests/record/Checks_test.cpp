@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
@@ -41,6 +42,12 @@ void RoadLoadAt(AnalysisRecord& r, double mph, double percent) {
   point.low = force * (1.0 - percent / 100.0);
   point.high = force * (1.0 + percent / 100.0);
   points.push_back(point);
+}
+
+// The first DATA sample.
+record::SampleRecord& DataSample(AnalysisRecord& r) {
+  return *std::find_if(r.samples.begin(), r.samples.end(),
+                       [](const record::SampleRecord& s) { return s.set == record::SetKind::Data; });
 }
 
 // The ids of the checks that apply and failed, each followed by a blank.
@@ -130,12 +137,18 @@ TEST(ChecksTest, EachFailsBeyondItsLimitAndNoOtherDoes) {
          r.results.drag[0].value = 0.143;
        }, "cd_range weight "},
       {"WEIGHT 3500, Cd 0.143", [](AnalysisRecord& r) { r.results.drag[0].value = 0.143; }, "cd_range "},
+      {"a DATA sample braking", [](AnalysisRecord& r) { DataSample(r).motion = record::Motion::Braking; },
+       "coasting "},
+      {"a DATA sample at standstill outside the window", [](AnalysisRecord& r) {
+         DataSample(r).motion = record::Motion::Standstill;
+         DataSample(r).status = record::SampleStatus::OutsideWindow;
+       }, ""},
   };
   for (const auto& c : cases) {
     AnalysisRecord r = Passing();
     c.change(r);
     const std::vector<record::CheckRecord> checks = record::Checks(r);
-    ASSERT_EQ(checks.size(), 15u);
+    ASSERT_EQ(checks.size(), 16u);
     EXPECT_EQ(Failed(checks), c.failed) << c.what;
     for (const record::CheckRecord& check : checks) EXPECT_TRUE(check.applicable) << c.what << " " << check.id;
   }
@@ -145,7 +158,7 @@ TEST(ChecksTest, EachFailsBeyondItsLimitAndNoOtherDoes) {
 // its inputs is judged all the same: here the DATA set an error ended.
 TEST(ChecksTest, ARunThatEndedEarlyHasNoResultToJudge) {
   const std::set<std::string> ofInputs = {"run_file_text", "zero_offset", "runs_analysed", "pressure",
-                                          "weight",        "area",        "temperature"};
+                                          "weight",        "area",        "temperature",   "coasting"};
   for (const record::CheckRecord& check : record::Checks(handbuilt::EndedEarly())) {
     if (!ofInputs.contains(check.id)) {
       EXPECT_FALSE(check.applicable) << check.id;
