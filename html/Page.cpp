@@ -39,20 +39,11 @@ std::string HtmlPage(const record::AnalysisRecord& record, std::string_view trut
   // Some 300 bytes a sample over all plots, and the tables besides.
   page.reserve(std::size_t{256} * 1024 + record.samples.size() * 300);
   page += Head(c);
-  page += ResultSection(c);
-  page += '\n';
-  page += RoadLoadSection(c);
-  page += '\n';
-  page += RunsSection(c);
-  page += '\n';
-  page += FitSection(c);
-  page += '\n';
-  page += WindSection(c);
-  page += '\n';
-  page += CalibrationSection(c);
-  page += '\n';
-  page += ProvenanceSection(c);
-  page += '\n';
+  for (const auto section : {ResultSection, RoadLoadSection, RunsSection, FitSection, WindSection,
+                             CalibrationSection, ProvenanceSection}) {
+    section(c, page);
+    page += '\n';
+  }
   page += "</body></html>\n";
   return page;
 }
