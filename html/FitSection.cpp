@@ -219,9 +219,12 @@ std::string CoefficientTable(const PageContext& c) {
 void FitSection(const PageContext& c, std::string& out) {
   out += "<section id=\"fit\"><h2>Fit</h2>";
   ForcePlot(c, out);
+  PassOn(c, out);
   out += "<div class=\"pair\">";
   FilterResidualPlot(c, out);
+  PassOn(c, out);
   RunResidualPlot(c, out);
+  PassOn(c, out);
   out += "</div>";
   out += "<div class=\"pair\">" + FitStatistics(c) + CoefficientTable(c) + "</div></section>";
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -56,9 +57,18 @@ struct PageContext {
   record::StillAirRoadLoad roadLoad;
   std::map<std::pair<int, int>, RunStats> runs;        // by (set, run)
   std::vector<const record::SampleRecord*> data, cal;  // the DATA and CAL samples in load order
+  // Hands on what the page holds so far, when it has grown large; none
+  // when the page is made whole.
+  std::function<void(std::string&)> passOn;
 };
 
 PageContext MakePageContext(const record::AnalysisRecord& record, std::string_view truthText);
+
+// `page`, the page so far, to the context's writer, between figures: a page
+// of thousands of markers is never held whole.
+inline void PassOn(const PageContext& c, std::string& page) {
+  if (c.passOn) c.passOn(page);
+}
 
 inline double Mph(const PageContext& c, double speed) { return speed / c.units.mph; }
 

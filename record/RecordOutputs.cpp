@@ -350,12 +350,13 @@ std::string RecordJson(const AnalysisRecord& r) {
   return json.Text();
 }
 
-std::string SamplesCsv(const AnalysisRecord& record) {
+void WriteSamplesCsv(const AnalysisRecord& record, const OutputSink& write) {
+  constexpr std::size_t kPart = std::size_t{64} * 1024;
   std::string csv =
       "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status\r\n";
   // Tens of thousands of numbers, each the shortest text that reads back to
   // its double: a row is put together whole and appended once.
-  csv.reserve(csv.size() + record.samples.size() * 120);
+  csv.reserve(kPart + 256);
   char row[256];
   for (const SampleRecord& s : record.samples) {
     char* at = row;
@@ -383,7 +384,18 @@ std::string SamplesCsv(const AnalysisRecord& record) {
     *at++ = '\r';
     *at++ = '\n';
     csv.append(row, static_cast<std::size_t>(at - row));
+    if (csv.size() >= kPart) {
+      write(csv);
+      csv.clear();
+    }
   }
+  write(csv);
+}
+
+std::string SamplesCsv(const AnalysisRecord& record) {
+  std::string csv;
+  csv.reserve(record.samples.size() * 120);
+  WriteSamplesCsv(record, [&csv](std::string_view part) { csv.append(part); });
   return csv;
 }
 
