@@ -31,29 +31,41 @@ std::string Head(const PageContext& c) {
   return out;
 }
 
+// The page into `page`, which the context's writer may empty on the way.
+void Page(const PageContext& c, std::string& page) {
+  page += Head(c);
+  for (const auto section : {ResultSection, RoadLoadSection, RunsSection, FitSection, WindSection,
+                             CalibrationSection, ProvenanceSection}) {
+    section(c, page);
+    page += '\n';
+    PassOn(c, page);
+  }
+  page += "</body></html>\n";
+}
+
 }  // namespace
+
+void WriteHtmlPage(const record::AnalysisRecord& record, std::string_view truthText, const record::OutputSink& write) {
+  constexpr std::size_t kPart = std::size_t{64} * 1024;
+  std::string page;
+  // A figure of the largest plots is some 150 kB.
+  page.reserve(std::size_t{256} * 1024);
+  PageContext c = MakePageContext(record, truthText);
+  c.passOn = [&](std::string& part) {
+    if (part.size() < kPart) return;
+    write(part);
+    part.clear();
+  };
+  Page(c, page);
+  write(page);
+}
 
 std::string HtmlPage(const record::AnalysisRecord& record, std::string_view truthText) {
   const PageContext c = MakePageContext(record, truthText);
   std::string page;
   // Some 300 bytes a sample over all plots, and the tables besides.
   page.reserve(std::size_t{256} * 1024 + record.samples.size() * 300);
-  page += Head(c);
-  page += ResultSection(c);
-  page += '\n';
-  page += RoadLoadSection(c);
-  page += '\n';
-  page += RunsSection(c);
-  page += '\n';
-  page += FitSection(c);
-  page += '\n';
-  page += WindSection(c);
-  page += '\n';
-  page += CalibrationSection(c);
-  page += '\n';
-  page += ProvenanceSection(c);
-  page += '\n';
-  page += "</body></html>\n";
+  Page(c, page);
   return page;
 }
 
