@@ -359,4 +359,27 @@ TEST(IntervalsEndToEnd, SpecifiedAnalysisBesideTheMethod) {
   EXPECT_EQ(folder.Report().rfind("Coastdown Road Load by Reference-Speed Intervals", 0), 0u);
 }
 
+// The shipped speed-only example is what the options on its truth.txt's
+// "Made by" line make, and its OPTIONS analyse it to a valid result.
+TEST(IntervalsEndToEnd, ShippedSpeedOnlyExample) {
+  namespace fs = std::filesystem;
+  const std::string shipped = std::string(COASTDOWN_SOURCE_DIR) + "/examples/speed-only/";
+  const std::string marker = "# Made by: coastdown-sim --out FOLDER ", truth = ReadFile(shipped + "truth.txt");
+  const std::size_t at = truth.find(marker) + marker.size();
+  const SimulatedFolder remade(truth.substr(at, truth.find('\r', at) - at));
+  for (const fs::directory_entry& e : fs::directory_iterator(shipped)) {
+    const std::string name = e.path().filename();
+    if (name == "COMMAND" || name == "OPTIONS") continue;
+    EXPECT_EQ(ReadFile(shipped + name), ReadFile(remade.path + "/" + name)) << name;
+  }
+  EXPECT_EQ(ReadFile(shipped + "COMMAND"), "examples/speed-only" + remade.arguments.substr(remade.path.size()) + "\n");
+  // Its options, with the track-wind file of the remade folder.
+  std::vector<std::string> options = testsupport::Words(ReadFile(shipped + "OPTIONS"));
+  for (std::string& o : options)
+    if (o == "trackwind.csv") o = remade.path + "/trackwind.csv";
+  const auto run = remade.Analyse(options);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Collapsed(LineStarting(remade.Report(), "Result:")).rfind("Result: VALID", 0), 0u);
+}
+
 }  // namespace
