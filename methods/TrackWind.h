@@ -15,7 +15,8 @@ struct TrackWindReading {
 };
 
 // The lines of a track-wind file. Lines starting with '#' and blank lines
-// are left out, and a first line "run,speed,from" (any case) is a header.
+// are left out, and the first other line may be a header "run,speed,from"
+// (any case).
 // A file that cannot be read raises the file errors naming it; a line that
 // is not RUN,SPEED,FROM (a whole run number from 1, a speed from 0, a
 // finite direction) or a run given twice is error 13 naming the file and line.

@@ -3,7 +3,8 @@
 add_executable(coastdown_intervals_tests
   methods/IntervalCoverage_test.cpp
   methods/IntervalIssues_test.cpp
-  methods/IntervalWorkedExample_test.cpp)
+  methods/IntervalWorkedExample_test.cpp
+  methods/TrackWind_test.cpp)
 target_link_libraries(coastdown_intervals_tests PRIVATE coastdown_core GTest::gtest GTest::gtest_main)
 gtest_discover_tests(coastdown_intervals_tests DISCOVERY_TIMEOUT 60 TEST_FILTER "-*Coverage*")
 gtest_discover_tests(coastdown_intervals_tests DISCOVERY_TIMEOUT 60 TEST_FILTER "*Coverage*"
