@@ -83,6 +83,8 @@ int main(int argc, char** argv) {
       if (intervals.HasAnemometerData()) AddLegacyComparison(analysis, fields, options);
       status = intervals.ReportSaveFailed() ? 2 : 0;
     } else {
+      // A method on the calibrated records takes the fit's place here:
+      // app.SampleRate = rate; app.UseMethod(&method, GivenMethodConditions(...)).
       app.Process();
       status = app.ReportSaveFailed() ? 2 : 0;
     }

@@ -90,6 +90,23 @@ std::vector<TrackWindReading> ReadTrackWindFile(const std::string& path) {
   return readings;
 }
 
+std::vector<TrackWindReading> TrackWindReadings(const TrackWindOption& option, double toMs) {
+  std::vector<TrackWindReading> readings;
+  if (option.wholeTest) {
+    readings.push_back({0, option.speed, option.fromDeg});
+  } else {
+    readings = ReadTrackWindFile(option.file);
+  }
+  for (TrackWindReading& reading : readings) reading.speed *= toMs;
+  return readings;
+}
+
+const TrackWindReading* TrackWindOf(const std::vector<TrackWindReading>& readings, int run) {
+  for (const TrackWindReading& reading : readings)
+    if (reading.run == run || reading.run == 0) return &reading;
+  return nullptr;
+}
+
 double HeadOnComponent(const TrackWindReading& reading, int direction) {
   return (direction > 0 ? 1.0 : -1.0) * reading.speed * std::cos(reading.fromDeg * std::numbers::pi / 180.0);
 }

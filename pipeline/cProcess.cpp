@@ -20,6 +20,8 @@
 #include "common/UnitFactors.h"
 #include "common/Version.h"
 #include "data/CMeasurement.h"
+#include "methods/AnalysisMethod.h"
+#include "methods/RotatingMass.h"
 #include "pipeline/CommandFields.h"
 #include "pipeline/Corrections.h"
 #include "pipeline/RecordsCollector.h"
@@ -181,6 +183,7 @@ void cProcess::RunMethod(Real TC, Real P, Real rho, Real A, BoundedArray<Real>& 
   c.areaM2 = A.value();
   c.massKg = (TextToNumber(Run().RollingWeight, FieldName(CommandField::Weight)) * factors.WeightFactor).value() /
              kStandardGravity;
+  c.rotatingMass = ChooseRotatingMass(c.rotatingMassOption, c.massKg);
   if (Run().Constrained) c.knownCd = TextToNumber(Run().ConstrainedCD, FieldName(CommandField::Cd)).value();
   c.minSpeedMs = (TextToNumber(Run().MinSpeed, FieldName(CommandField::MinSpeed)) * factors.SpeedFactor).value();
   c.maxSpeedMs = (TextToNumber(Run().MaxSpeed, FieldName(CommandField::MaxSpeed)) * factors.SpeedFactor).value();
