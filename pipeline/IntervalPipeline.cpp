@@ -143,6 +143,7 @@ void IntervalPipeline::Process(const SAEAppWrapper& run, const std::vector<std::
                                                                                                   : "ZERO asks") +
                               " for runs that it does not analyse");
   }
+  if (run.Constrained) analysis_.notes.emplace_back("the CD field is not used by the interval method");
   if (SampleRate(options.rateHz).value() != options.rateHz) {
     analysis_.notes.push_back("the one-second samples of the record, the CSV and the page are groups of " +
                               std::to_string(SampleRate(options.rateHz).value()) +
