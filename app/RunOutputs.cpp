@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <memory>
+#include <string_view>
 
 #include "common/FileSystem.h"
 #include "common/Platform.h"
@@ -22,9 +24,12 @@ std::string IsoLocalTime(const std::tm& t) {
   return text;
 }
 
-void WriteOutput(const std::string& path, const std::string& text, const char* option) {
+// Writes what `produce` hands its writer into `path`, whole or not at all,
+// or to standard output for "-".
+void WriteOutput(const std::string& path, const char* option,
+                 const std::function<void(const record::OutputSink&)>& produce) {
   if (path == "-") {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    produce([](std::string_view part) { std::fwrite(part.data(), 1, part.size(), stdout); });
     std::fflush(stdout);
     return;
   }
@@ -34,7 +39,7 @@ void WriteOutput(const std::string& path, const std::string& text, const char* o
     StagedFile staged(path);
     staged.Create();
     TextFile file(staged.TemporaryPath(), WriteMode::Replace);
-    file.Write(text);
+    produce([&file](std::string_view part) { file.Write(part); });
     file.Close();
     staged.Commit();
   } catch (const RuntimeError& error) {
@@ -82,9 +87,17 @@ void PrintWarnings(const record::AnalysisRecord& record, const ProgramOptions& o
 }
 
 void WriteRequestedOutputs(const record::AnalysisRecord& record, const ProgramOptions& options) {
-  if (!options.json.empty()) WriteOutput(options.json, record::RecordJson(record), "--json");
-  if (!options.samples.empty()) WriteOutput(options.samples, record::SamplesCsv(record), "--samples");
-  if (!options.html.empty()) WriteOutput(options.html, html::HtmlPage(record, TruthText(record)), "--html");
+  using record::OutputSink;
+  if (!options.json.empty()) {
+    WriteOutput(options.json, "--json", [&](const OutputSink& write) { write(record::RecordJson(record)); });
+  }
+  if (!options.samples.empty()) {
+    WriteOutput(options.samples, "--samples", [&](const OutputSink& write) { record::WriteSamplesCsv(record, write); });
+  }
+  if (!options.html.empty()) {
+    const std::string truth = TruthText(record);
+    WriteOutput(options.html, "--html", [&](const OutputSink& write) { html::WriteHtmlPage(record, truth, write); });
+  }
 }
 
 bool AnyCheckFailed(const record::AnalysisRecord& record) {

@@ -260,10 +260,13 @@ std::string MethodSummary(const PageContext& c) {
   return out;
 }
 
-std::string IntervalsSection(const PageContext& c) {
+void IntervalsSection(const PageContext& c, std::string& out) {
   const IntervalAnalysis& a = c.record.intervals;
-  std::string out = "<section id=\"intervals\"><h2>Reference-speed intervals</h2>";
-  if (!a.ran) return out + Missing(EndedWhy(c.record, "The interval method did not run")) + "</section>";
+  out += "<section id=\"intervals\"><h2>Reference-speed intervals</h2>";
+  if (!a.ran) {
+    out += Missing(EndedWhy(c.record, "The interval method did not run")) + "</section>";
+    return;
+  }
   out += "<p>" + Count(static_cast<long long>(a.result.runs.size())) + " DATA runs at " +
          Compact(a.settings.rateHz, 4) + " records a second; mean mass " + Fixed(a.conditions.averageMassKg, 1) +
          " kg, rotating mass " + Fixed(a.conditions.rotatingMassKg, 1) + " kg (" + Escape(a.rotatingMass.source) +
@@ -277,7 +280,6 @@ std::string IntervalsSection(const PageContext& c) {
   out += ComparisonTable(c.record.legacyComparison);
   out += ConstantsTable(a);
   out += "</section>";
-  return out;
 }
 
 }  // namespace html
