@@ -170,7 +170,7 @@ void cProcess::RunMethod(Real TC, Real P, Real rho, Real A, BoundedArray<Real>& 
   try {
     FitRoadLoad(A, rho, results);
   } catch (const RuntimeError& error) {
-    fitFailure = "the specified fit beside the method ended with " + std::string(error.what());
+    fitFailure = "the legacy fit beside the method ended with " + std::string(error.what());
   }
   MethodRun run;
   run.data = collector_ ? collector_->Runs() : std::vector<RunRecords>();
