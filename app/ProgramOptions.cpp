@@ -31,9 +31,16 @@ std::size_t ParseProgramOptions(const std::vector<std::string>& words, ProgramOp
       options.quiet = true;
     } else if (word == "--strict") {
       options.strict = true;
+    } else if (TakeMethodOption(word, words, i, options.methodWords)) {
+      // checked below, once the method is known
     } else {
       Raise(ErrorNumber::InvalidProcedureCall, "unknown option " + word + " (coastdown --help lists the options)");
     }
+  }
+  options.methods = ReadMethodOptions(options.methodWords);
+  if (options.limitData && options.methods.method != AnalysisMethodKind::Legacy) {
+    Raise(ErrorNumber::InvalidProcedureCall, std::string("--limit-data is not used by --method ") +
+                                                 MethodName(options.methods.method) + "; it is for --method legacy");
   }
   return i;
 }

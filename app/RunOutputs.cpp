@@ -75,6 +75,9 @@ void StartRecord(record::AnalysisRecord& record, const std::string& argumentText
   record.commandText = argumentText;
   record.fields = fields;
   record.limitData = options.limitData;
+  record.method.name = MethodName(options.methods.method);
+  record.method.rateHz = options.methods.rateHz;
+  record.method.si = options.methods.si;
 }
 
 void PrintWarnings(const record::AnalysisRecord& record, const ProgramOptions& options) {

@@ -5,6 +5,7 @@
 #include "html/Page.h"
 
 #include <cstddef>
+#include <vector>
 
 #include "html/Html.h"
 #include "html/PageParts.h"
@@ -24,6 +25,12 @@ std::string Head(const PageContext& c) {
          "</style></head>\n<body>";
   out += "<header><h1>Coastdown road load</h1><p class=\"folder\"><code>" + Escape(folder) + "</code>";
   if (!c.record.date.empty()) out += " \u00B7 " + Escape(c.record.date);
+  if (c.record.intervals.ran) {
+    out +=
+        "</p><nav><a href=\"#result\">Result</a> <a href=\"#intervals\">Intervals</a> <a href=\"#runs\">Runs</a> "
+        "<a href=\"#provenance\">Provenance</a></nav></header>\n";
+    return out;
+  }
   out +=
       "</p><nav><a href=\"#result\">Result</a> <a href=\"#road-load\">Road load</a> <a href=\"#runs\">Runs</a> "
       "<a href=\"#fit\">Fit</a> <a href=\"#wind\">Wind</a> <a href=\"#calibration\">Calibration</a> "
@@ -33,9 +40,15 @@ std::string Head(const PageContext& c) {
 
 // The page into `page`, which the context's writer may empty on the way.
 void Page(const PageContext& c, std::string& page) {
+  using Section = void (*)(const PageContext&, std::string&);
+  // The interval method has a section of its own in place of the fit's.
+  const std::vector<Section> sections =
+      c.record.intervals.ran
+          ? std::vector<Section>{ResultSection, IntervalsSection, RunsSection, ProvenanceSection}
+          : std::vector<Section>{ResultSection, RoadLoadSection, RunsSection, FitSection, WindSection,
+                                 CalibrationSection, ProvenanceSection};
   page += Head(c);
-  for (const auto section : {ResultSection, RoadLoadSection, RunsSection, FitSection, WindSection,
-                             CalibrationSection, ProvenanceSection}) {
+  for (const Section section : sections) {
     section(c, page);
     page += '\n';
     PassOn(c, page);

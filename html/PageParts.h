@@ -157,5 +157,8 @@ void FitSection(const PageContext& c, std::string& out);
 void WindSection(const PageContext& c, std::string& out);
 void CalibrationSection(const PageContext& c, std::string& out);
 void ProvenanceSection(const PageContext& c, std::string& out);
+// The interval method's own section, and the line naming the method that ran.
+void IntervalsSection(const PageContext& c, std::string& out);
+std::string MethodSummary(const PageContext& c);
 
 }  // namespace html

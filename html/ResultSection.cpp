@@ -183,6 +183,7 @@ void ResultSection(const PageContext& c, std::string& out) {
     out += "<p class=\"banner fail\">The analysis ran but the report " + Escape(r.reportPath) +
            " could not be written (exit status " + Count(r.exitStatus) + ").</p>";
   }
+  out += MethodSummary(c);
   out += Summary(c);
   out += ConditionsTable(c);
   out += ResultsTable(c);

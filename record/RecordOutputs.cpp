@@ -9,6 +9,7 @@
 
 #include "pipeline/CommandFields.h"
 #include "record/JsonWriter.h"
+#include "record/MethodOutputs.h"
 
 namespace record {
 
@@ -382,6 +383,7 @@ std::string RecordJson(const AnalysisRecord& r) {
   WriteWind(json, r);
   WriteUncertainty(json, r.uncertainty);
   WriteResults(json, r.results);
+  WriteMethodParts(json, r);
   WriteChecks(json, r.checks);
   WriteEnd(json, r);
   json.EndObject();

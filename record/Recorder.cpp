@@ -13,7 +13,9 @@
 #include "common/UnitFactors.h"
 #include "data/CDataCol.h"
 #include "data/CMeasurement.h"
+#include "methods/AnalysisMethod.h"
 #include "record/Checks.h"
+#include "record/MethodResults.h"
 #include "record/Results.h"
 #include "record/Warnings.h"
 
@@ -306,6 +308,21 @@ void Recorder::ReportDone(const std::string& path, bool written, const std::stri
   record_.results.CD = CD;
 }
 
+void Recorder::MethodFinished(const MethodResult& result) {
+  record_.method.name = result.method;
+  record_.method.solver = result.solverName;
+  record_.method.completed = result.completed;
+  record_.method.notes = result.notes;
+  KeepMethodCoefficients(record_, result);
+}
+
+void Recorder::IntervalsAnalysed(const IntervalAnalysis& analysis) {
+  record_.intervals = analysis;
+  record_.weightN = analysis.conditions.averageMassKg * kStandardGravity;
+  record_.massKg = analysis.conditions.averageMassKg;
+  if (analysis.result.usable) record_.stage = Stage::Results;
+}
+
 void Recorder::Finish(const RuntimeError* error, bool provenance) noexcept {
   if (finished_) return;
   finished_ = true;
@@ -336,8 +353,12 @@ void Recorder::Finish(const RuntimeError* error, bool provenance) noexcept {
       if (ended != nullptr) ended->error = record_.error;
     }
     DeriveResults(record_);
-    record_.checks = Checks(record_);
+    DeriveMethodResults(record_);
+    // The interval method holds the test to the checks of its regulation.
+    record_.checks = record_.intervals.ran ? MethodChecks(record_) : Checks(record_);
     record_.warnings = Warnings(record_);
+    if (record_.folderFound) record_.warnings.insert(record_.warnings.end(), record_.method.notes.begin(),
+                                                     record_.method.notes.end());
     if (provenance) {
       for (SetRecord& set : record_.sets) {
         for (FileRecord& f : set.files) {

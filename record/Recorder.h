@@ -40,6 +40,9 @@ class Recorder final : public RunObserver {
   void ReportDone(const std::string& path, bool written, const std::string& cAero, const std::string& cTotal,
                   const std::string& CD) override;
 
+  void MethodFinished(const MethodResult& result) override;
+  void IntervalsAnalysed(const IntervalAnalysis& analysis) override;
+
   RunFileFacts& OnRunFile(const std::string& fileName, Int16 run) override;
   void OnRunRecords(const CDataCol& records) override;
   void OnOutlierTest(const std::vector<double>& residuals, const std::vector<CMeasurement*>& samples, double mean,
