@@ -39,6 +39,8 @@ bool ReadOption(const std::string& word, const std::vector<std::string>& words, 
     options.unicode = true;
   } else if (word == "--decimal-comma") {
     options.decimalComma = true;
+  } else if (TakeMethodOption(word, words, i, options.methodWords)) {
+    // checked once every option is read, when the method is known
   } else {
     return false;
   }
@@ -89,6 +91,11 @@ std::size_t ParseProgramOptions(const std::vector<std::string>& words, ProgramOp
                                                      ", which looks like the fields; give the FILE before them");
       }
     }
+  }
+  options.methods = ReadMethodOptions(options.methodWords);
+  if (options.limitData && options.methods.method != AnalysisMethodKind::Legacy) {
+    Raise(ErrorNumber::InvalidProcedureCall, std::string("--limit-data is not used by --method ") +
+                                                 MethodName(options.methods.method) + "; it is for --method legacy");
   }
   return i;
 }

@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <memory>
+#include <string_view>
 
 #include "common/FileSystem.h"
 #include "common/Platform.h"
@@ -50,11 +52,17 @@ const char* ReplacedThere(std::string name) {
   return nullptr;
 }
 
-void WriteOutput(const std::string& path, const std::string& text, const char* option) {
+// Writes what `produce` hands its writer into `path`, whole or not at all,
+// or to standard output for "-".
+void WriteOutput(const std::string& path, const char* option,
+                 const std::function<void(const record::OutputSink&)>& produce) {
   const std::string what = std::string(option) + " " + path;
   if (path == "-") {
     // A full disk or a closed pipe behind standard output loses the output.
-    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    bool written = true;
+    produce([&written](std::string_view part) {
+      written = std::fwrite(part.data(), 1, part.size(), stdout) == part.size() && written;
+    });
     if (std::fflush(stdout) != 0 || !written || std::ferror(stdout) != 0) {
       Raise(ErrorNumber::PathFileAccessError, what + ": standard output could not be written");
     }
@@ -66,7 +74,7 @@ void WriteOutput(const std::string& path, const std::string& text, const char* o
     StagedFile staged(path);
     staged.Create();
     TextFile file(staged.TemporaryPath(), WriteMode::Replace);
-    file.Write(text);
+    produce([&file](std::string_view part) { file.Write(part); });
     file.Close();
     RefuseNotAFile(path, what);
     staged.Commit();
@@ -104,6 +112,9 @@ void StartRecord(record::AnalysisRecord& record, const std::string& argumentText
   record.commandText = argumentText;
   record.fields = fields;
   record.limitData = options.limitData;
+  record.method.name = MethodName(options.methods.method);
+  record.method.rateHz = options.methods.rateHz;
+  record.method.si = options.methods.si;
 }
 
 void PrintWarnings(const record::AnalysisRecord& record, const ProgramOptions& options) {
@@ -164,9 +175,17 @@ void CheckOutputTargets(const ProgramOptions& options, const std::string& testFo
 }
 
 void WriteRequestedOutputs(const record::AnalysisRecord& record, const ProgramOptions& options) {
-  if (!options.json.empty()) WriteOutput(options.json, record::RecordJson(record), "--json");
-  if (!options.samples.empty()) WriteOutput(options.samples, record::SamplesCsv(record), "--samples");
-  if (!options.html.empty()) WriteOutput(options.html, html::HtmlPage(record, TruthText(record)), "--html");
+  using record::OutputSink;
+  if (!options.json.empty()) {
+    WriteOutput(options.json, "--json", [&](const OutputSink& write) { write(record::RecordJson(record)); });
+  }
+  if (!options.samples.empty()) {
+    WriteOutput(options.samples, "--samples", [&](const OutputSink& write) { record::WriteSamplesCsv(record, write); });
+  }
+  if (!options.html.empty()) {
+    const std::string truth = TruthText(record);
+    WriteOutput(options.html, "--html", [&](const OutputSink& write) { html::WriteHtmlPage(record, truth, write); });
+  }
 }
 
 bool AnyCheckFailed(const record::AnalysisRecord& record) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "methods/AnalysisMethod.h"
+
 class RunObserver;
 
 class SAEAppWrapper {
@@ -35,6 +37,7 @@ class SAEAppWrapper {
   bool SaveSAEOutput = false;
   bool Constrained = false;
   std::string ConstrainedCD;
+  int SampleRate = 5;  // records a second of every run file (--rate)
 
   // Stores the ten command-line fields (index 0 first), fixes the other
   // switches and loads the unit factors. A missing field is error 9.
@@ -45,6 +48,15 @@ class SAEAppWrapper {
   void Process();
   // Has `observer` hear what the analysis does in every later Process.
   void Observe(RunObserver* observer) { observer_ = observer; }
+  // Has `method`, a method on the calibrated records, take the place of the
+  // fit in every later Process; `given` holds what the options gave it (the
+  // pipeline adds the test's conditions). nullptr: the specified fit.
+  void UseMethod(AnalysisMethod* method, const MethodConditions& given) {
+    method_ = method;
+    methodConditions_ = given;
+  }
+  AnalysisMethod* Method() const { return method_; }
+  const MethodConditions& MethodInputs() const { return methodConditions_; }
 
   // Whether the last Process could not write its report; the entry point
   // turns it into its exit status.
@@ -53,4 +65,6 @@ class SAEAppWrapper {
  private:
   bool reportSaveFailed_ = false;
   RunObserver* observer_ = nullptr;
+  AnalysisMethod* method_ = nullptr;
+  MethodConditions methodConditions_;
 };

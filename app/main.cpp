@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/LegacyComparison.h"
 #include "app/ProgramOptions.h"
 #include "app/RunOutputs.h"
 #include "app/SAEAppWrapper.h"
@@ -15,9 +16,11 @@
 #include "common/Platform.h"
 #include "common/ProcessCommandLine.h"
 #include "common/RuntimeError.h"
+#include "common/UnitFactors.h"
 #include "common/Version.h"
 #include "common/VisibleText.h"
 #include "data/RunFileReader.h"
+#include "pipeline/IntervalPipeline.h"
 #include "record/AnalysisRecord.h"
 #include "record/Recorder.h"
 
@@ -83,13 +86,23 @@ int main(int argc, char** argv) {
     StartRecord(analysis, text, fields, options);
     SAEAppWrapper app;
     app.SetParams(fields);
+    if (options.methods.si) UseSiUnits(UnitFactors());
     settingParameters = false;
     // The window the command line otherwise leaves off.
     if (options.limitData) app.LimitData = app.SpeedWindowFirst = true;
     app.Observe(&recorder);
     recorder.HashRunFiles(!options.json.empty() || !options.html.empty());
-    app.Process();
-    status = app.ReportSaveFailed() ? 2 : 0;
+    if (options.methods.method == AnalysisMethodKind::Intervals) {
+      IntervalPipeline intervals(recorder);
+      intervals.Process(app, fields, options.methods);
+      if (intervals.HasAnemometerData()) AddLegacyComparison(analysis, fields, options);
+      status = intervals.ReportSaveFailed() ? 2 : 0;
+    } else {
+      // A method on the calibrated records takes the fit's place here:
+      // app.SampleRate = rate; app.UseMethod(&method, GivenMethodConditions(...)).
+      app.Process();
+      status = app.ReportSaveFailed() ? 2 : 0;
+    }
   } catch (const RuntimeError& error) {
     if (!optionsRead) {
       PrintErrorLine(error);

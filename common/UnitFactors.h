@@ -20,6 +20,11 @@ struct UnitFactorSet {
 // The one instance of the process. Before LoadResources runs every factor is 0.
 UnitFactorSet& UnitFactors();
 
+// The factors of --si: the fields and run files in m², °C, kPa, kg (a
+// weight of 1 kg is 9.80665 N, so that a mass is the WEIGHT field itself),
+// km/h, and forces in N.
+void UseSiUnits(UnitFactorSet& factors);
+
 // Conversions the analysis writes into its formulas rather than reading
 // them from the unit factors.
 inline constexpr double kStandardGravity = 9.80665;  // m/s²: a weight in N over it is a mass in kg

@@ -5,6 +5,7 @@
 #include "html/Page.h"
 
 #include <cstddef>
+#include <vector>
 
 #include "html/Html.h"
 #include "html/PageParts.h"
@@ -24,6 +25,12 @@ std::string Head(const PageContext& c) {
          "</style></head>\n<body>";
   out += "<header><h1>Coastdown road load</h1><p class=\"folder\"><code>" + Escape(folder) + "</code>";
   if (!c.record.date.empty()) out += " \u00B7 " + Escape(c.record.date);
+  if (c.record.intervals.ran) {
+    out +=
+        "</p><nav><a href=\"#result\">Result</a> <a href=\"#intervals\">Intervals</a> <a href=\"#runs\">Runs</a> "
+        "<a href=\"#provenance\">Provenance</a></nav></header>\n";
+    return out;
+  }
   out +=
       "</p><nav><a href=\"#result\">Result</a> <a href=\"#road-load\">Road load</a> <a href=\"#runs\">Runs</a> "
       "<a href=\"#fit\">Fit</a> <a href=\"#wind\">Wind</a> <a href=\"#calibration\">Calibration</a> "
@@ -31,29 +38,47 @@ std::string Head(const PageContext& c) {
   return out;
 }
 
+// The page into `page`, which the context's writer may empty on the way.
+void Page(const PageContext& c, std::string& page) {
+  using Section = void (*)(const PageContext&, std::string&);
+  // The interval method has a section of its own in place of the fit's.
+  const std::vector<Section> sections =
+      c.record.intervals.ran
+          ? std::vector<Section>{ResultSection, IntervalsSection, RunsSection, ProvenanceSection}
+          : std::vector<Section>{ResultSection, RoadLoadSection, RunsSection, FitSection, WindSection,
+                                 CalibrationSection, ProvenanceSection};
+  page += Head(c);
+  for (const Section section : sections) {
+    section(c, page);
+    page += '\n';
+    PassOn(c, page);
+  }
+  page += "</body></html>\n";
+}
+
 }  // namespace
+
+void WriteHtmlPage(const record::AnalysisRecord& record, std::string_view truthText, const record::OutputSink& write) {
+  constexpr std::size_t kPart = std::size_t{64} * 1024;
+  std::string page;
+  // A figure of the largest plots is some 150 kB.
+  page.reserve(std::size_t{256} * 1024);
+  PageContext c = MakePageContext(record, truthText);
+  c.passOn = [&](std::string& part) {
+    if (part.size() < kPart) return;
+    write(part);
+    part.clear();
+  };
+  Page(c, page);
+  write(page);
+}
 
 std::string HtmlPage(const record::AnalysisRecord& record, std::string_view truthText) {
   const PageContext c = MakePageContext(record, truthText);
   std::string page;
   // Some 300 bytes a sample over all plots, and the tables besides.
   page.reserve(std::size_t{256} * 1024 + record.samples.size() * 300);
-  page += Head(c);
-  page += ResultSection(c);
-  page += '\n';
-  page += RoadLoadSection(c);
-  page += '\n';
-  page += RunsSection(c);
-  page += '\n';
-  page += FitSection(c);
-  page += '\n';
-  page += WindSection(c);
-  page += '\n';
-  page += CalibrationSection(c);
-  page += '\n';
-  page += ProvenanceSection(c);
-  page += '\n';
-  page += "</body></html>\n";
+  Page(c, page);
   return page;
 }
 

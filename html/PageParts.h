@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -57,9 +58,18 @@ struct PageContext {
   record::StillAirRoadLoad roadLoad;
   std::map<std::pair<int, int>, RunStats> runs;        // by (set, run)
   std::vector<const record::SampleRecord*> data, cal;  // the DATA and CAL samples in load order
+  // Hands on what the page holds so far, when it has grown large; none
+  // when the page is made whole.
+  std::function<void(std::string&)> passOn;
 };
 
 PageContext MakePageContext(const record::AnalysisRecord& record, std::string_view truthText);
+
+// `page`, the page so far, to the context's writer, between figures: a page
+// of thousands of markers is never held whole.
+inline void PassOn(const PageContext& c, std::string& page) {
+  if (c.passOn) c.passOn(page);
+}
 
 inline double Mph(const PageContext& c, double speed) { return speed / c.units.mph; }
 
@@ -134,26 +144,40 @@ long MarkNotCoasting(svg::Plot& plot, const std::vector<const record::SampleReco
 template <typename XOf, typename YOf>
 std::array<long, 6> DrawSamples(svg::Plot& plot, const std::vector<const record::SampleRecord*>& samples, XOf x,
                                 YOf y) {
+  // Each sample's point once, kept by status in the order the samples come.
+  struct Point {
+    double x, y;
+  };
+  std::array<std::vector<Point>, 6> points;
+  for (const record::SampleRecord* s : samples) {
+    const double px = x(*s);
+    const double py = y(*s);
+    if (Finite(px) && Finite(py)) points[static_cast<std::size_t>(s->status)].push_back({px, py});
+  }
   std::array<long, 6> counts{};
   for (const record::SampleStatus status : kDrawOrder) {
+    const std::vector<Point>& drawn = points[static_cast<std::size_t>(status)];
     const std::string cls = "pt " + StatusClass(status);
-    for (const record::SampleRecord* s : samples) {
-      if (s->status != status || !Finite(x(*s)) || !Finite(y(*s))) continue;
-      plot.Mark(x(*s), y(*s), StatusShape(status), cls);
-      counts[static_cast<std::size_t>(status)] += 1;
-    }
+    plot.ReserveMarks(drawn.size());
+    for (const Point& p : drawn) plot.Mark(p.x, p.y, StatusShape(status), cls);
+    counts[static_cast<std::size_t>(status)] = static_cast<long>(drawn.size());
   }
   return counts;
 }
 
 // ---- the sections, top to bottom
 
-std::string ResultSection(const PageContext& c);
-std::string RoadLoadSection(const PageContext& c);
-std::string RunsSection(const PageContext& c);
-std::string FitSection(const PageContext& c);
-std::string WindSection(const PageContext& c);
-std::string CalibrationSection(const PageContext& c);
-std::string ProvenanceSection(const PageContext& c);
+// Each appends its section to the page `out`: a section of thousands of
+// markers is written once, in place.
+void ResultSection(const PageContext& c, std::string& out);
+void RoadLoadSection(const PageContext& c, std::string& out);
+void RunsSection(const PageContext& c, std::string& out);
+void FitSection(const PageContext& c, std::string& out);
+void WindSection(const PageContext& c, std::string& out);
+void CalibrationSection(const PageContext& c, std::string& out);
+void ProvenanceSection(const PageContext& c, std::string& out);
+// The interval method's own section, and the line naming the method that ran.
+void IntervalsSection(const PageContext& c, std::string& out);
+std::string MethodSummary(const PageContext& c);
 
 }  // namespace html

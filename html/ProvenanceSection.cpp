@@ -7,9 +7,9 @@ namespace html {
 using record::AnalysisRecord;
 using record::SetKind;
 
-std::string ProvenanceSection(const PageContext& c) {
+void ProvenanceSection(const PageContext& c, std::string& out) {
   const AnalysisRecord& r = c.record;
-  std::string out = "<section id=\"provenance\"><h2>Provenance</h2><table class=\"provenance\">";
+  out += "<section id=\"provenance\"><h2>Provenance</h2><table class=\"provenance\">";
   const auto row = [&](std::string_view name, const std::string& value) {
     out += "<tr><th>" + std::string(name) + "</th>" + Cell(value) + "</tr>";
   };
@@ -39,7 +39,6 @@ std::string ProvenanceSection(const PageContext& c) {
   }
   if (files == 0) out += "<tr><td colspan=\"5\">" + EndedWhy(r, "No run file was looked for") + "</td></tr>";
   out += "</table></section>";
-  return out;
 }
 
 }  // namespace html

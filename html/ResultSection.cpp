@@ -175,9 +175,9 @@ std::string ChecksTable(const PageContext& c) {
 
 }  // namespace
 
-std::string ResultSection(const PageContext& c) {
+void ResultSection(const PageContext& c, std::string& out) {
   const AnalysisRecord& r = c.record;
-  std::string out = "<section id=\"result\"><h2>Result</h2>";
+  out += "<section id=\"result\"><h2>Result</h2>";
   if (r.error.number != 0) {
     out += "<p class=\"banner fail\">The analysis ended with " + Escape(ErrorText(r.error)) +
            ". The page shows what it got to.</p>";
@@ -202,6 +202,7 @@ std::string ResultSection(const PageContext& c) {
            " could not be written (exit status " + Count(r.exitStatus) + ")" +
            (r.reportError.number != 0 ? ": " + Escape(ErrorText(r.reportError)) : std::string()) + ".</p>";
   }
+  out += MethodSummary(c);
   out += Summary(c);
   out += ConditionsTable(c);
   out += ResultsTable(c);
@@ -215,7 +216,6 @@ std::string ResultSection(const PageContext& c) {
     out += "</ul>";
   }
   out += "</section>";
-  return out;
 }
 
 }  // namespace html

@@ -110,7 +110,7 @@ std::string RunsTable(const PageContext& c) {
   return out;
 }
 
-std::string SpeedTimePlot(const PageContext& c) {
+void SpeedTimePlot(const PageContext& c, std::string& out) {
   std::map<int, std::pair<std::vector<double>, std::vector<double>>> lines;
   std::vector<double> times, speeds;
   for (const SampleRecord* s : c.data) {
@@ -121,7 +121,10 @@ std::string SpeedTimePlot(const PageContext& c) {
     times.push_back(s->time);
     speeds.push_back(Mph(c, s->speed));
   }
-  if (lines.empty()) return Missing(EndedWhy(c.record, "No DATA samples to plot"));
+  if (lines.empty()) {
+    out += Missing(EndedWhy(c.record, "No DATA samples to plot"));
+    return;
+  }
   const auto [tlo, thi] = svg::FiniteRange(times);
   const auto [vlo, vhi] = svg::FiniteRange(speeds);
   svg::Plot plot("speed-time", 640, 280);
@@ -138,21 +141,18 @@ std::string SpeedTimePlot(const PageContext& c) {
   MarkNotCoasting(
       plot, c.data, [](const SampleRecord& s) { return static_cast<double>(s.time); },
       [&](const SampleRecord& s) { return Mph(c, s.speed); });
-  std::string out;
   AppendFigure(out, "speed-time", plot, "Speed against time of every DATA run",
                "Speed against time, one line per DATA run (" + Count(static_cast<long long>(lines.size())) +
                    "), one point per one-second sample.");
-  return out;
 }
 
 }  // namespace
 
-std::string RunsSection(const PageContext& c) {
-  std::string out = "<section id=\"runs\"><h2>Runs</h2>";
+void RunsSection(const PageContext& c, std::string& out) {
+  out += "<section id=\"runs\"><h2>Runs</h2>";
   out += RunsTable(c);
-  out += SpeedTimePlot(c);
+  SpeedTimePlot(c, out);
   out += "</section>";
-  return out;
 }
 
 }  // namespace html

@@ -14,6 +14,8 @@
 class CDataCol;
 class CVelkCal;
 class RuntimeError;
+struct IntervalAnalysis;
+struct MethodResult;
 struct UnitFactorSet;
 
 // The three run-file sets of a test, in the order the run loads them.
@@ -45,6 +47,13 @@ class RunObserver : public LoadObserver, public FitObserver {
                           const std::string& cTotal, const std::string& CD) = 0;
   // The error that stopped the report ("Unable to save results."), before ReportDone.
   virtual void ReportFailed(const RuntimeError& error) { static_cast<void>(error); }
+
+  // The methods beside the specified analysis (--method); a listener of the
+  // specified analysis alone need not hear them.
+  // A method on the calibrated records took the place of the fit.
+  virtual void MethodFinished(const MethodResult& result) { static_cast<void>(result); }
+  // The interval method ran (also when what it found leaves no result).
+  virtual void IntervalsAnalysed(const IntervalAnalysis& analysis) { static_cast<void>(analysis); }
 
  protected:
   RunObserver() = default;

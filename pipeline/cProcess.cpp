@@ -3,6 +3,7 @@
 // and the report.
 #include "pipeline/cProcess.h"
 
+#include <cmath>
 #include <ctime>
 #include <limits>
 #include <string>
@@ -20,8 +21,11 @@
 #include "common/UnitFactors.h"
 #include "common/Version.h"
 #include "data/CMeasurement.h"
+#include "methods/AnalysisMethod.h"
+#include "methods/RotatingMass.h"
 #include "pipeline/CommandFields.h"
 #include "pipeline/Corrections.h"
+#include "pipeline/RecordsCollector.h"
 #include "pipeline/RunObserver.h"
 #include "solvers/CConstrainedSolver.h"
 #include "solvers/CMLRSolve.h"
@@ -51,6 +55,18 @@ std::string AtColumn25(std::string text) {
 
 // A number written as a value item: its NumberText and one blank.
 std::string ValueItem(Real value) { return NumberText(value) + " "; }
+
+// The solver section of a method that took the place of the fit, laid out
+// as the solvers' own.
+void AppendMethodSection(const std::string& path, const MethodResult& result) {
+  TextFile file(path, WriteMode::Append);
+  file.WriteLine("SOLVER INFORMATION");
+  file.WriteLine(result.solverName);
+  file.WriteLine();
+  for (const std::string& line : result.reportLines) file.WriteLine(line);
+  file.WriteLine();
+  file.Close();
+}
 
 }  // namespace
 
@@ -86,6 +102,36 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
   if (Run().Calibration) LoadCalibrationSet();
   // 9. The coastdown runs, through the calibrator.
   LoadDataSet();
+  // 10. to 14. The road-load fit, or a method of its own in its place.
+  BoundedArray<Real> results;
+  if (Run().Method() == nullptr) {
+    FitRoadLoad(A, rho, results);
+  } else {
+    RunMethod(TC, P, rho, A, results);
+  }
+  // 15. Mechanical terms to 20 °C.
+  if (Run().CorrectTemperature) MechFactor = TemperatureCorrection(TC, MechFactor);
+  // 16. Aerodynamic terms to 98.21 kPa and 20 °C; the rest of the run uses
+  // the standard density.
+  if (Run().CorrectPressure) {
+    AeroFactor = PressureCorrection(TC, P, AeroFactor);
+    rho = GasLaw(20.0, 98.21);
+  }
+  observer_.Corrected(MechFactor, AeroFactor, rho);
+  // 17. CorrectMass only adds a line to the report.
+  // 18. Wind statistics over the samples of the final fit.
+  if (Run().CalculateWindSpeed) {
+    Wind();
+    observer_.WindFormed(MeanHead, MeanCross, MaxHead, MaxCross);
+  }
+  // 19. The report; a failure is shown and ends nothing.
+  if (Run().SaveSAEOutput) WriteReport(results, A, rho);
+  // 20. The run is over.
+  wrapper = nullptr;
+}
+
+void cProcess::FitRoadLoad(Real A, Real rho, BoundedArray<Real>& results) {
+  const UnitFactorSet& factors = UnitFactors();
   // 10. The drag coefficient is converted only once all three sets are in.
   Real Cd;
   if (Run().Constrained) Cd = TextToNumber(Run().ConstrainedCD, FieldName(CommandField::Cd));
@@ -102,7 +148,6 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
     observer_.Windowed(runData, minV, maxV, lowest, highest, lowest, highest);
   }
   // 11. The first fit, on every sample of the data set.
-  BoundedArray<Real> results;
   Real W = TextToNumber(Run().RollingWeight, FieldName(CommandField::Weight)) * factors.WeightFactor;
   observer_.FitStarted(false, runData, W);
   solver->Solve(runData, W, results);
@@ -127,25 +172,50 @@ void cProcess::RunProcess(SAEAppWrapper& wrapperIn) {
     solver->Solve(runData, W, results);
     observer_.FitEnded(true, runData, results, solver->sName());
   }
-  // 15. Mechanical terms to 20 °C.
-  if (Run().CorrectTemperature) MechFactor = TemperatureCorrection(TC, MechFactor);
-  // 16. Aerodynamic terms to 98.21 kPa and 20 °C; the rest of the run uses
-  // the standard density.
-  if (Run().CorrectPressure) {
-    AeroFactor = PressureCorrection(TC, P, AeroFactor);
-    rho = GasLaw(20.0, 98.21);
+}
+
+void cProcess::RunMethod(Real TC, Real P, Real rho, Real A, BoundedArray<Real>& results) {
+  const UnitFactorSet& factors = UnitFactors();
+  // The specified fit still runs, so that the record can set its road load
+  // beside the method's; an error there ends the comparison, not the run.
+  std::string fitFailure;
+  try {
+    FitRoadLoad(A, rho, results);
+  } catch (const RuntimeError& error) {
+    fitFailure = "the legacy fit beside the method ended with " + std::string(error.what());
   }
-  observer_.Corrected(MechFactor, AeroFactor, rho);
-  // 17. CorrectMass only adds a line to the report.
-  // 18. Wind statistics over the samples of the final fit.
-  if (Run().CalculateWindSpeed) {
-    Wind();
-    observer_.WindFormed(MeanHead, MeanCross, MaxHead, MaxCross);
+  MethodRun run;
+  run.data = collector_ ? collector_->Runs() : std::vector<RunRecords>();
+  MethodConditions& c = run.conditions;
+  c = Run().MethodInputs();
+  c.temperatureC = TC.value();
+  c.pressureKPa = P.value();
+  c.testDensity = rho.value();
+  c.standardDensity = GasLaw(20.0, 98.21).value();
+  c.areaM2 = A.value();
+  c.massKg = (TextToNumber(Run().RollingWeight, FieldName(CommandField::Weight)) * factors.WeightFactor).value() /
+             kStandardGravity;
+  c.rotatingMass = ChooseRotatingMass(c.rotatingMassOption, c.massKg);
+  if (Run().Constrained) c.knownCd = TextToNumber(Run().ConstrainedCD, FieldName(CommandField::Cd)).value();
+  c.minSpeedMs = (TextToNumber(Run().MinSpeed, FieldName(CommandField::MinSpeed)) * factors.SpeedFactor).value();
+  c.maxSpeedMs = (TextToNumber(Run().MaxSpeed, FieldName(CommandField::MaxSpeed)) * factors.SpeedFactor).value();
+  c.rateHz = Run().SampleRate;
+  MethodResult result = Run().Method()->Analyse(run);
+  if (!fitFailure.empty()) result.notes.insert(result.notes.begin(), fitFailure);
+  // What the method leaves open is no term of the report's model: only m0,
+  // m1 and m2 must be determined.
+  for (std::size_t j = 0; j < 3; ++j) result.completed = result.completed && std::isfinite(result.coefficients[j]);
+  observer_.MethodFinished(result);
+  if (!result.completed) {
+    Raise(ErrorNumber::InvalidProcedureCall,
+          result.notes.empty() ? "the " + result.method + " method gave no result" : result.notes.back());
   }
-  // 19. The report; a failure is shown and ends nothing.
-  if (Run().SaveSAEOutput) WriteReport(results, A, rho);
-  // 20. The run is over.
-  wrapper = nullptr;
+  results.ReDim(1, 8);
+  for (long j = 1; j <= 8; ++j) {
+    const double value = result.coefficients[static_cast<std::size_t>(j - 1)];
+    results(j) = std::isfinite(value) ? value : 0.0;
+  }
+  methodResult_ = std::make_unique<MethodResult>(std::move(result));
 }
 
 Real cProcess::GasLaw(Real T, Real P) const { return (P * 1000.0 * 28.964) / ((T + 273.15) * 8314.4); }
@@ -191,6 +261,7 @@ Real cProcess::Zero() {
   // Its own collection and calibrator, never calibrated: the zero runs are
   // taken as read.
   CDataCol zeroData;
+  zeroData.nSampleRate = Int16(Run().SampleRate);
   CVelkCal zeroCalibrator;
   observer_.SetStarted(RunSet::Zero);
   // Whatever goes wrong with the zero runs, the analysis goes on without
@@ -227,6 +298,7 @@ void cProcess::AppendLog(const std::string& message) { MessageLog += "\r\n" + me
 
 void cProcess::LoadCalibrationSet() {
   calData = CDataCol();
+  calData.nSampleRate = Int16(Run().SampleRate);
   std::string name;
   try {
     name = JoinPath(Run().FileLocation, "CAL");
@@ -246,12 +318,19 @@ void cProcess::LoadCalibrationSet() {
 
 void cProcess::LoadDataSet() {
   runData = CDataCol();
+  runData.nSampleRate = Int16(Run().SampleRate);
   observer_.SetStarted(RunSet::Data);
   // An error ends the load silently; the runs read before it stay and the
   // fit decides whether they are enough.
   try {
     const std::string name = JoinPath(Run().FileLocation, "DATA");
-    runData.Load(name, *calibrator, YawOffset, &observer_);
+    // A method on the records gets them as the loader hands them on.
+    LoadObserver* loadObserver = &observer_;
+    if (Run().Method() != nullptr) {
+      collector_ = std::make_unique<RecordsCollector>(observer_, Run().SampleRate);
+      loadObserver = collector_.get();
+    }
+    runData.Load(name, *calibrator, YawOffset, loadObserver);
     AppendLog("Data files loaded");
     observer_.SetLoaded(RunSet::Data, runData);
   } catch (const RuntimeError& error) {
@@ -328,7 +407,11 @@ std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho)
     report.Close();
 
     calibrator->PrintResults(path);
-    solver->PrintResults(path);
+    if (methodResult_) {
+      AppendMethodSection(path, *methodResult_);
+    } else {
+      solver->PrintResults(path);
+    }
     staged.Commit();
     observer_.ReportDone(reportPath, true, run.cAero, run.cTotal, run.CD);
     return reportPath;

@@ -15,6 +15,8 @@
 
 class CCalibrator;
 class CSolver;
+class RecordsCollector;
+struct MethodResult;
 class RunObserver;
 class SAEAppWrapper;
 
@@ -48,6 +50,12 @@ class cProcess {
 
  private:
   void AppendLog(const std::string& message);
+  // Steps 10 to 14: the solver, the first fit, the outlier filter, the
+  // window and the final fit, the coefficients into `results`.
+  void FitRoadLoad(Real A, Real rho, BoundedArray<Real>& results);
+  // A method on the DATA records in place of steps 10 to 14; the fit still
+  // runs beside it for the record.
+  void RunMethod(Real TC, Real P, Real rho, Real A, BoundedArray<Real>& results);
   void LoadCalibrationSet();
   void LoadDataSet();
   // The test temperature in °C from the unit named by TemperatureCode.
@@ -78,4 +86,6 @@ class cProcess {
 
   bool reportSaveFailed_ = false;
   RunObserver& observer_;
+  std::unique_ptr<RecordsCollector> collector_;  // the DATA records, for a method
+  std::unique_ptr<MethodResult> methodResult_;   // what a method gave, for the report
 };

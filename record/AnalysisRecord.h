@@ -18,10 +18,10 @@
 
 #include "data/RunFileText.h"
 #include "pipeline/CommandFields.h"
+#include "record/MethodRecord.h"
+#include "record/RecordTypes.h"
 
 namespace record {
-
-inline constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
 enum class SetKind { Zero, Cal, Data };
 inline constexpr std::array<SetKind, 3> kSetKinds = {SetKind::Zero, SetKind::Cal, SetKind::Data};
@@ -165,28 +165,6 @@ struct WindowRecord {
   long excludedBeforeFirstFit = 0;   // by the speed bounds, before the first fit
 };
 
-// A fitted quantity with its 95 % confidence interval.
-// One contribution to a standard uncertainty: "fit", or the name of an
-// input quantity (InputUncertainty), with its share in the result's unit.
-struct UncertaintyComponent {
-  std::string source;
-  double value = kNone;
-  double dof = kNone;
-};
-
-// A fitted quantity with its 95 % confidence interval: the combined
-// standard uncertainty of its components, expanded by Student's t at the
-// effective degrees of freedom of the combination (Welch-Satterthwaite).
-struct Estimate {
-  std::string name;   // "m0", "Amech", "f2", "Cd", …
-  std::string unit;   // "N", "lbf/mph^2", "N/(km/h)^2", "m^2", ""
-  double value = kNone;
-  double standardError = kNone;  // NaN when it has none (a term held fixed)
-  double dof = kNone;            // effective degrees of freedom of standardError
-  double low = kNone, high = kNone;
-  std::vector<UncertaintyComponent> components;
-};
-
 struct RoadLoadPoint {
   double speedMph = kNone;
   double force = kNone, low = kNone, high = kNone;  // N, still air, standard conditions
@@ -324,6 +302,13 @@ struct AnalysisRecord {
   ErrorNote reportError;  // the error that stopped the report, when the run went on to its end
   ErrorNote error;        // the error that ended the run
   int exitStatus = 0;
+
+  // Which analysis method ran (--method) and what it found in every
+  // method's terms; the interval method's own part; the specified
+  // analysis' road load beside another method's.
+  MethodRecord method;
+  IntervalAnalysis intervals;
+  LegacyComparison legacyComparison;
 
   // Not written out; what the warnings and the explanation of an error draw on.
   Stage stage = Stage::Start;

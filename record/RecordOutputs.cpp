@@ -3,11 +3,14 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <iterator>
+#include <string_view>
 
 #include "pipeline/CommandFields.h"
 #include "record/Coasting.h"
 #include "record/JsonWriter.h"
+#include "record/MethodOutputs.h"
 
 namespace record {
 
@@ -404,6 +407,7 @@ std::string RecordJson(const AnalysisRecord& r) {
   WriteWind(json, r);
   WriteUncertainty(json, r.uncertainty);
   WriteResults(json, r.results);
+  WriteMethodParts(json, r);
   WriteChecks(json, r.checks);
   WriteNotCoasting(json, r);
   WriteEnd(json, r);
@@ -411,33 +415,58 @@ std::string RecordJson(const AnalysisRecord& r) {
   return json.Text();
 }
 
-std::string SamplesCsv(const AnalysisRecord& record) {
+void WriteSamplesCsv(const AnalysisRecord& record, const OutputSink& write) {
+  constexpr std::size_t kPart = std::size_t{64} * 1024;
   std::string csv =
       "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status,motion\r\n";
-  // Rows are appended in place: tens of thousands of numbers, each the
-  // shortest text that reads back to its double.
-  csv.reserve(csv.size() + record.samples.size() * 120);
-  char text[32];
-  const auto whole = [&](long value) {
-    csv.append(text, std::to_chars(text, text + sizeof text, value).ptr);
-    csv += ',';
-  };
-  const auto number = [&](double value) {
-    if (std::isfinite(value)) csv.append(text, std::to_chars(text, text + sizeof text, value).ptr);
-    csv += ',';
-  };
+  // Tens of thousands of numbers, each the shortest text that reads back to
+  // its double: a row is put together whole and appended once.
+  csv.reserve(kPart + 256);
+  char row[256];
   for (const SampleRecord& s : record.samples) {
-    csv += SetName(s.set);
-    csv += ',';
+    char* at = row;
+    const auto text = [&](std::string_view part) {
+      std::memcpy(at, part.data(), part.size());
+      at += part.size();
+      *at++ = ',';
+    };
+    const auto whole = [&](long value) {
+      at = std::to_chars(at, at + 24, value).ptr;
+      *at++ = ',';
+    };
+    const auto number = [&](double value) {
+      if (std::isfinite(value)) at = std::to_chars(at, at + 32, value).ptr;
+      *at++ = ',';
+    };
+    text(SetName(s.set));
     whole(s.run);
     whole(s.direction);
     whole(s.time);
     for (double value : {s.speed, s.wind, s.yaw, s.deceleration, s.force}) number(value);
-    csv += StatusName(s.status);
-    csv += ',';
-    if (s.set == SetKind::Data) csv += MotionName(s.motion);
-    csv += "\r\n";
+    const std::string_view status = StatusName(s.status);
+    std::memcpy(at, status.data(), status.size());
+    at += status.size();
+    *at++ = ',';
+    if (s.set == SetKind::Data) {
+      const std::string_view motion = MotionName(s.motion);
+      std::memcpy(at, motion.data(), motion.size());
+      at += motion.size();
+    }
+    *at++ = '\r';
+    *at++ = '\n';
+    csv.append(row, static_cast<std::size_t>(at - row));
+    if (csv.size() >= kPart) {
+      write(csv);
+      csv.clear();
+    }
   }
+  write(csv);
+}
+
+std::string SamplesCsv(const AnalysisRecord& record) {
+  std::string csv;
+  csv.reserve(record.samples.size() * 120);
+  WriteSamplesCsv(record, [&csv](std::string_view part) { csv.append(part); });
   return csv;
 }
 

@@ -12,8 +12,10 @@
 #include "common/UnitFactors.h"
 #include "data/CDataCol.h"
 #include "data/CMeasurement.h"
+#include "methods/AnalysisMethod.h"
 #include "record/Checks.h"
 #include "record/Coasting.h"
+#include "record/MethodResults.h"
 #include "record/Results.h"
 #include "record/Warnings.h"
 
@@ -325,6 +327,21 @@ void Recorder::ReportDone(const std::string& path, bool written, const std::stri
 
 void Recorder::ReportFailed(const RuntimeError& error) { record_.reportError = NoteOf(error); }
 
+void Recorder::MethodFinished(const MethodResult& result) {
+  record_.method.name = result.method;
+  record_.method.solver = result.solverName;
+  record_.method.completed = result.completed;
+  record_.method.notes = result.notes;
+  KeepMethodCoefficients(record_, result);
+}
+
+void Recorder::IntervalsAnalysed(const IntervalAnalysis& analysis) {
+  record_.intervals = analysis;
+  record_.weightN = analysis.conditions.averageMassKg * kStandardGravity;
+  record_.massKg = analysis.conditions.averageMassKg;
+  if (analysis.result.usable) record_.stage = Stage::Results;
+}
+
 void Recorder::Finish(const RuntimeError* error) noexcept {
   if (finished_) return;
   finished_ = true;
@@ -358,8 +375,10 @@ void Recorder::Finish(const RuntimeError* error) noexcept {
       record_.reportError.detail = ReportExplanation(record_);
     }
     DeriveResults(record_);
+    DeriveMethodResults(record_);
     MarkMotion(record_);
-    record_.checks = Checks(record_);
+    // The interval method holds the test to the checks of its regulation.
+    record_.checks = record_.intervals.ran ? MethodChecks(record_) : Checks(record_);
     for (const CheckRecord& check : record_.checks) {
       if (check.id == "aero_determined" && check.applicable && !check.pass) {
         record_.results.aeroDetermined = false;
@@ -367,6 +386,8 @@ void Recorder::Finish(const RuntimeError* error) noexcept {
       }
     }
     record_.warnings = Warnings(record_);
+    if (record_.folderFound) record_.warnings.insert(record_.warnings.end(), record_.method.notes.begin(),
+                                                     record_.method.notes.end());
   } catch (const std::exception&) {
     // The record keeps what was derived.
   }

@@ -41,6 +41,9 @@ class Recorder final : public RunObserver {
                   const std::string& CD) override;
   void ReportFailed(const RuntimeError& error) override;
 
+  void MethodFinished(const MethodResult& result) override;
+  void IntervalsAnalysed(const IntervalAnalysis& analysis) override;
+
   RunFileFacts& OnRunFile(const std::string& fileName, Int16 run) override;
   void OnRunRecords(const CDataCol& records) override;
   void OnOutlierTest(const std::vector<double>& residuals, const std::vector<CMeasurement*>& samples, double mean,
