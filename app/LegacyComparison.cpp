@@ -15,7 +15,7 @@ void AddLegacyComparison(record::AnalysisRecord& record, const std::vector<std::
   const double rate = options.methods.rateHz;
   if (rate != std::round(rate) || rate > 1000.0) {
     record.legacyComparison.ran = true;
-    record.legacyComparison.why = "the specified analysis forms one-second samples from a whole number of records";
+    record.legacyComparison.why = "the legacy analysis forms one-second samples from a whole number of records";
     return;
   }
   record::AnalysisRecord legacy;
@@ -33,6 +33,6 @@ void AddLegacyComparison(record::AnalysisRecord& record, const std::vector<std::
   } catch (const RuntimeError& error) {
     failure = error;
   }
-  recorder.Finish(failure ? &*failure : nullptr, false);
+  recorder.Finish(failure ? &*failure : nullptr);
   record::CompareWithLegacy(record, legacy);
 }

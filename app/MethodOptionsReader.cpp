@@ -7,6 +7,7 @@
 #include "common/RuntimeError.h"
 #include "common/TextConversion.h"
 #include "methods/IntervalConstants.h"
+#include "methods/TrackWind.h"
 
 namespace {
 
@@ -193,4 +194,14 @@ MethodOptions ReadMethodOptions(const MethodOptionWords& words) {
     }
   }
   return options;
+}
+
+MethodConditions GivenMethodConditions(const MethodOptions& options, double speedFactor) {
+  MethodConditions given;
+  given.rateHz = options.rateHz;
+  given.rotatingMassOption = options.rotatingMass;
+  if (options.trackWind) given.trackWindMs = TrackWindReadings(*options.trackWind, speedFactor);
+  given.yawCurveFile = options.yawCurveFile;
+  given.noAnemometer = options.noAnemometer;
+  return given;
 }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "methods/AnalysisMethod.h"
 #include "methods/MethodOptions.h"
 
 // The option words as typed, in order: the option and its value ("" for a switch).
@@ -24,3 +25,10 @@ bool TakeMethodOption(const std::string& word, const std::vector<std::string>& a
 
 // The options checked against each other; error 5 names what is wrong.
 MethodOptions ReadMethodOptions(const MethodOptionWords& words);
+
+// What the options give a method on the calibrated records
+// (SAEAppWrapper::UseMethod): the rate, the rotating mass as given, the wind
+// beside the track in m/s (`speedFactor`: m/s per unit of the run files;
+// a file is read here, its errors raised), the yaw curve's file and
+// --no-anemometer. The pipeline adds the test's conditions.
+MethodConditions GivenMethodConditions(const MethodOptions& options, double speedFactor);

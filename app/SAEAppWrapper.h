@@ -22,6 +22,7 @@ class SAEAppWrapper {
   bool Calibration = false;
   bool FilterData = false;
   bool LimitData = false;
+  bool SpeedWindowFirst = false;  // ours (--limit-data): the speed bounds of the window also before the first fit
   bool FinalSolver = false;
   bool CorrectTemperature = false;
   bool CorrectPressure = false;

@@ -20,6 +20,8 @@
 #include "common/RuntimeError.h"
 #include "common/UnitFactors.h"
 #include "common/Version.h"
+#include "common/VisibleText.h"
+#include "data/RunFileReader.h"
 #include "methods/ImpulseMethod.h"
 #include "pipeline/IntervalPipeline.h"
 #include "record/AnalysisRecord.h"
@@ -27,20 +29,27 @@
 
 namespace {
 
+// "coastdown: run-time error N: DESCRIPTION (DETAIL)", the detail's hidden
+// characters shown (a CR that a file with CR LF line ends left in a field).
+void PrintErrorLine(const RuntimeError& error) {
+  std::fprintf(stderr, "coastdown: %s\n", RuntimeError(error.Number(), VisibleText(error.Detail())).what());
+}
+
 // The one error line, its cause named as the record knows it, and what the
 // user finds in the folder.
 void PrintError(const RuntimeError& error, const record::AnalysisRecord& analysis, bool settingParameters) {
   // The record explains the error that ended the run; without it, the error's own detail stands.
-  const RuntimeError explained(error.Number(), analysis.error.number != 0 ? analysis.error.detail : error.Detail());
-  std::fprintf(stderr, "coastdown: %s\n", explained.what());
+  PrintErrorLine(RuntimeError(error.Number(), analysis.error.number != 0 ? analysis.error.detail : error.Detail()));
   if (settingParameters && error.Number() == ErrorNumber::SubscriptOutOfRange) {
+    // An empty command line asks what the program wants: all of the usage.
     const std::string usage = UsageText();
-    std::fputs(usage.substr(0, usage.find('\n') + 1).c_str(), stderr);
+    std::fputs((analysis.fields.empty() ? usage : usage.substr(0, usage.find('\n') + 1)).c_str(), stderr);
   }
   if (!analysis.fields.empty() && !analysis.fields[0].empty()) {
     const std::string report = JoinPath(analysis.fields[0], "VB6Output.txt");
     if (IsRegularFile(report)) {
-      std::fprintf(stderr, "coastdown: note: %s is the report of an earlier run, not of this one\n", report.c_str());
+      std::fprintf(stderr, "coastdown: note: %s is the report of an earlier run, not of this one\n",
+                   VisibleText(report).c_str());
     }
   }
 }
@@ -60,7 +69,6 @@ int main(int argc, char** argv) {
   std::unique_ptr<ImpulseMethod> impulse;  // --method impulse
   try {
     const std::size_t optionWords = ParseProgramOptions(commandLine.Words(), options);
-    optionsRead = true;
     if (options.help) {
       std::fputs(UsageText().c_str(), stdout);
       return 0;
@@ -70,17 +78,24 @@ int main(int argc, char** argv) {
       return 0;
     }
 
-    KeepFreedMemoryForReuse();
     const std::string text = commandLine.TextAfter(optionWords);
     const std::vector<std::string> fields = SplitCommandLine(text);
+    // An output that could not be a file of its own stops the run before
+    // anything is read or written.
+    CheckOutputTargets(options, fields.empty() ? std::string() : fields[0]);
+    optionsRead = true;
+
+    KeepFreedMemoryForReuse();
+    RunFileReadingOptions() = {options.unicode, options.decimalComma};
     StartRecord(analysis, text, fields, options);
     SAEAppWrapper app;
     app.SetParams(fields);
     if (options.methods.si) UseSiUnits(UnitFactors());
     settingParameters = false;
     // The window the command line otherwise leaves off.
-    if (options.limitData) app.LimitData = true;
+    if (options.limitData) app.LimitData = app.SpeedWindowFirst = true;
     app.Observe(&recorder);
+    recorder.HashRunFiles(!options.json.empty() || !options.html.empty());
     if (options.methods.method == AnalysisMethodKind::Intervals) {
       IntervalPipeline intervals(recorder);
       intervals.Process(app, fields, options.methods);
@@ -99,7 +114,7 @@ int main(int argc, char** argv) {
     }
   } catch (const RuntimeError& error) {
     if (!optionsRead) {
-      std::fprintf(stderr, "coastdown: %s\n", error.what());
+      PrintErrorLine(error);
       return 1;
     }
     failure = error;
@@ -109,7 +124,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (impulse && impulse->Analysis().ran) recorder.ImpulseAnalysed(impulse->Analysis());
-  recorder.Finish(failure ? &*failure : nullptr, !options.json.empty() || !options.html.empty());
+  recorder.Finish(failure ? &*failure : nullptr);
   PrintWarnings(analysis, options);
   if (failure) PrintError(*failure, analysis, settingParameters);
   if (options.strict && status == 0 && AnyCheckFailed(analysis)) status = 3;
@@ -117,7 +132,7 @@ int main(int argc, char** argv) {
   try {
     WriteRequestedOutputs(analysis, options);
   } catch (const RuntimeError& error) {
-    std::fprintf(stderr, "coastdown: %s\n", error.what());
+    PrintErrorLine(error);
     return 1;
   }
   return status;

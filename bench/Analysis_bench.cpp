@@ -197,9 +197,10 @@ enum class Outputs {
   StartRecord(analysis, folder.command, SplitCommandLine(folder.command), options);
   app.SetParams(analysis.fields);
   app.Observe(&recorder);
+  recorder.HashRunFiles(!options.json.empty() || !options.html.empty());
   app.Process();
   if (impulse) recorder.ImpulseAnalysed(impulse->Analysis());
-  recorder.Finish(nullptr, !options.json.empty() || !options.html.empty());
+  recorder.Finish(nullptr);
   PrintWarnings(analysis, options);
   WriteRequestedOutputs(analysis, options);
   std::size_t bytes = 0;

@@ -30,7 +30,7 @@ endif()
 
 install(TARGETS coastdown coastdown-sim coastdown-import RUNTIME DESTINATION ${COASTDOWN_INSTALL_BINDIR})
 install(FILES README.md LICENSE DESTINATION ${COASTDOWN_INSTALL_DOCDIR})
-install(DIRECTORY examples/light-wind DESTINATION ${COASTDOWN_INSTALL_DOCDIR}/examples)
+install(DIRECTORY examples/light-wind examples/speed-only DESTINATION ${COASTDOWN_INSTALL_DOCDIR}/examples)
 
 # A manual page for each program, made from its usage text by a CMake
 # script: the analysis' from app/usage.txt, the simulator's from what the

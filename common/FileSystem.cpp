@@ -8,6 +8,15 @@
 
 std::string JoinPath(const std::string& folder, const std::string& name) { return folder + kPathSeparator + name; }
 
+std::string NameOf(const std::string& path) {
+#ifdef _WIN32
+  const std::size_t at = path.find_last_of("\\/:");
+#else
+  const std::size_t at = path.rfind('/');
+#endif
+  return at == std::string::npos ? path : path.substr(at + 1);
+}
+
 void RaiseFileError(int errorCode, const std::string& path) {
   switch (errorCode) {
     case ENOENT:

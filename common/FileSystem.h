@@ -23,6 +23,11 @@ inline constexpr char kPathSeparator = '/';
 
 // `folder`, the platform's separator and `name`.
 std::string JoinPath(const std::string& folder, const std::string& name);
+// The folder part of `path`: everything before its last separator (a root
+// keeps its separator), or "." for a bare name.
+std::string FolderOf(const std::string& path);
+// The name after the last separator of `path`.
+std::string NameOf(const std::string& path);
 
 // A file opened for reading its bytes; nothing is ever created through it.
 class InputFile {
@@ -41,10 +46,15 @@ class InputFile {
   std::uintmax_t Size() const;
   // Reads up to `size` (> 0) bytes; 0 at the end of the file.
   std::size_t Read(char* buffer, std::size_t size);
-  // Deletes the file if it is still empty at this moment and closes it; true
-  // when it is gone, also when it had vanished already. False when it has
-  // gained data since it was opened: it then stays open for reading.
-  bool DeleteIfEmpty();
+  // What became of an empty file that was to be deleted.
+  enum class EmptyFile {
+    Deleted,   // gone, also when it had vanished already; the file is closed
+    NotEmpty,  // it gained data, or another file took its name: it stays open for reading
+    HeldOpen,  // another program holds it open (a logger about to write it): it stays, closed to us
+  };
+  // Deletes the file if it is still empty at this moment and no other
+  // program holds it open.
+  EmptyFile DeleteIfEmpty();
 
  private:
   std::string path_;
@@ -96,6 +106,20 @@ class StagedFile {
   std::intptr_t lock_ = -1;  // held open while the temporary is written
   bool created_ = false;
 };
+
+// Who a file or folder is: the same for every name and link that leads to it.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+// The identity of what `path` leads to, links followed; false when nothing
+// can be looked at there.
+bool IdentityOf(const std::string& path, FileIdentity& identity);
+// What `path` names when that is not a regular file of its own: "a link",
+// or what it is, "a folder", "a FIFO", "a socket" or "a device"; empty for
+// a regular file and for nothing at all.
+std::string NotARegularFile(const std::string& path);
 
 // Whether `path` names a folder (following links).
 bool IsFolder(const std::string& path);

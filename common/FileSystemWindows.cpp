@@ -24,6 +24,14 @@
 #include "common/RuntimeError.h"
 #include "common/WideText.h"
 
+// A root ("\\", "C:\\") keeps its separator.
+std::string FolderOf(const std::string& path) {
+  const std::size_t at = path.find_last_of("\\/");
+  if (at == std::string::npos) return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : ".";
+  if (at == 0 || (at == 2 && path[1] == ':')) return path.substr(0, at + 1);
+  return path.substr(0, at);
+}
+
 namespace {
 
 // Others may read, write and delete what the program has open, as on POSIX
@@ -38,13 +46,14 @@ std::intptr_t FromHandle(HANDLE handle) { return reinterpret_cast<std::intptr_t>
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// The folder part of `path`: everything before its last separator, a root
-// ("\", "C:\") with its separator, or "." for a bare name.
-std::string FolderOf(const std::string& path) {
-  const std::size_t at = path.find_last_of("\\/");
-  if (at == std::string::npos) return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : ".";
-  if (at == 0 || (at == 2 && path[1] == ':')) return path.substr(0, at + 1);
-  return path.substr(0, at);
+// The end of a temporary's name as this program forms it: the process id,
+// and a dash and a number of tries when that name was taken.
+bool OwnTemporarySuffix(const std::string& suffix) {
+  const std::size_t dash = suffix.find('-');
+  const auto digits = [](const std::string& text) {
+    return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string::npos;
+  };
+  return digits(suffix.substr(0, dash)) && (dash == std::string::npos || digits(suffix.substr(dash + 1)));
 }
 
 // The file error for a system error code, numbered as RaiseFileError numbers
@@ -246,9 +255,9 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
   return got;
 }
 
-bool InputFile::DeleteIfEmpty() {
+InputFile::EmptyFile InputFile::DeleteIfEmpty() {
   const HANDLE file = AsHandle(handle_);
-  if (SizeOf(file, path_) != 0) return false;
+  if (SizeOf(file, path_) != 0) return EmptyFile::NotEmpty;
   // The name must still lead to the file that was found empty; a file put
   // in its place since is not ours to delete.
   FileFacts opened;
@@ -256,20 +265,39 @@ bool InputFile::DeleteIfEmpty() {
   DWORD error = ERROR_SUCCESS;
   if (!Describe(file, opened)) RaiseSystemError(::GetLastError(), path_);
   if (LookUp(path_, named, error)) {
-    if (!SameFile(named, opened)) return false;
+    if (!SameFile(named, opened)) return EmptyFile::NotEmpty;
   } else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-    return true;
+    return EmptyFile::Deleted;
   } else if (error != ERROR_ACCESS_DENIED) {  // denied: already being deleted
     RaiseSystemError(error, path_);
   }
-  if (!SetDeletion(file, true)) RaiseSystemError(::GetLastError(), path_);
+  // A logger that holds the file open for writing keeps it: a handle that
+  // shares no writing cannot be opened beside its handle, and while this
+  // one is open, no program can open the file for writing.
+  // (Sharing is judged only for a handle with access to the data.)
+  const HANDLE exclusive = ::CreateFileW(WideFromUtf8(path_).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (exclusive == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_SHARING_VIOLATION) return EmptyFile::HeldOpen;
+  const auto closeExclusive = [&] {
+    if (exclusive != INVALID_HANDLE_VALUE) ::CloseHandle(exclusive);
+  };
+  if (!SetDeletion(file, true)) {
+    const DWORD failed = ::GetLastError();
+    closeExclusive();
+    RaiseSystemError(failed, path_);
+  }
   // A writer that had it open may have written between the last look and
   // the deletion: then the file keeps its name and its bytes.
   LARGE_INTEGER size{};
-  if (::GetFileSizeEx(file, &size) != 0 && size.QuadPart > 0 && SetDeletion(file, false)) return false;
+  if (::GetFileSizeEx(file, &size) != 0 && size.QuadPart > 0 && SetDeletion(file, false)) {
+    closeExclusive();
+    return EmptyFile::NotEmpty;
+  }
+  closeExclusive();
   ::CloseHandle(file);
   handle_ = -1;
-  return true;
+  return EmptyFile::Deleted;
 }
 
 std::FILE* OpenForWriting(const std::string& path, WriteMode mode) {
@@ -331,7 +359,9 @@ void StagedFile::Create() {
   const std::string folder = FolderOf(final_);
   const std::string namePrefix = prefix.substr(prefix.find_last_of("\\/") + 1);
   for (const std::string& name : FolderEntries(folder)) {
-    if (name.rfind(namePrefix, 0) != 0) continue;
+    // Only names of the program's own pattern: a user's "notes.writing-draft"
+    // is none of its business.
+    if (name.rfind(namePrefix, 0) != 0 || !OwnTemporarySuffix(name.substr(namePrefix.size()))) continue;
     const HANDLE stale = ::CreateFileW(WideFromUtf8(JoinPath(folder, name)).c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                        kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (stale == INVALID_HANDLE_VALUE) continue;
@@ -347,7 +377,9 @@ void StagedFile::Create() {
     temporary_ = prefix + pid + (attempt == 0 ? "" : "-" + std::to_string(attempt));
     // Held open without delete sharing until it has the final name: this
     // run's writers may open it, no other run may remove it.
-    const HANDLE lock = ::CreateFileW(WideFromUtf8(temporary_).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    // With the right to write, which flushing it to the disk needs.
+    const HANDLE lock = ::CreateFileW(WideFromUtf8(temporary_).c_str(), DELETE | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (lock != INVALID_HANDLE_VALUE) {
       lock_ = FromHandle(lock);
@@ -356,12 +388,15 @@ void StagedFile::Create() {
     }
     const DWORD error = ::GetLastError();
     if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 99) {
-      RaiseWriteError(error, temporary_);
+      RaiseWriteError(error, final_);  // the user knows the name asked for, not the temporary's
     }
   }
 }
 
 void StagedFile::Commit() {
+  // On the disk before it takes the name, so that a power cut after the
+  // rename cannot leave an empty file where the whole one stood.
+  if (::FlushFileBuffers(AsHandle(lock_)) == 0) RaiseWriteError(::GetLastError(), final_);
   const DWORD error = MoveOver(lock_, temporary_, final_);
   if (error != ERROR_SUCCESS) RaiseWriteError(error, final_);
   created_ = false;
@@ -371,6 +406,7 @@ void StagedFile::Commit() {
 void StagedFile::KeepPartial() noexcept {
   if (!created_) return;
   try {
+    ::FlushFileBuffers(AsHandle(lock_));
     if (MoveOver(lock_, temporary_, final_) != ERROR_SUCCESS) Discard(lock_, temporary_);
   } catch (...) {  // raises nothing; the next run removes what stays
   }
@@ -381,6 +417,24 @@ void StagedFile::KeepPartial() noexcept {
 void StagedFile::Release() noexcept {
   if (lock_ != -1) ::CloseHandle(AsHandle(lock_));
   lock_ = -1;
+}
+
+bool IdentityOf(const std::string& path, FileIdentity& identity) {
+  FileFacts facts;
+  DWORD error = ERROR_SUCCESS;
+  if (!LookUp(path, facts, error)) return false;
+  identity.device = facts.volume;
+  identity.file = facts.index;
+  return true;
+}
+
+std::string NotARegularFile(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return "a link";
+  FileFacts facts;
+  DWORD error = ERROR_SUCCESS;
+  if (!LookUp(path, facts, error) || IsRegular(facts)) return {};
+  return (facts.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? "a folder" : "a device";
 }
 
 bool IsFolder(const std::string& path) {

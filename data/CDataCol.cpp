@@ -126,7 +126,8 @@ Int16 CDataCol::ReadRunFile(const std::string& fileName, Int16 run, CDataCol& te
       [&](double a, double b, double c) {
         temp.Add(Real(a) * speedFactor, Real(b) * speedFactor, Real(c) - offset, run);
       },
-      facts != nullptr ? &facts->text : nullptr, facts != nullptr ? &facts->bytes : nullptr);
+      facts != nullptr ? &facts->text : nullptr, facts != nullptr ? &facts->bytes : nullptr,
+      facts != nullptr && facts->digest ? &facts->sha256 : nullptr);
   if (facts != nullptr) facts->state = state;
   return state == RunFileState::Read ? 1 : 0;
 }

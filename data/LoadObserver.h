@@ -20,6 +20,10 @@ struct RunFileFacts {
   std::uintmax_t bytes = 0;
   long samples = 0;  // one-second samples it gave the collection
   RunFileTextFacts text;
+  // With `digest` asked for by the observer, the SHA-256 of the very bytes
+  // the reader read, as hex; empty when the file could not be read whole.
+  bool digest = false;
+  std::string sha256;
 };
 
 class LoadObserver {

@@ -1,6 +1,7 @@
 // The run-file tokenizer and the reading of a run file in blocks.
 #include "data/RunFileReader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "common/FileSystem.h"
 #include "common/RuntimeError.h"
+#include "common/Sha256.h"
 #include "common/TextConversion.h"
 
 namespace {
@@ -33,16 +35,20 @@ bool CouldBeNumber(std::string_view item) {
 }
 
 // The value of `field` into `value`; false when it is not a number. A
-// field too large for a double is error 6.
-bool ReadField(std::string_view field, const std::string& fileName, long line, double& value) {
+// field too large for a double is error 6; `shown` is how its start is
+// quoted (the field's own start when empty).
+bool ReadField(std::string_view field, const std::string& fileName, long line, double& value,
+               std::string_view shown = {}) {
   switch (TryParseNumber(field, value)) {
     case NumberParse::Ok:
       return true;
     case NumberParse::TooLarge:
       // A number can be a megabyte of digits; its start tells the user enough.
       Raise(ErrorNumber::Overflow, fileName + ", line " + std::to_string(line) + ": the number " +
-                                       std::string(field.substr(0, kShownText)) +
-                                       (field.size() > kShownText ? "..." : "") + " is too large for a double");
+                                       (shown.empty() ? std::string(field.substr(0, kShownText)) +
+                                                            (field.size() > kShownText ? "..." : "")
+                                                      : std::string(shown) + "...") +
+                                       " is too large for a double");
     case NumberParse::NotANumber:
       break;
   }
@@ -52,8 +58,98 @@ bool ReadField(std::string_view field, const std::string& fileName, long line, d
 
 }  // namespace
 
+// A number text taken in byte by byte and kept as the shortest text of the
+// same value: its sign, at most kKept significant digits, a 1 for any
+// nonzero digit beyond them, and the decimal exponent. Beyond 768
+// significant digits only whether more nonzero digits follow can change
+// the nearest double, so the value, and whether it is too large, are those
+// of the whole text. Bytes that break the number syntax make it none.
+struct RunFileTokenizer::LongNumber {
+  static constexpr std::size_t kKept = 800;
+  static constexpr long long kExponentCap = 1'000'000'000'000LL;
+
+  enum class Part { Sign, Whole, Fraction, ExponentSign, Exponent, Broken } part = Part::Sign;
+  std::string sign;
+  std::string digits;       // significant digits kept
+  bool beyond = false;      // a nonzero digit beyond those kept
+  bool anyDigit = false;    // of the mantissa
+  bool exponentDigit = false;
+  bool exponentNegative = false;
+  long long scale = 0;      // the value is digits × 10^scale × 10^exponent
+  long long exponent = 0;
+
+  void Take(char c) {
+    const bool digit = c >= '0' && c <= '9';
+    switch (part) {
+      case Part::Sign:
+        part = Part::Whole;
+        if (c == '+' || c == '-') {
+          sign = c == '-' ? "-" : "";
+          return;
+        }
+        Take(c);
+        return;
+      case Part::Whole:
+      case Part::Fraction:
+        if (digit) {
+          anyDigit = true;
+          Mantissa(c, part == Part::Fraction);
+        } else if (c == '.' && part == Part::Whole) {
+          part = Part::Fraction;
+        } else if (c == 'e' || c == 'E') {
+          part = anyDigit ? Part::ExponentSign : Part::Broken;
+        } else {
+          part = Part::Broken;
+        }
+        return;
+      case Part::ExponentSign:
+        part = Part::Exponent;
+        if (c == '+' || c == '-') {
+          exponentNegative = c == '-';
+          return;
+        }
+        Take(c);
+        return;
+      case Part::Exponent:
+        if (!digit) {
+          part = Part::Broken;
+          return;
+        }
+        exponentDigit = true;
+        if (exponent < kExponentCap) exponent = exponent * 10 + (c - '0');
+        return;
+      case Part::Broken:
+        return;
+    }
+  }
+
+  void Mantissa(char c, bool fraction) {
+    if (digits.empty() && c == '0') {
+      if (fraction) --scale;  // a leading zero after the point
+      return;
+    }
+    if (digits.size() < kKept) {
+      digits.push_back(c);
+      if (fraction) --scale;
+      return;
+    }
+    beyond = beyond || c != '0';
+    if (!fraction) ++scale;
+  }
+
+  // The number text of the same value; empty when the bytes were none.
+  std::string Text() const {
+    const bool complete = part == Part::Whole || part == Part::Fraction || (part == Part::Exponent && exponentDigit);
+    if (!anyDigit || !complete) return {};
+    const long long power = scale - (beyond ? 1 : 0) + (exponentNegative ? -exponent : exponent);
+    return sign + (digits.empty() ? "0" : digits) + (beyond ? "1" : "") + "e" + std::to_string(power);
+  }
+};
+
 RunFileTokenizer::RunFileTokenizer(std::string fileName, RunFileRecordSink onRecord)
     : fileName_(std::move(fileName)), onRecord_(std::move(onRecord)) {}
+
+RunFileTokenizer::~RunFileTokenizer() = default;
 
 std::size_t RunFileTokenizer::Feed(std::string_view text, bool atEnd) {
   const char* const begin = text.data();
@@ -65,6 +161,10 @@ std::size_t RunFileTokenizer::Feed(std::string_view text, bool atEnd) {
     skipping_ = false;
     EmitZero(skippedStart_);
     pieceHasItem_ = true;
+  } else if (longNumber_) {
+    for (; p < end && !IsSeparator(*p); ++p) longNumber_->Take(*p);
+    if (p == end && !atEnd) return text.size();
+    LongItemEnds();
   }
   if (afterCR_ && p < end) {
     afterCR_ = false;
@@ -102,10 +202,16 @@ std::size_t RunFileTokenizer::Feed(std::string_view text, bool atEnd) {
       const std::string_view field(item, static_cast<std::size_t>(p - item));
       if (p == end && !atEnd) {
         // The item may go on in the next part. One that is already long
-        // and holds a byte no number has is not a number: skip the rest.
-        if (field.size() < kLongItem || CouldBeNumber(field)) return static_cast<std::size_t>(item - begin);
-        skipping_ = true;
+        // and holds a byte no number has is not a number: skip the rest;
+        // a long one of number characters is taken in as it passes.
+        if (field.size() < kLongItem) return static_cast<std::size_t>(item - begin);
         skippedStart_ = std::string(field.substr(0, kShownText));
+        if (CouldBeNumber(field)) {
+          longNumber_ = std::make_unique<LongNumber>();
+          for (const char b : field) longNumber_->Take(b);
+        } else {
+          skipping_ = true;
+        }
         return text.size();
       }
       Item(field);
@@ -130,6 +236,18 @@ void RunFileTokenizer::Item(std::string_view item) {
     Emit(value);
   } else {
     EmitZero(item);
+  }
+  pieceHasItem_ = true;
+}
+
+void RunFileTokenizer::LongItemEnds() {
+  const std::string number = longNumber_->Text();
+  longNumber_.reset();
+  double value = 0.0;
+  if (!number.empty() && ReadField(number, fileName_, line_, value, skippedStart_)) {
+    Emit(value);
+  } else {
+    EmitZero(skippedStart_);
   }
   pieceHasItem_ = true;
 }
@@ -190,21 +308,115 @@ void FeedRunFileBlocks(const RunFileSource& source, RunFileTokenizer& tokenizer,
 }
 
 RunFileState ReadRunFileRecords(const std::string& fileName, RunFileRecordSink onRecord, RunFileTextFacts* facts,
-                                std::uintmax_t* bytes) {
+                                std::uintmax_t* bytes, std::string* sha256) {
   InputFile file;
   if (!file.Open(fileName)) return RunFileState::Missing;
   const std::uintmax_t size = file.Size();
   if (bytes != nullptr) *bytes = size;
-  if (size < 1 && file.DeleteIfEmpty()) return RunFileState::Empty;
+  if (size < 1) {
+    switch (file.DeleteIfEmpty()) {
+      case InputFile::EmptyFile::Deleted: return RunFileState::Empty;
+      case InputFile::EmptyFile::HeldOpen: return RunFileState::EmptyHeldOpen;
+      case InputFile::EmptyFile::NotEmpty: break;
+    }
+  }
   RunFileTokenizer tokenizer(fileName, std::move(onRecord));
   // Whatever happens while reading, what was seen so far is told.
   struct Report {
     const RunFileTokenizer& tokenizer;
     RunFileTextFacts* facts;
+    const TextFormSeen& encoding;
+    const TextFormSeen& layout;
+    const bool& encodingRead;
+    const bool& layoutRead;
     ~Report() {
-      if (facts != nullptr) *facts = tokenizer.Facts();
+      if (facts == nullptr) return;
+      *facts = tokenizer.Facts();
+      facts->encoding = encoding;
+      facts->layout = layout;
+      facts->encodingRead = encodingRead;
+      facts->layoutRead = layoutRead;
     }
-  } report{tokenizer, facts};
-  FeedRunFileBlocks([&file](char* buffer, std::size_t size) { return file.Read(buffer, size); }, tokenizer);
+  };
+  TextFormSeen encoding;
+  TextFormSeen layout;
+  bool encodingRead = false;
+  bool layoutRead = false;
+  const Report report{tokenizer, facts, encoding, layout, encodingRead, layoutRead};
+
+  const RunFileReading& reading = RunFileReadingOptions();
+  // The digest of the bytes as they pass: the file is read once.
+  Sha256 digest;
+  const auto readBytes = [&](char* buffer, std::size_t size) {
+    const std::size_t got = file.Read(buffer, size);
+    if (sha256 != nullptr) {
+      digest.Update(std::string_view(buffer, got));
+      if (got == 0) *sha256 = digest.HexDigest();
+    }
+    return got;
+  };
+  // The first block tells the file's form; a form the user asked to be read
+  // as written is decoded from there on.
+  bool first = true;
+  std::unique_ptr<TextDecoder> decoder;
+  std::string decoded;
+  std::size_t handedOut = 0;
+  std::unique_ptr<char[]> raw;
+  const auto source = [&](char* out, std::size_t size) -> std::size_t {
+    if (!decoder) {
+      const std::size_t got = readBytes(out, size);
+      if (first) {
+        first = false;
+        encoding = EncodingOf(std::string_view(out, got));
+        if (encoding.form != TextForm::EightBit && reading.unicode) {
+          encodingRead = true;
+          decoder = std::make_unique<TextDecoder>(encoding.form);
+          decoder->Decode(std::string_view(out, got), decoded);
+        }
+        if (encoding.form == TextForm::EightBit || encoding.form == TextForm::Utf8Bom || encodingRead) {
+          layout = LayoutOf(decoder ? std::string_view(decoded) : std::string_view(out, got));
+          layoutRead = layout.form != TextForm::EightBit && reading.decimalComma;
+        }
+        if (layoutRead) ToDecimalPoint(layout.form, decoder ? decoded.data() : out, decoder ? decoded.size() : got);
+        if (!decoder) return got;
+        raw = std::make_unique_for_overwrite<char[]>(size);
+      } else {
+        if (layoutRead) ToDecimalPoint(layout.form, out, got);
+        return got;
+      }
+    }
+    while (handedOut == decoded.size()) {
+      decoded.clear();
+      handedOut = 0;
+      const std::size_t got = readBytes(raw.get(), size / 2);
+      if (got == 0) return 0;
+      decoder->Decode(std::string_view(raw.get(), got), decoded);
+      if (layoutRead) ToDecimalPoint(layout.form, decoded.data(), decoded.size());
+    }
+    const std::size_t n = std::min(size, decoded.size() - handedOut);
+    decoded.copy(out, n, handedOut);
+    handedOut += n;
+    return n;
+  };
+  try {
+    FeedRunFileBlocks(source, tokenizer);
+  } catch (const RuntimeError&) {
+    // What the tokenizer did not read yet still belongs to the file.
+    if (sha256 != nullptr && sha256->empty()) {
+      try {
+        auto block = std::make_unique_for_overwrite<char[]>(std::size_t{1} << 16);
+        while (readBytes(block.get(), std::size_t{1} << 16) > 0) {
+        }
+      } catch (const RuntimeError&) {
+        sha256->clear();
+      }
+    }
+    throw;
+  }
   return RunFileState::Read;
+}
+
+RunFileReading& RunFileReadingOptions() {
+  static RunFileReading reading;
+  return reading;
 }

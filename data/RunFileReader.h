@@ -5,16 +5,20 @@
 // 0 and an empty line is one field of value 0.
 //
 // A file is read in blocks and tokenized as it arrives, so memory does not
-// grow with the file: a block keeps only the item that its end cuts, and an
-// item that cannot be a number is skipped however long it is. Only an item
-// of number characters longer than a block (a line of digits) is kept whole.
+// grow with the file, nor with a line: a block keeps only the item that its
+// end cuts, an item that cannot be a number is skipped however long it is,
+// and a long item of number characters (a line of digits) is taken in as
+// it passes, keeping only the digits that can change its double.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "data/RunFileText.h"
 
 // What the text of a run file held besides its records: fields read as 0
 // because they were not numbers, and lines that do not hold one record.
@@ -28,7 +32,25 @@ struct RunFileTextFacts {
   long linesNotOneRecord = 0;    // lines holding other than three fields
   long notOneRecordLine = 0;     // the first of them
   int notOneRecordFields = 0;    // and how many fields it holds
+  // The file's form where it is not 8-bit text with a decimal point: its
+  // encoding (UTF-16, a UTF-8 byte-order mark) and the layout of its first
+  // lines (decimal commas, semicolons), and whether each was read as
+  // written (RunFileReading) rather than as 8-bit text with a decimal point.
+  TextFormSeen encoding;
+  TextFormSeen layout;
+  bool encodingRead = false;
+  bool layoutRead = false;
 };
+
+// How run files in another form are read: as 8-bit text with a decimal
+// point, which the analysis reads, unless the user asks for them to be read
+// as written (--unicode, --decimal-comma).
+struct RunFileReading {
+  bool unicode = false;       // UTF-16 decoded, a UTF-8 byte-order mark dropped
+  bool decimalComma = false;  // decimal commas and semicolons read (blank, tab or semicolon separated files)
+};
+// The reading of every run file of the process, set once from the command line.
+RunFileReading& RunFileReadingOptions();
 
 // Is handed each record of three numbers, in order.
 using RunFileRecordSink = std::function<void(double, double, double)>;
@@ -40,6 +62,9 @@ using RunFileRecordSink = std::function<void(double, double, double)>;
 class RunFileTokenizer {
  public:
   RunFileTokenizer(std::string fileName, RunFileRecordSink onRecord);
+  ~RunFileTokenizer();
+  RunFileTokenizer(const RunFileTokenizer&) = delete;
+  RunFileTokenizer& operator=(const RunFileTokenizer&) = delete;
 
   const RunFileTextFacts& Facts() const { return facts_; }
   // Takes the next part of the file and returns how many of its bytes were
@@ -52,6 +77,7 @@ class RunFileTokenizer {
 
  private:
   void Item(std::string_view item);
+  void LongItemEnds();  // the long item of number characters is whole
   void Emit(double value);
   void EmitZero(std::string_view text);  // a field that is not a number, or empty
   void EndLine();
@@ -67,7 +93,9 @@ class RunFileTokenizer {
   bool lineOpen_ = false;      // something stands after the last line end
   bool afterCR_ = false;       // the last byte was a CR, so an LF next belongs to it
   bool skipping_ = false;      // inside a long item that is not a number
-  std::string skippedStart_;   // the start of that item
+  std::string skippedStart_;   // the start of that item (or of a long number)
+  struct LongNumber;
+  std::unique_ptr<LongNumber> longNumber_;  // inside a long item of number characters
   RunFileTextFacts facts_;
 };
 
@@ -83,12 +111,18 @@ using RunFileSource = std::function<std::size_t(char* buffer, std::size_t size)>
 void FeedRunFileBlocks(const RunFileSource& source, RunFileTokenizer& tokenizer,
                        std::size_t capacity = std::size_t{1} << 16);
 
-// How a run file was found when it was looked for.
-enum class RunFileState { Missing, Empty, Read };
+// How a run file was found when it was looked for. An empty file that
+// another program holds open (a logger about to write it) is left in place
+// and ends its set as a missing file does.
+enum class RunFileState { Missing, Empty, Read, EmptyHeldOpen };
 
 // Calls onRecord(a, b, c) for every record of the run file, in order. A
-// file that is missing is left as it is; one that is empty is deleted. Both
-// end a set. `facts`, when given, receives what the text held and its size,
+// file that is missing is left as it is; one that is empty is deleted,
+// unless another program holds it open. All three end a set. `sha256`,
+// when given, receives the SHA-256 of the bytes read as hex, also when an
+// error ends the reading (the rest of the file is read for it then); it
+// stays empty when the file could not be read to its end. `facts`, when given, receives what the text held and its size,
 // also when an error ends the reading.
 RunFileState ReadRunFileRecords(const std::string& fileName, RunFileRecordSink onRecord,
-                                RunFileTextFacts* facts = nullptr, std::uintmax_t* bytes = nullptr);
+                                RunFileTextFacts* facts = nullptr, std::uintmax_t* bytes = nullptr,
+                                std::string* sha256 = nullptr);

@@ -2,11 +2,13 @@
 # Analyses a shipped example test folder as a new user would: builds the
 # programs when needed, copies the folder into a fresh temporary folder (the
 # shipped files are never changed), runs coastdown on the copy with the
-# example's own command line, and prints the report's results beside the
-# true values the simulator wrote, then the whole report and where the HTML
-# page with the plots of the test is.
+# example's own command line (and the options in its OPTIONS file, given in
+# the copy, where the files they name are), and prints the report's results
+# beside the true values the simulator wrote, then the whole report and
+# where the HTML page with the plots of the test is.
 #
-#   examples/run-example.sh [NAME]      NAME defaults to light-wind
+#   examples/run-example.sh [NAME]      NAME defaults to light-wind; speed-only
+#                                       is analysed with --method intervals
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:-light-wind}
@@ -33,9 +35,11 @@ cp -R "$example"/. "$work"/
 command=$(head -n 1 "$example/COMMAND" | tr -d '\r')
 arguments="$work,${command#*,}"
 page=$work/report.html
-echo "coastdown --html $page $arguments"
+options=()
+[ -f "$example/OPTIONS" ] && read -r -a options <"$example/OPTIONS"
+echo "coastdown ${options[*]:+${options[*]} }--html $page $arguments"
 status=0
-"$build/coastdown" --html "$page" "$arguments" || status=$?
+(cd "$work" && "$build/coastdown" "${options[@]}" --html "$page" "$arguments") || status=$?
 report=$work/VB6Output.txt
 if [ ! -f "$report" ]; then
   echo "run-example: coastdown wrote no report (exit status $status); the copy is in $work" >&2
@@ -46,6 +50,25 @@ fi
 value() { tr -d '\r' <"$2" | awk -v l="$1" 'index($0, l) == 1 { $0 = substr($0, length(l) + 1); print $1; exit }'; }
 
 echo
+if [ -f "$example/OPTIONS" ]; then
+  # The interval method: f0, f1, f2 at test conditions beside the truth there.
+  printf '%-12s %-18s %-18s %s\n' "" "report" "truth" "difference"
+  for n in 0 1 2; do
+    got=$(value "f$n:  " "$report")
+    want=$(value "Test f$n:" "$work/truth.txt")
+    diff=$(awk -v a="$got" -v b="$want" 'BEGIN { printf "%+.2f %%", (a - b) / b * 100 }')
+    printf '%-12s %-18s %-18s %s\n' "f$n" "$got" "$want" "$diff"
+  done
+  echo
+  echo "f0, f1, f2 at test conditions: the forces 2*dv/dt average the road load over each"
+  echo "interval, which the report states (\"Of these, the averaging ...\") and does not subtract."
+  echo
+  echo "== $report"
+  tr -d '\r' <"$report"
+  echo
+  [ -f "$page" ] && echo "== the page with the plots of the test (open it in a browser): $page"
+  exit "$status"
+fi
 printf '%-12s %-18s %-18s %s\n' "" "report" "truth" "difference"
 for label in "Amech:" "Bmech:" "Cmech:" "Caero:" "Ctotl:" "Cd:" "Ka =" "Yaw Offset ="; do
   got=$(value "$label" "$report")

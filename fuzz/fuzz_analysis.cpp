@@ -89,10 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     record::Recorder recorder(analysis);
     SAEAppWrapper app;
     app.SetParams(SplitCommandLine(command));
-    app.LimitData = (switches & 8) != 0;
+    app.LimitData = app.SpeedWindowFirst = (switches & 8) != 0;
     app.Observe(&recorder);
     app.Process();
-    recorder.Finish(nullptr, false);
+    recorder.Finish(nullptr);
     finished = !app.ReportSaveFailed();
   } catch (const RuntimeError& e) {
     if (!Decided(e.Number())) std::abort();

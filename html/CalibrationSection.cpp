@@ -94,7 +94,7 @@ std::string RunWindPlot(const PageContext& c) {
 // The yaw test: every CAL sample against its run's mean and the limit
 // either side, and the samples it rejected. The means are the runs' own,
 // worked out here from their samples as the test does.
-std::string YawTest(const PageContext& c) {
+void YawTest(const PageContext& c, std::string& out) {
   const record::CalibrationRecord& cal = c.record.calibration;
   std::map<int, std::pair<double, long>> sums;  // run: yaw sum, count
   RunSlots slots;
@@ -107,7 +107,7 @@ std::string YawTest(const PageContext& c) {
     ys.push_back(s->yaw);
     slots.Add(*s);
   }
-  if (sums.empty()) return {};
+  if (sums.empty()) return;
   const auto mean = [&](int run) { return sums[run].first / static_cast<double>(sums[run].second); };
   for (const auto& [run, sum] : sums) {
     ys.push_back(mean(run) + cal.yawLimit);
@@ -127,7 +127,6 @@ std::string YawTest(const PageContext& c) {
       plot, c.cal, [&](const SampleRecord& s) { return slots.X(s); }, [](const SampleRecord& s) { return s.yaw; });
   StatusLegend(plot, counts);
   if (Finite(cal.yawLimit)) plot.AddLegend({svg::LegendEntry::Kind::Line, "limit", {}, "run mean \u00B1 limit"});
-  std::string out;
   AppendFigure(out, "cal-yaw", plot, "Yaw of every CAL sample and the yaw test's limits",
                "Yaw of every one-second CAL sample by run, in time order, with its run's mean and the yaw limit "
                "of " +
@@ -144,7 +143,7 @@ std::string YawTest(const PageContext& c) {
   }
   if (rejected == 0) {
     out += "<p>The yaw test rejected no CAL sample.</p>";
-    return out;
+    return;
   }
   out += "<table class=\"yawrejected\"><caption>CAL samples the yaw test rejected</caption>";
   out += HeaderRow({"Run", "Time, s", "Yaw, \u00B0", "Run mean, \u00B0", "From the mean, \u00B0"});
@@ -152,30 +151,28 @@ std::string YawTest(const PageContext& c) {
   if (rejected > kListed) {
     out += "<p class=\"note\">The first " + Count(kListed) + " of " + Count(rejected) + " are listed.</p>";
   }
-  return out;
 }
 
 }  // namespace
 
-std::string CalibrationSection(const PageContext& c) {
+void CalibrationSection(const PageContext& c, std::string& out) {
   const record::CalibrationRecord& cal = c.record.calibration;
-  std::string out = "<section id=\"calibration\"><h2>Calibration</h2>";
+  out += "<section id=\"calibration\"><h2>Calibration</h2>";
   if (!cal.ran) {
     const std::string calibrate = c.record.fields.size() > 1 ? c.record.fields[1] : std::string();
-    return out +
-           Missing(c.record.error.number != 0
+    out += Missing(c.record.error.number != 0
                        ? EndedWhy(c.record, "The anemometer was not calibrated")
                        : Escape("The anemometer was not calibrated (CALIBRATE was \u201C" + calibrate +
                                 "\u201D): the report uses Ka = 1 and no yaw corrections.")) +
            "</section>";
+    return;
   }
   out += "<div class=\"pair\">";
   out += CoefficientTable(c);
   out += RunWindPlot(c);
   out += "</div>";
-  out += YawTest(c);
+  YawTest(c, out);
   out += "</section>";
-  return out;
 }
 
 }  // namespace html

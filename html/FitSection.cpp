@@ -19,7 +19,7 @@ double StillAirForce(const record::FitRecord& fit, double speed) {
   return fit.completed ? record::ModelForce(fit.coefficients, speed, speed, 0.0) : record::kNone;
 }
 
-std::string ForcePlot(const PageContext& c) {
+void ForcePlot(const PageContext& c, std::string& out) {
   // Force when the record has it; otherwise deceleration, which every DATA sample has.
   bool haveForce = false;
   for (const SampleRecord* s : c.data) haveForce = haveForce || Finite(s->force);
@@ -32,7 +32,10 @@ std::string ForcePlot(const PageContext& c) {
     xs.push_back(x(*s));
     ys.push_back(y(*s));
   }
-  if (xs.empty()) return Missing(EndedWhy(c.record, "No DATA samples to plot against the model"));
+  if (xs.empty()) {
+    out += Missing(EndedWhy(c.record, "No DATA samples to plot against the model"));
+    return;
+  }
   const auto [xlo, xhi] = svg::FiniteRange(xs);
   const auto [ylo, yhi] = svg::FiniteRange(ys);
   const svg::Ticks xt = svg::NiceTicks(xlo, xhi, 7);
@@ -48,6 +51,7 @@ std::string ForcePlot(const PageContext& c) {
   plot.SetY(svg::NiceTicks(std::min(0.0, ylo), yhi, 6), haveForce ? "decelerating force (N)" : "deceleration (mph/s)");
   if (haveForce) plot.SetSecondY(c.units.lbf, "decelerating force (lbf)");
   const std::array<long, 6> counts = DrawSamples(plot, c.data, x, y);
+  MarkNotCoasting(plot, c.data, x, y);
   if (haveForce) {
     plot.Line(speeds, firstCurve, "curve first");
     plot.Line(speeds, finalCurve, "curve fit");
@@ -66,13 +70,11 @@ std::string ForcePlot(const PageContext& c) {
                   "from the still-air drag."
                 : "Deceleration of every one-second DATA sample against speed, marked by what became of it; the "
                   "record holds no force to set against the model.";
-  std::string out;
   AppendFigure(out, "fit", plot, "Decelerating force against speed, every DATA sample", Escape(caption));
-  return out;
 }
 
 // First-fit residuals, as the outlier filter judged them, against speed.
-std::string FilterResidualPlot(const PageContext& c) {
+void FilterResidualPlot(const PageContext& c, std::string& out) {
   const record::FilterRecord& filter = c.record.filter;
   std::vector<double> ys{filter.mean + filter.limit, filter.mean - filter.limit}, xs;
   for (const SampleRecord* s : c.data) {
@@ -81,8 +83,9 @@ std::string FilterResidualPlot(const PageContext& c) {
     xs.push_back(Mph(c, s->speed));
   }
   if (xs.empty()) {
-    return "<div>" + Missing(EndedWhy(c.record, "No residuals of the first fit (the outlier filter did not run)")) +
+    out += "<div>" + Missing(EndedWhy(c.record, "No residuals of the first fit (the outlier filter did not run)")) +
            "</div>";
+    return;
   }
   const auto [xlo, xhi] = svg::FiniteRange(xs);
   const auto [ylo, yhi] = svg::FiniteRange(ys);
@@ -97,15 +100,13 @@ std::string FilterResidualPlot(const PageContext& c) {
       [](const SampleRecord& s) { return s.filterResidual; });
   StatusLegend(plot, counts);
   if (Finite(filter.limit)) plot.AddLegend({svg::LegendEntry::Kind::Line, "limit", {}, "mean \u00B1 3 sd"});
-  std::string out;
   AppendFigure(out, "residual-speed", plot, "First-fit residuals against speed",
                "Residuals of the first fit against speed, with the outlier filter's limits: mean " +
                    Fixed(filter.mean, 1) + " N \u00B1 " + Fixed(filter.limit, 1) + " N (3 sd).");
-  return out;
 }
 
 // Final-fit residuals by run: a run that sits apart met other wind or track.
-std::string RunResidualPlot(const PageContext& c) {
+void RunResidualPlot(const PageContext& c, std::string& out) {
   const record::FilterRecord& filter = c.record.filter;
   std::vector<double> ys{filter.mean + filter.limit, filter.mean - filter.limit};
   RunSlots slots;
@@ -114,7 +115,10 @@ std::string RunResidualPlot(const PageContext& c) {
     ys.push_back(s->residual);
     slots.Add(*s);
   }
-  if (slots.Empty()) return "<div>" + Missing(EndedWhy(c.record, "No residuals of the final fit")) + "</div>";
+  if (slots.Empty()) {
+    out += "<div>" + Missing(EndedWhy(c.record, "No residuals of the final fit")) + "</div>";
+    return;
+  }
   const auto [ylo, yhi] = svg::FiniteRange(ys);
   const svg::Ticks yt = svg::NiceTicks(ylo, yhi, 6);
   // A slot of some 30 px per run keeps a long test day readable.
@@ -133,11 +137,9 @@ std::string RunResidualPlot(const PageContext& c) {
       [](const SampleRecord& s) { return s.residual; });
   StatusLegend(plot, counts);
   if (Finite(filter.limit)) plot.AddLegend({svg::LegendEntry::Kind::Line, "limit", {}, "filter limits"});
-  std::string out;
   AppendFigure(out, "residual-run", plot, "Final-fit residuals by run",
                "Residuals of the final fit by DATA run (even runs shaded), each run's samples in time order, with "
                "the outlier filter's limits for scale.");
-  return out;
 }
 
 std::string FitStatistics(const PageContext& c) {
@@ -215,15 +217,17 @@ std::string CoefficientTable(const PageContext& c) {
 
 }  // namespace
 
-std::string FitSection(const PageContext& c) {
-  std::string out = "<section id=\"fit\"><h2>Fit</h2>";
-  out += ForcePlot(c);
+void FitSection(const PageContext& c, std::string& out) {
+  out += "<section id=\"fit\"><h2>Fit</h2>";
+  ForcePlot(c, out);
+  PassOn(c, out);
   out += "<div class=\"pair\">";
-  out += FilterResidualPlot(c);
-  out += RunResidualPlot(c);
+  FilterResidualPlot(c, out);
+  PassOn(c, out);
+  RunResidualPlot(c, out);
+  PassOn(c, out);
   out += "</div>";
   out += "<div class=\"pair\">" + FitStatistics(c) + CoefficientTable(c) + "</div></section>";
-  return out;
 }
 
 }  // namespace html

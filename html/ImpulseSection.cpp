@@ -159,9 +159,7 @@ std::string ComparisonTables(const record::LegacyComparison& comparison) {
   return out;
 }
 
-}  // namespace
-
-std::string ImpulseSection(const PageContext& c) {
+std::string ImpulseSectionText(const PageContext& c) {
   const ImpulseAnalysis& a = c.record.impulse;
   std::string out = "<section id=\"impulse\"><h2>Impulse method</h2>";
   if (!a.ran) return out + Missing(EndedWhy(c.record, "The impulse method did not run")) + "</section>";
@@ -186,5 +184,9 @@ std::string ImpulseSection(const PageContext& c) {
   out += "</section>";
   return out;
 }
+
+}  // namespace
+
+void ImpulseSection(const PageContext& c, std::string& out) { out += ImpulseSectionText(c); }
 
 }  // namespace html

@@ -201,7 +201,7 @@ std::string CorrectionsTable(const IntervalAnalysis& a) {
     out += "<tr>" + Cell(Escape(c.name)) + NumCell(c.value ? Compact(*c.value, 4) : std::string(kDash)) +
            Cell(c.applied ? "yes" : "no") + Cell(Escape(c.note)) + "</tr>";
   }
-  out += "</table><p class=\"note\">K2 uses the regulation's reference pressure; the specified analysis of this "
+  out += "</table><p class=\"note\">K2 uses the regulation's reference pressure; the legacy analysis of this "
          "program corrects to 98.21 kPa.</p>";
   return out;
 }
@@ -221,11 +221,11 @@ std::string ConstantsTable(const IntervalAnalysis& a) {
 
 std::string ComparisonTable(const record::LegacyComparison& comparison) {
   if (!comparison.ran) return {};
-  std::string out = "<h3>Beside the specified analysis</h3>";
+  std::string out = "<h3>Beside the legacy analysis</h3>";
   if (!comparison.available) return out + Missing(Escape("No comparison: " + comparison.why));
   out += "<table class=\"roadload\"><caption>Still-air road load at 20 \u00B0C and 98.21 kPa, each method with its "
          "own corrections</caption>" +
-         HeaderRow({"Speed, mph", "Speed, km/h", "Specified, N", "95 % interval", "Intervals, N", "95 % interval",
+         HeaderRow({"Speed, mph", "Speed, km/h", "Legacy, N", "95 % interval", "Intervals, N", "95 % interval",
                     "Difference"});
   for (const record::ComparisonPoint& p : comparison.points) {
     out += "<tr>" + NumCell(Fixed(p.speedMph, 0)) + NumCell(Fixed(p.speedKmh, 1)) + NumCell(Fixed(p.legacy, 1)) +
@@ -246,7 +246,10 @@ std::string MethodSummary(const PageContext& c) {
            "windows of the DATA records; the specified analysis beside it is in the Impulse section.</p>";
   }
   if (!r.intervals.ran) {
-    return "<p class=\"summary\">Method: the specified analysis (" + Escape(r.method.name) + ").</p>";
+    return r.method.name == "legacy"
+               ? std::string("<p class=\"summary\">Method: legacy, the SAE J2263 analysis with the anemometer (the "
+                             "default).</p>")
+               : "<p class=\"summary\">Method: " + Escape(r.method.name) + ".</p>";
   }
   std::string out = "<p class=\"summary\">Method: reference-speed intervals, the coastdown method of UN GTR 15 "
                     "Annex 4 (EU 2017/1151 Annex XXI Sub-Annex 4), on the DATA runs' speeds alone.";
@@ -264,10 +267,13 @@ std::string MethodSummary(const PageContext& c) {
   return out;
 }
 
-std::string IntervalsSection(const PageContext& c) {
+void IntervalsSection(const PageContext& c, std::string& out) {
   const IntervalAnalysis& a = c.record.intervals;
-  std::string out = "<section id=\"intervals\"><h2>Reference-speed intervals</h2>";
-  if (!a.ran) return out + Missing(EndedWhy(c.record, "The interval method did not run")) + "</section>";
+  out += "<section id=\"intervals\"><h2>Reference-speed intervals</h2>";
+  if (!a.ran) {
+    out += Missing(EndedWhy(c.record, "The interval method did not run")) + "</section>";
+    return;
+  }
   out += "<p>" + Count(static_cast<long long>(a.result.runs.size())) + " DATA runs at " +
          Compact(a.settings.rateHz, 4) + " records a second; mean mass " + Fixed(a.conditions.averageMassKg, 1) +
          " kg, rotating mass " + Fixed(a.conditions.rotatingMassKg, 1) + " kg (" + Escape(a.rotatingMass.source) +
@@ -281,7 +287,6 @@ std::string IntervalsSection(const PageContext& c) {
   out += ComparisonTable(c.record.legacyComparison);
   out += ConstantsTable(a);
   out += "</section>";
-  return out;
 }
 
 }  // namespace html

@@ -5,6 +5,7 @@
 #include "html/Page.h"
 
 #include <cstddef>
+#include <vector>
 
 #include "html/Html.h"
 #include "html/PageParts.h"
@@ -39,46 +40,51 @@ std::string Head(const PageContext& c) {
   return out;
 }
 
+// The page into `page`, which the context's writer may empty on the way.
+void Page(const PageContext& c, std::string& page) {
+  using Section = void (*)(const PageContext&, std::string&);
+  // The interval method has a section of its own in place of the fit's.
+  const std::vector<Section> sections =
+      c.record.intervals.ran
+          ? std::vector<Section>{ResultSection, IntervalsSection, RunsSection, ProvenanceSection}
+      // The impulse method's section stands in place of the fit's.
+      : c.record.impulse.ran
+          ? std::vector<Section>{ResultSection, RoadLoadSection, ImpulseSection, RunsSection, WindSection,
+                                 CalibrationSection, ProvenanceSection}
+          : std::vector<Section>{ResultSection, RoadLoadSection, RunsSection, FitSection, WindSection,
+                                 CalibrationSection, ProvenanceSection};
+  page += Head(c);
+  for (const Section section : sections) {
+    section(c, page);
+    page += '\n';
+    PassOn(c, page);
+  }
+  page += "</body></html>\n";
+}
+
 }  // namespace
+
+void WriteHtmlPage(const record::AnalysisRecord& record, std::string_view truthText, const record::OutputSink& write) {
+  constexpr std::size_t kPart = std::size_t{64} * 1024;
+  std::string page;
+  // A figure of the largest plots is some 150 kB.
+  page.reserve(std::size_t{256} * 1024);
+  PageContext c = MakePageContext(record, truthText);
+  c.passOn = [&](std::string& part) {
+    if (part.size() < kPart) return;
+    write(part);
+    part.clear();
+  };
+  Page(c, page);
+  write(page);
+}
 
 std::string HtmlPage(const record::AnalysisRecord& record, std::string_view truthText) {
   const PageContext c = MakePageContext(record, truthText);
   std::string page;
   // Some 300 bytes a sample over all plots, and the tables besides.
   page.reserve(std::size_t{256} * 1024 + record.samples.size() * 300);
-  page += Head(c);
-  page += ResultSection(c);
-  page += '\n';
-  // The interval method has a section of its own in place of the fit's.
-  if (record.intervals.ran) {
-    page += IntervalsSection(c);
-    page += '\n';
-    page += RunsSection(c);
-    page += '\n';
-    page += ProvenanceSection(c);
-    page += '\n';
-    page += "</body></html>\n";
-    return page;
-  }
-  page += RoadLoadSection(c);
-  page += '\n';
-  if (record.impulse.ran) {
-    page += ImpulseSection(c);
-    page += '\n';
-  }
-  page += RunsSection(c);
-  page += '\n';
-  if (!record.impulse.ran) {
-    page += FitSection(c);
-    page += '\n';
-  }
-  page += WindSection(c);
-  page += '\n';
-  page += CalibrationSection(c);
-  page += '\n';
-  page += ProvenanceSection(c);
-  page += '\n';
-  page += "</body></html>\n";
+  Page(c, page);
   return page;
 }
 

@@ -42,7 +42,7 @@ svg::Shape StatusShape(SampleStatus status) {
 }
 
 PageContext MakePageContext(const AnalysisRecord& record, std::string_view truthText) {
-  PageContext c{record, Truth(truthText), UnitsOf(record), record::StillAirRoadLoad(record), {}, {}, {}};
+  PageContext c{record, Truth(truthText), UnitsOf(record), record::StillAirRoadLoad(record), {}, {}, {}, {}};
   for (const SampleRecord& s : record.samples) {
     RunStats& r = c.runs[{static_cast<int>(s.set), s.run}];
     r.byStatus[static_cast<std::size_t>(s.status)] += 1;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "html/Html.h"
 #include "html/Svg.h"
 #include "html/Truth.h"
 #include "record/AnalysisRecord.h"
@@ -56,9 +58,18 @@ struct PageContext {
   record::StillAirRoadLoad roadLoad;
   std::map<std::pair<int, int>, RunStats> runs;        // by (set, run)
   std::vector<const record::SampleRecord*> data, cal;  // the DATA and CAL samples in load order
+  // Hands on what the page holds so far, when it has grown large; none
+  // when the page is made whole.
+  std::function<void(std::string&)> passOn;
 };
 
 PageContext MakePageContext(const record::AnalysisRecord& record, std::string_view truthText);
+
+// `page`, the page so far, to the context's writer, between figures: a page
+// of thousands of markers is never held whole.
+inline void PassOn(const PageContext& c, std::string& page) {
+  if (c.passOn) c.passOn(page);
+}
 
 inline double Mph(const PageContext& c, double speed) { return speed / c.units.mph; }
 
@@ -110,36 +121,65 @@ class RunSlots {
 // Legend entries for the statuses drawn, with their counts.
 void StatusLegend(svg::Plot& plot, const std::array<long, 6>& counts);
 
+// Rings around the DATA samples that are not of a coast (standstill,
+// braking, rising speed), with their legend entry; how many.
+template <typename XOf, typename YOf>
+long MarkNotCoasting(svg::Plot& plot, const std::vector<const record::SampleRecord*>& samples, XOf x, YOf y) {
+  long n = 0;
+  for (const record::SampleRecord* s : samples) {
+    if (s->motion == record::Motion::Coasting || !Finite(x(*s)) || !Finite(y(*s))) continue;
+    plot.Mark(x(*s), y(*s), svg::Shape::Circle, "ring not-coasting",
+              "data-motion=\"" + std::string(record::MotionName(s->motion)) + "\"");
+    ++n;
+  }
+  if (n > 0) {
+    plot.AddLegend({svg::LegendEntry::Kind::Mark, "ring not-coasting", svg::Shape::Circle,
+                    "not coasting: standstill, braking, rising or held speed (" + Count(n) + ")"});
+  }
+  return n;
+}
+
 // Draws every sample's (x, y) with the marker of its status, rarer statuses
 // last; returns how many of each were drawn.
 template <typename XOf, typename YOf>
 std::array<long, 6> DrawSamples(svg::Plot& plot, const std::vector<const record::SampleRecord*>& samples, XOf x,
                                 YOf y) {
+  // Each sample's point once, kept by status in the order the samples come.
+  struct Point {
+    double x, y;
+  };
+  std::array<std::vector<Point>, 6> points;
+  for (const record::SampleRecord* s : samples) {
+    const double px = x(*s);
+    const double py = y(*s);
+    if (Finite(px) && Finite(py)) points[static_cast<std::size_t>(s->status)].push_back({px, py});
+  }
   std::array<long, 6> counts{};
   for (const record::SampleStatus status : kDrawOrder) {
+    const std::vector<Point>& drawn = points[static_cast<std::size_t>(status)];
     const std::string cls = "pt " + StatusClass(status);
-    for (const record::SampleRecord* s : samples) {
-      if (s->status != status || !Finite(x(*s)) || !Finite(y(*s))) continue;
-      plot.Mark(x(*s), y(*s), StatusShape(status), cls);
-      counts[static_cast<std::size_t>(status)] += 1;
-    }
+    plot.ReserveMarks(drawn.size());
+    for (const Point& p : drawn) plot.Mark(p.x, p.y, StatusShape(status), cls);
+    counts[static_cast<std::size_t>(status)] = static_cast<long>(drawn.size());
   }
   return counts;
 }
 
 // ---- the sections, top to bottom
 
-std::string ResultSection(const PageContext& c);
-std::string RoadLoadSection(const PageContext& c);
-std::string RunsSection(const PageContext& c);
-std::string FitSection(const PageContext& c);
-std::string WindSection(const PageContext& c);
-std::string CalibrationSection(const PageContext& c);
-std::string ProvenanceSection(const PageContext& c);
+// Each appends its section to the page `out`: a section of thousands of
+// markers is written once, in place.
+void ResultSection(const PageContext& c, std::string& out);
+void RoadLoadSection(const PageContext& c, std::string& out);
+void RunsSection(const PageContext& c, std::string& out);
+void FitSection(const PageContext& c, std::string& out);
+void WindSection(const PageContext& c, std::string& out);
+void CalibrationSection(const PageContext& c, std::string& out);
+void ProvenanceSection(const PageContext& c, std::string& out);
 // The interval method's own section, and the line naming the method that ran.
-std::string IntervalsSection(const PageContext& c);
+void IntervalsSection(const PageContext& c, std::string& out);
 // The impulse method's own section, with the specified analysis beside it.
-std::string ImpulseSection(const PageContext& c);
+void ImpulseSection(const PageContext& c, std::string& out);
 std::string MethodSummary(const PageContext& c);
 
 }  // namespace html

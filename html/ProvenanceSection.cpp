@@ -7,9 +7,9 @@ namespace html {
 using record::AnalysisRecord;
 using record::SetKind;
 
-std::string ProvenanceSection(const PageContext& c) {
+void ProvenanceSection(const PageContext& c, std::string& out) {
   const AnalysisRecord& r = c.record;
-  std::string out = "<section id=\"provenance\"><h2>Provenance</h2><table class=\"provenance\">";
+  out += "<section id=\"provenance\"><h2>Provenance</h2><table class=\"provenance\">";
   const auto row = [&](std::string_view name, const std::string& value) {
     out += "<tr><th>" + std::string(name) + "</th>" + Cell(value) + "</tr>";
   };
@@ -20,12 +20,13 @@ std::string ProvenanceSection(const PageContext& c) {
                                      : Escape(r.reportPath) + (r.reportWritten ? "" : " (not written)"));
   row("Exit status", Count(r.exitStatus));
   if (r.error.number != 0) row("Error", Escape(ErrorText(r.error)));
+  if (r.reportError.number != 0) row("Report error", Escape(ErrorText(r.reportError)));
   out += "</table><table class=\"files\"><caption>Run files</caption>";
   out += HeaderRow({"File", "Path", "State", "Bytes", "SHA-256"});
   long files = 0;
   for (const SetKind kind : record::kSetKinds) {
     for (const record::FileRecord& f : r.Set(kind).files) {
-      static constexpr std::array<const char*, 4> kStates = {"missing", "empty", "read", "error"};
+      static constexpr std::array<const char*, 5> kStates = {"missing", "empty", "read", "error", "empty, held open"};
       files += 1;
       out +=
           "<tr>" + Cell(Escape(f.name)) + Cell("<code>" + Escape(f.path) + "</code>") +
@@ -38,7 +39,6 @@ std::string ProvenanceSection(const PageContext& c) {
   }
   if (files == 0) out += "<tr><td colspan=\"5\">" + EndedWhy(r, "No run file was looked for") + "</td></tr>";
   out += "</table></section>";
-  return out;
 }
 
 }  // namespace html

@@ -34,7 +34,9 @@ std::string Summary(const PageContext& c) {
       "<p class=\"summary\">Still-air road load at 20 \u00B0C and 98.21 kPa: <strong>F = " + FormatEstimate(*a).value +
       signedTerm(FormatEstimate(*b).value) + "\u00B7v" + signedTerm(FormatEstimate(*ctotl).value) +
       "\u00B7v\u00B2 lbf</strong> with v in mph";
-  if (const record::Estimate* cd = find("Cd"); cd != nullptr && Finite(cd->value)) {
+  if (!c.record.results.aeroDetermined) {
+    out += "; Cd <strong>not determined</strong> (nor Cmech and Caero: only their sum Ctotl)";
+  } else if (const record::Estimate* cd = find("Cd"); cd != nullptr && Finite(cd->value)) {
     out += "; Cd <strong>" + FormatEstimate(*cd).value + "</strong>";
   }
   out += ".</p>";
@@ -76,7 +78,10 @@ std::string ConditionsTable(const PageContext& c) {
   row("test mass", Fixed(r.massKg, 1), "kg");
   row("mechanical correction factor", Fixed(r.mechFactor, 4), "");
   row("aerodynamic correction factor", Fixed(r.aeroFactor, 4), "");
-  row(r.yawOffsetFromZero ? "yaw offset (mean of the ZERO runs)" : "yaw offset (not from ZERO runs)",
+  const bool zeroAsked = r.Set(record::SetKind::Zero).loaded;
+  row(r.yawOffsetFromZero ? "yaw offset (mean of the ZERO runs)"
+      : zeroAsked         ? "yaw offset (the ZERO runs asked for could not give it: 0 used)"
+                          : "yaw offset (not from ZERO runs)",
       Fixed(r.yawOffset, 3), "\u00B0");
   row("speed, wind and yaw window", r.limitData ? "applied" : "not applied", "");
   if (Finite(r.constrainedCd)) row("known Cd (constrained fit)", Fixed(r.constrainedCd, 4), "");
@@ -170,18 +175,32 @@ std::string ChecksTable(const PageContext& c) {
 
 }  // namespace
 
-std::string ResultSection(const PageContext& c) {
+void ResultSection(const PageContext& c, std::string& out) {
   const AnalysisRecord& r = c.record;
-  std::string out = "<section id=\"result\"><h2>Result</h2>";
+  out += "<section id=\"result\"><h2>Result</h2>";
   if (r.error.number != 0) {
     out += "<p class=\"banner fail\">The analysis ended with " + Escape(ErrorText(r.error)) +
            ". The page shows what it got to.</p>";
   } else if (r.reportWritten) {
-    out +=
-        "<p class=\"banner pass\">The analysis ran to its end and wrote the report " + Escape(r.reportPath) + ".</p>";
+    // Green only when every check passed: a failed one is not small print.
+    std::string failed;
+    long failures = 0;
+    for (const record::CheckRecord& check : r.checks) {
+      if (!check.applicable || check.pass) continue;
+      failed += std::string(failures++ == 0 ? "" : "; ") + check.title;
+    }
+    if (failures == 0) {
+      out += "<p class=\"banner pass\">The analysis ran to its end and wrote the report " + Escape(r.reportPath) +
+             ".</p>";
+    } else {
+      out += "<p class=\"banner warn\">The analysis ran to its end and wrote the report " + Escape(r.reportPath) +
+             ", but " + Count(failures) + (failures == 1 ? " check" : " checks") + " failed: " + Escape(failed) +
+             ". See the checks below before using the result.</p>";
+    }
   } else if (!r.reportPath.empty()) {
     out += "<p class=\"banner fail\">The analysis ran but the report " + Escape(r.reportPath) +
-           " could not be written (exit status " + Count(r.exitStatus) + ").</p>";
+           " could not be written (exit status " + Count(r.exitStatus) + ")" +
+           (r.reportError.number != 0 ? ": " + Escape(ErrorText(r.reportError)) : std::string()) + ".</p>";
   }
   out += MethodSummary(c);
   out += Summary(c);
@@ -197,7 +216,6 @@ std::string ResultSection(const PageContext& c) {
     out += "</ul>";
   }
   out += "</section>";
-  return out;
 }
 
 }  // namespace html

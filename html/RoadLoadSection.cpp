@@ -32,13 +32,13 @@ std::pair<double, double> TestedSpeeds(const PageContext& c) {
 
 }  // namespace
 
-std::string RoadLoadSection(const PageContext& c) {
-  std::string out = "<section id=\"road-load\"><h2>Road load</h2>";
+void RoadLoadSection(const PageContext& c, std::string& out) {
+  out += "<section id=\"road-load\"><h2>Road load</h2>";
   const bool withTruth = c.truth.HasRoadLoad();
   // The truth alone, with nothing fitted to set beside it, says nothing of the test.
   if (!c.roadLoad.Available()) {
     out += Missing(EndedWhy(c.record, "No road load (the final fit delivered no coefficients)")) + "</section>";
-    return out;
+    return;
   }
   const auto [lo, hi] = TestedSpeeds(c);
   constexpr int kSteps = 80;
@@ -112,7 +112,6 @@ std::string RoadLoadSection(const PageContext& c) {
     out += "</table>";
   }
   out += "</section>";
-  return out;
 }
 
 }  // namespace html

@@ -2,6 +2,7 @@
 // samples, how each set ended, and the speed of every DATA run over time.
 #include "html/Html.h"
 #include "html/PageParts.h"
+#include "record/Coasting.h"
 
 namespace html {
 
@@ -21,20 +22,31 @@ std::string SetEndText(SetKind kind, const record::SetRecord& set, const Analysi
     case record::SetRecord::End::Missing: return name + " set ends at " + last + ", which does not exist";
     case record::SetRecord::End::Empty: return name + " set ends at " + last + ", which was empty";
     case record::SetRecord::End::Error: return name + " set ended by " + ErrorText(set.error);
+    case record::SetRecord::End::HeldOpen:
+      return name + " set ends at " + last + ", which was empty and held open by another program (left in place)";
   }
   return {};
 }
 
-std::string FileNotes(const record::FileRecord& f) {
-  std::string notes;
+std::string FileNotes(const record::FileRecord& f, const std::vector<record::MotionSpan>& notCoasting,
+                      record::SetKind kind) {
+  std::string motion;
+  for (const record::MotionSpan& span : notCoasting) {
+    if (kind != record::SetKind::Data || span.run != f.run) continue;
+    motion += (motion.empty() ? "not coasting: " : ", ") + std::string(record::MotionName(span.motion)) + " " +
+              Count(span.from) + (span.to > span.from ? "\u2013" + Count(span.to) : std::string()) + " s";
+  }
+  std::string notes = motion;
+  const auto add = [&](const std::string& note) { notes += (notes.empty() ? "" : "; ") + note; };
+  if (f.MisRead()) add(f.encoding.form != TextForm::EightBit && !f.encodingRead ? TextFormName(f.encoding.form)
+                                                                                 : TextFormName(f.layout.form));
   if (f.zeroFields > 0) {
-    notes += Count(f.zeroFields) + " field(s) read as 0, first at line " + Count(f.zeroFieldLine) + " field " +
-             Count(f.zeroFieldPosition) + " (\u201C" + f.zeroFieldText + "\u201D)";
+    add(Count(f.zeroFields) + " field(s) read as 0, first at line " + Count(f.zeroFieldLine) + " field " +
+        Count(f.zeroFieldPosition) + " (\u201C" + f.zeroFieldText + "\u201D)");
   }
   if (f.linesNotOneRecord > 0) {
-    if (!notes.empty()) notes += "; ";
-    notes += Count(f.linesNotOneRecord) + " line(s) not of three fields, first line " + Count(f.notOneRecordLine) +
-             " with " + Count(f.notOneRecordFields);
+    add(Count(f.linesNotOneRecord) + " line(s) not of three fields, first line " + Count(f.notOneRecordLine) +
+        " with " + Count(f.notOneRecordFields));
   }
   return Escape(notes);
 }
@@ -45,6 +57,7 @@ std::string RunsTable(const PageContext& c) {
       "samples</caption>";
   out += HeaderRow({"File", "Direction", "Duration, s", "Speed, mph", "Samples", "Used", "Neg. decel.", "Filter", "Yaw",
                     "Window", "Not used", "Head, mph", "Cross, mph", "Notes"});
+  const std::vector<record::MotionSpan> notCoasting = record::NotCoasting(c.record);
   for (const SetKind kind : record::kSetKinds) {
     const record::SetRecord& set = c.record.Set(kind);
     for (const record::FileRecord& f : set.files) {
@@ -79,7 +92,7 @@ std::string RunsTable(const PageContext& c) {
         }
         out += NumCell(Fixed(Mph(c, head), 2)) + NumCell(Fixed(Mph(c, cross), 2));
       }
-      out += Cell(FileNotes(f), "notes") + "</tr>";
+      out += Cell(FileNotes(f, notCoasting, kind), "notes") + "</tr>";
     }
     const bool failed = set.end == record::SetRecord::End::Error;
     out += "<tr class=\"" + std::string(failed ? "setend fail" : "setend") + "\"><td colspan=\"14\">" +
@@ -98,7 +111,7 @@ std::string RunsTable(const PageContext& c) {
   return out;
 }
 
-std::string SpeedTimePlot(const PageContext& c) {
+void SpeedTimePlot(const PageContext& c, std::string& out) {
   std::map<int, std::pair<std::vector<double>, std::vector<double>>> lines;
   std::vector<double> times, speeds;
   for (const SampleRecord* s : c.data) {
@@ -109,7 +122,10 @@ std::string SpeedTimePlot(const PageContext& c) {
     times.push_back(s->time);
     speeds.push_back(Mph(c, s->speed));
   }
-  if (lines.empty()) return Missing(EndedWhy(c.record, "No DATA samples to plot"));
+  if (lines.empty()) {
+    out += Missing(EndedWhy(c.record, "No DATA samples to plot"));
+    return;
+  }
   const auto [tlo, thi] = svg::FiniteRange(times);
   const auto [vlo, vhi] = svg::FiniteRange(speeds);
   svg::Plot plot("speed-time", 640, 280);
@@ -123,21 +139,21 @@ std::string SpeedTimePlot(const PageContext& c) {
   }
   if (odd) plot.AddLegend({svg::LegendEntry::Kind::Line, "run odd", {}, "odd runs"});
   if (even) plot.AddLegend({svg::LegendEntry::Kind::Line, "run even", {}, "even runs"});
-  std::string out;
+  MarkNotCoasting(
+      plot, c.data, [](const SampleRecord& s) { return static_cast<double>(s.time); },
+      [&](const SampleRecord& s) { return Mph(c, s.speed); });
   AppendFigure(out, "speed-time", plot, "Speed against time of every DATA run",
                "Speed against time, one line per DATA run (" + Count(static_cast<long long>(lines.size())) +
                    "), one point per one-second sample.");
-  return out;
 }
 
 }  // namespace
 
-std::string RunsSection(const PageContext& c) {
-  std::string out = "<section id=\"runs\"><h2>Runs</h2>";
+void RunsSection(const PageContext& c, std::string& out) {
+  out += "<section id=\"runs\"><h2>Runs</h2>";
   out += RunsTable(c);
-  out += SpeedTimePlot(c);
+  SpeedTimePlot(c, out);
   out += "</section>";
-  return out;
 }
 
 }  // namespace html

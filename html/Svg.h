@@ -68,6 +68,9 @@ class Plot {
 
   // One marker element. `attributes` is added verbatim (already escaped).
   void Mark(double x, double y, Shape shape, std::string_view cssClass, std::string_view attributes = {});
+  // Room for `count` more markers, so that thousands are written without
+  // the markup being copied as it grows.
+  void ReserveMarks(std::size_t count) { marks_.reserve(marks_.size() + count * 64); }
   // A line through the points in order; a non-finite point breaks it.
   void Line(const std::vector<double>& xs, const std::vector<double>& ys, std::string_view cssClass,
             std::string_view attributes = {});

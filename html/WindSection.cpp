@@ -12,9 +12,9 @@ using record::AnalysisRecord;
 using record::SampleRecord;
 using record::SampleStatus;
 
-std::string WindSection(const PageContext& c) {
+void WindSection(const PageContext& c, std::string& out) {
   const AnalysisRecord& r = c.record;
-  std::string out = "<section id=\"wind\"><h2>Wind</h2>";
+  out += "<section id=\"wind\"><h2>Wind</h2>";
   out += "<table class=\"wind\"><caption>True wind over the used DATA samples</caption>";
   out += HeaderRow({"", "mph", "km/h", "m/s"});
   const auto row = [&](std::string_view name, double value) {
@@ -35,9 +35,9 @@ std::string WindSection(const PageContext& c) {
     used.push_back(s);
     largest = std::max(largest, std::hypot(Mph(c, s->head), Mph(c, s->cross)));
   }
-  std::string figures = "<div class=\"pair\">";
+  out += "<div class=\"pair\">";
   if (used.empty()) {
-    figures += "<div>" + Missing(EndedWhy(c.record, "No true wind (no DATA sample was used in the fit)")) + "</div>";
+    out += "<div>" + Missing(EndedWhy(c.record, "No true wind (no DATA sample was used in the fit)")) + "</div>";
   } else {
     const double meanHead = Mph(c, r.meanHead), meanCross = Mph(c, r.meanCross);
     if (Finite(meanHead) && Finite(meanCross)) largest = std::max(largest, std::hypot(meanHead, meanCross));
@@ -51,7 +51,7 @@ std::string WindSection(const PageContext& c) {
     if (Finite(meanHead) && Finite(meanCross)) {
       plot.AddLegend({svg::LegendEntry::Kind::Mark, "mean-wind", svg::Shape::Plus, "mean"});
     }
-    AppendFigure(figures, "wind-polar", plot, "True wind of every used sample",
+    AppendFigure(out, "wind-polar", plot, "True wind of every used sample",
                  "Where the true wind came from, relative to the heading of the odd runs: head and cross "
                  "components of every used DATA sample, and their mean.");
   }
@@ -62,7 +62,7 @@ std::string WindSection(const PageContext& c) {
     if (s->status == SampleStatus::Used && Finite(s->yaw)) yaws.push_back(s->yaw);
   }
   if (yaws.empty()) {
-    figures += "<div>" + Missing(EndedWhy(c.record, "No yaw angles (no DATA sample was used in the fit)")) + "</div>";
+    out += "<div>" + Missing(EndedWhy(c.record, "No yaw angles (no DATA sample was used in the fit)")) + "</div>";
   } else {
     const auto [ylo, yhi] = svg::FiniteRange(yaws);
     const svg::Ticks bins = svg::NiceTicks(ylo, yhi, 16);
@@ -85,13 +85,11 @@ std::string WindSection(const PageContext& c) {
       plot.VerticalLine(r.window.maxYaw, "limit");
       plot.AddLegend({svg::LegendEntry::Kind::Line, "limit", {}, "window"});
     }
-    AppendFigure(figures, "yaw-histogram", plot, "Histogram of yaw angles",
+    AppendFigure(out, "yaw-histogram", plot, "Histogram of yaw angles",
                  "Yaw angle of the used DATA samples (" + Count(static_cast<long long>(yaws.size())) + "), bins " +
                      svg::TickLabel(bins.step, bins.step) + "\u00B0 wide.");
   }
-  out += figures;
   out += "</div></section>";
-  return out;
 }
 
 }  // namespace html

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,8 @@ struct MethodConditions {
   double standardDensity = kNotDetermined;  // kg/m³ at 20 °C and 98.21 kPa
   double areaM2 = kNotDetermined;
   double massKg = kNotDetermined;           // WEIGHT as a mass
-  RotatingMass rotatingMass;                // kg and how it was set
+  std::optional<RotatingMassOption> rotatingMassOption;  // --rotating-mass
+  RotatingMass rotatingMass;                // kg and how it was set (the pipeline chooses it)
   double knownCd = kNotDetermined;          // the CD field; NaN when empty
   double minSpeedMs = kNotDetermined, maxSpeedMs = kNotDetermined;  // the speed window of the fields
   bool limitData = false;  // --limit-data: the speed window applies

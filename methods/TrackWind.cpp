@@ -61,12 +61,17 @@ std::vector<TrackWindReading> ReadTrackWindFile(const std::string& path) {
     ++line;
     if (!content.empty() && content.back() == '\r') content.pop_back();
     content = Trimmed(content);
+    if (content.empty() || content[0] == '#') continue;
+    // The header may only be the first line that says anything.
     const bool header = first && Lower(content) == "run,speed,from";
     first = false;
-    if (content.empty() || content[0] == '#' || header) continue;
+    if (header) continue;
     const auto bad = [&](const std::string& why) {
-      Raise(ErrorNumber::TypeMismatch, "--track-wind " + path + " line " + std::to_string(line) + ": \"" + content +
-                                           "\" " + why);
+      std::string detail = "--track-wind " + path;
+      detail += " line " + std::to_string(line);
+      detail += ": \"" + content;
+      detail += "\" " + why;
+      Raise(ErrorNumber::TypeMismatch, detail);
     };
     const std::size_t a = content.find(',');
     const std::size_t b = a == std::string::npos ? a : content.find(',', a + 1);
@@ -83,6 +88,23 @@ std::vector<TrackWindReading> ReadTrackWindFile(const std::string& path) {
     readings.push_back({number, *speed, *from});
   }
   return readings;
+}
+
+std::vector<TrackWindReading> TrackWindReadings(const TrackWindOption& option, double toMs) {
+  std::vector<TrackWindReading> readings;
+  if (option.wholeTest) {
+    readings.push_back({0, option.speed, option.fromDeg});
+  } else {
+    readings = ReadTrackWindFile(option.file);
+  }
+  for (TrackWindReading& reading : readings) reading.speed *= toMs;
+  return readings;
+}
+
+const TrackWindReading* TrackWindOf(const std::vector<TrackWindReading>& readings, int run) {
+  for (const TrackWindReading& reading : readings)
+    if (reading.run == run || reading.run == 0) return &reading;
+  return nullptr;
 }
 
 double HeadOnComponent(const TrackWindReading& reading, int direction) {

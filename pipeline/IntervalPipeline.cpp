@@ -50,24 +50,17 @@ std::vector<TrackWindRun> TrackWinds(const MethodOptions& options, const std::ve
                                      double speedFactor) {
   std::vector<TrackWindRun> winds;
   if (!options.trackWind) return winds;
-  std::vector<TrackWindReading> readings;
-  if (options.trackWind->wholeTest) {
-    readings.push_back({0, options.trackWind->speed, options.trackWind->fromDeg});
-  } else {
-    readings = ReadTrackWindFile(options.trackWind->file);
-  }
+  const std::vector<TrackWindReading> readings = TrackWindReadings(*options.trackWind, speedFactor);
   for (const RunRecords& run : runs) {
-    const auto found = std::find_if(readings.begin(), readings.end(), [&](const TrackWindReading& r) {
-      return r.run == run.run || (r.run == 0 && options.trackWind->wholeTest);
-    });
-    if (found == readings.end()) continue;
+    const TrackWindReading* reading = TrackWindOf(readings, run.run);
+    if (reading == nullptr) continue;
     TrackWindRun wind;
     wind.run = run.run;
     wind.direction = run.direction;
-    wind.speedMs = found->speed * speedFactor;
-    wind.fromDeg = found->fromDeg;
-    wind.headOnMs = HeadOnComponent(*found, run.direction) * speedFactor;
-    wind.crossMs = CrossComponent(*found) * speedFactor;
+    wind.speedMs = reading->speed;
+    wind.fromDeg = reading->fromDeg;
+    wind.headOnMs = HeadOnComponent(*reading, run.direction);
+    wind.crossMs = CrossComponent(*reading);
     winds.push_back(wind);
   }
   return winds;
@@ -150,6 +143,7 @@ void IntervalPipeline::Process(const SAEAppWrapper& run, const std::vector<std::
                                                                                                   : "ZERO asks") +
                               " for runs that it does not analyse");
   }
+  if (run.Constrained) analysis_.notes.emplace_back("the CD field is not used by the interval method");
   if (SampleRate(options.rateHz).value() != options.rateHz) {
     analysis_.notes.push_back("the one-second samples of the record, the CSV and the page are groups of " +
                               std::to_string(SampleRate(options.rateHz).value()) +

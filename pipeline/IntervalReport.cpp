@@ -203,7 +203,7 @@ void RoadLoad(Lines& out, const IntervalAnalysis& a) {
     out.Add(Left(c.name + ":", 5) + Left(value, 14) + c.note);
   }
   out.Add("K2 uses the regulation's reference pressure " + Fixed(a.settings.referencePressureKPa, 2) +
-          " kPa; the specified analysis of this program corrects to 98.21 kPa");
+          " kPa; the legacy analysis of this program corrects to 98.21 kPa");
   out.Add();
   out.Add("ROAD LOAD AT THE REFERENCE CONDITIONS (" + Fixed(a.settings.referenceTemperatureC, 1) + " C, " +
           Fixed(a.settings.referencePressureKPa, 2) + " kPa)");

@@ -46,6 +46,8 @@ class RunObserver : public LoadObserver, public FitObserver {
   virtual void WindFormed(Real meanHead, Real meanCross, Real maxHead, Real maxCross) = 0;
   virtual void ReportDone(const std::string& path, bool written, const std::string& cAero,
                           const std::string& cTotal, const std::string& CD) = 0;
+  // The error that stopped the report ("Unable to save results."), before ReportDone.
+  virtual void ReportFailed(const RuntimeError& error) { static_cast<void>(error); }
 
   // The methods beside the specified analysis (--method); a listener of the
   // specified analysis alone need not hear them.

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <ctime>
+#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
@@ -21,6 +22,8 @@
 #include "common/UnitFactors.h"
 #include "common/Version.h"
 #include "data/CMeasurement.h"
+#include "methods/AnalysisMethod.h"
+#include "methods/RotatingMass.h"
 #include "pipeline/CommandFields.h"
 #include "pipeline/Corrections.h"
 #include "pipeline/RecordsCollector.h"
@@ -135,6 +138,17 @@ void cProcess::FitRoadLoad(Real A, Real rho, BoundedArray<Real>& results) {
   Real Cd;
   if (Run().Constrained) Cd = TextToNumber(Run().ConstrainedCD, FieldName(CommandField::Cd));
   solver = NewSolver(A, Cd, rho);
+  // Ours (--limit-data): the window's speed bounds come before the first fit
+  // too, so that the outlier filter judges a fit of coasting samples, not
+  // one pulled by the standstill and driving an untrimmed run file holds.
+  if (Run().LimitData && Run().SpeedWindowFirst) {
+    const Real minV = TextToNumber(Run().MinSpeed, FieldName(CommandField::MinSpeed)) * factors.SpeedFactor;
+    const Real maxV = TextToNumber(Run().MaxSpeed, FieldName(CommandField::MaxSpeed)) * factors.SpeedFactor;
+    const Real lowest = std::numeric_limits<double>::lowest();
+    const Real highest = std::numeric_limits<double>::max();
+    runData.LimitData(minV, maxV, lowest, highest, lowest, highest);
+    observer_.Windowed(runData, minV, maxV, lowest, highest, lowest, highest);
+  }
   // 11. The first fit, on every sample of the data set.
   Real W = TextToNumber(Run().RollingWeight, FieldName(CommandField::Weight)) * factors.WeightFactor;
   observer_.FitStarted(false, runData, W);
@@ -188,6 +202,7 @@ void cProcess::RunMethod(Real TC, Real P, Real rho, Real A, BoundedArray<Real>& 
   c.areaM2 = A.value();
   c.massKg = (TextToNumber(Run().RollingWeight, FieldName(CommandField::Weight)) * factors.WeightFactor).value() /
              kStandardGravity;
+  c.rotatingMass = ChooseRotatingMass(c.rotatingMassOption, c.massKg);
   if (Run().Constrained) c.knownCd = TextToNumber(Run().ConstrainedCD, FieldName(CommandField::Cd)).value();
   c.minSpeedMs = (TextToNumber(Run().MinSpeed, FieldName(CommandField::MinSpeed)) * factors.SpeedFactor).value();
   c.maxSpeedMs = (TextToNumber(Run().MaxSpeed, FieldName(CommandField::MaxSpeed)) * factors.SpeedFactor).value();
@@ -431,9 +446,10 @@ std::string cProcess::WriteReport(BoundedArray<Real>& results, Real A, Real rho)
     staged.Commit();
     observer_.ReportDone(reportPath, true, run.cAero, run.cTotal, run.CD);
     return reportPath;
-  } catch (const RuntimeError&) {
+  } catch (const RuntimeError& error) {
     // The report keeps what was written before the error.
     staged.KeepPartial();
+    observer_.ReportFailed(error);
     observer_.ReportDone(reportPath, false, Run().cAero, Run().cTotal, Run().CD);
     ShowMessageBox("coastdown", "Unable to save results.");
     reportSaveFailed_ = true;

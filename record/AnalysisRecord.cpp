@@ -23,6 +23,17 @@ const char* SetName(SetKind kind) {
   return "";
 }
 
+const char* MotionName(Motion motion) {
+  switch (motion) {
+    case Motion::Coasting: return "coasting";
+    case Motion::Standstill: return "standstill";
+    case Motion::Braking: return "braking";
+    case Motion::Rising: return "rising speed";
+    case Motion::Held: return "held speed";
+  }
+  return "";
+}
+
 const char* StatusName(SampleStatus status) {
   switch (status) {
     case SampleStatus::Used: return "used";

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "data/RunFileText.h"
 #include "pipeline/CommandFields.h"
 #include "record/MethodRecord.h"
 #include "record/RecordTypes.h"
@@ -40,7 +41,8 @@ struct FileRecord {
   std::string path;       // as the analysis formed it: FOLDER, separator, DATA.3
   std::string name;       // DATA.3
   int run = 0;
-  enum class State { Missing, Empty, Read, Error } state = State::Missing;
+  // HeldOpen: empty, and another program held it open, so it was left in place.
+  enum class State { Missing, Empty, Read, Error, HeldOpen } state = State::Missing;
   std::uintmax_t bytes = 0;
   long records = 0;       // three-number records read
   long samples = 0;       // one-second samples they gave
@@ -54,7 +56,18 @@ struct FileRecord {
   long linesNotOneRecord = 0;
   long notOneRecordLine = 0;
   int notOneRecordFields = 0;
-  std::string sha256;     // hex; filled when provenance is written
+  // Its text where it is not 8-bit text with a decimal point (TextForm
+  // EightBit otherwise): the encoding and the layout of its first lines,
+  // where each shows, and whether each was read as written.
+  TextFormSeen encoding;
+  TextFormSeen layout;
+  bool encodingRead = false;
+  bool layoutRead = false;
+  // A form the analysis read as 8-bit text with a decimal point.
+  bool MisRead() const {
+    return (encoding.form != TextForm::EightBit && !encodingRead) || (layout.form != TextForm::EightBit && !layoutRead);
+  }
+  std::string sha256;     // hex, of the bytes the analysis read; taken with --json or --html
 };
 
 // A run-file set: ZERO, CAL or DATA.
@@ -62,8 +75,9 @@ struct SetRecord {
   SetKind kind = SetKind::Data;
   bool loaded = false;    // the analysis read it (ZERO and CAL only when asked for)
   std::vector<FileRecord> files;  // every file looked for; the last is where the set ended
-  // Why the set ended: the first missing or empty file, or an error.
-  enum class End { NotLoaded, Missing, Empty, Error } end = End::NotLoaded;
+  // Why the set ended: the first missing or empty file (one another
+  // program held open), or an error.
+  enum class End { NotLoaded, Missing, Empty, Error, HeldOpen } end = End::NotLoaded;
   ErrorNote error;         // when an error ended it
   std::string laterFiles;  // files of the set beyond its end that exist, "DATA.5, DATA.6"
   int runs = 0;            // files read into the set
@@ -81,6 +95,12 @@ enum class SampleStatus {
 };
 const char* StatusName(SampleStatus status);  // "used", "negative deceleration", …
 
+// How a DATA sample moved: coasting, or the driving around a coast that an
+// untrimmed run file holds.
+enum class Motion { Coasting, Standstill, Braking, Rising, Held };
+// "coasting", "standstill", "braking", "rising speed", "held speed"
+const char* MotionName(Motion motion);
+
 struct SampleRecord {
   SetKind set = SetKind::Data;
   int run = 0;
@@ -96,6 +116,7 @@ struct SampleRecord {
   double filterResidual = kNone;  // N: the residual the outlier filter judged
   double residual = kNone;        // N: force minus the final fit's model
   SampleStatus status = SampleStatus::NotUsed;
+  Motion motion = Motion::Coasting;  // DATA: from its speed and deceleration (Coasting.h)
   // With a method beside the specified fit (--method impulse): what that fit
   // did with the sample, while `status` says what the method did.
   std::optional<SampleStatus> legacyStatus = std::nullopt;
@@ -144,7 +165,8 @@ struct WindowRecord {
   double minSpeed = kNone, maxSpeed = kNone;  // m/s
   double minWind = kNone, maxWind = kNone;    // m/s
   double minYaw = kNone, maxYaw = kNone;      // degrees
-  long excluded = 0;
+  long excluded = 0;                 // in all
+  long excludedBeforeFirstFit = 0;   // by the speed bounds, before the first fit
 };
 
 struct RoadLoadPoint {
@@ -207,6 +229,10 @@ struct ResultsRecord {
   std::vector<Estimate> roadLoad;    // f0 N, f1 N/(km/h), f2 N/(km/h)^2 (still-air total)
   std::vector<Estimate> drag;        // Cd, CdA m^2
   std::string cAero, cTotal, CD;     // the result texts of the run
+  // Whether the data determine the aerodynamic term, and so Cmech, Caero
+  // and Cd (the check aero_determined); why not.
+  bool aeroDetermined = true;
+  std::string aeroWhyNot;
 };
 
 struct CheckRecord {
@@ -226,7 +252,7 @@ enum class Stage { Start, Loading, Calibrating, FirstFit, Filter, Window, FinalF
 
 struct AnalysisRecord {
   static constexpr const char* kFormat = "coastdown-analysis";
-  static constexpr int kFormatVersion = 2;
+  static constexpr int kFormatVersion = 3;
 
   std::string programVersion;
   std::string date;  // local time, ISO 8601
@@ -276,10 +302,12 @@ struct AnalysisRecord {
   ResultsRecord results;
   std::vector<CheckRecord> checks;
   std::vector<std::string> warnings;
+  bool hashed = false;  // the SHA-256 of every run file read was asked for
 
   std::string reportPath;
   bool reportWritten = false;
-  ErrorNote error;  // the error that ended the run
+  ErrorNote reportError;  // the error that stopped the report, when the run went on to its end
+  ErrorNote error;        // the error that ended the run
   int exitStatus = 0;
 
   // Which analysis method ran (--method) and what it found in every

@@ -11,9 +11,10 @@
 
 namespace record {
 
-// The eight checks, in the order the record lists them: directions,
-// mean_wind, mean_crosswind, temperature, outliers, road_load_precision,
-// cd_range, mechanical_signs.
+// The checks, in the order the record lists them: directions, mean_wind,
+// mean_crosswind, temperature, outliers, road_load_precision, cd_range,
+// mechanical_signs, zero_offset, run_file_text, runs_analysed,
+// aero_determined, pressure, weight, area, coasting.
 std::vector<CheckRecord> Checks(const AnalysisRecord& record);
 
 // A number as a finding or a warning quotes it: up to four significant digits.

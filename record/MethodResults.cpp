@@ -425,12 +425,12 @@ void CompareWithLegacy(AnalysisRecord& record, const AnalysisRecord& legacy) {
   LegacyComparison& comparison = record.legacyComparison;
   comparison.ran = true;
   if (legacy.error.number != 0) {
-    comparison.why = "the specified analysis ended with run-time error " + std::to_string(legacy.error.number) +
+    comparison.why = "the legacy analysis ended with run-time error " + std::to_string(legacy.error.number) +
                      ": " + legacy.error.description + " (" + legacy.error.detail + ")";
     return;
   }
   if (!legacy.results.available) {
-    comparison.why = "the specified analysis gave no result";
+    comparison.why = "the legacy analysis gave no result";
     return;
   }
   for (const Estimate& e : legacy.results.report)
@@ -467,7 +467,7 @@ void CompareWithLegacy(AnalysisRecord& record, const AnalysisRecord& legacy) {
     comparison.points.push_back(point);
   }
   comparison.available = !comparison.points.empty();
-  if (!comparison.available) comparison.why = "no point of the specified analysis' road load lies in the method's reference range";
+  if (!comparison.available) comparison.why = "no point of the legacy analysis' road load lies in the method's reference range";
 }
 
 }  // namespace record

@@ -3,9 +3,12 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <iterator>
+#include <string_view>
 
 #include "pipeline/CommandFields.h"
+#include "record/Coasting.h"
 #include "record/JsonWriter.h"
 #include "record/MethodOutputs.h"
 
@@ -19,6 +22,7 @@ const char* EndName(SetRecord::End end) {
     case SetRecord::End::Missing: return "missing file";
     case SetRecord::End::Empty: return "empty file";
     case SetRecord::End::Error: return "error";
+    case SetRecord::End::HeldOpen: return "empty file held open";
   }
   return "";
 }
@@ -29,6 +33,7 @@ const char* StateName(FileRecord::State state) {
     case FileRecord::State::Empty: return "empty, deleted";
     case FileRecord::State::Read: return "read";
     case FileRecord::State::Error: return "error";
+    case FileRecord::State::HeldOpen: return "empty, held open";
   }
   return "";
 }
@@ -127,6 +132,9 @@ void WriteSet(JsonWriter& json, const SetRecord& set) {
       json.Key("fields").Integer(f.notOneRecordFields);
       json.EndObject();
     }
+    json.Key("encoding").String(TextFormName(f.encoding.form));
+    json.Key("layout").String(f.layout.form == TextForm::EightBit ? "decimal point" : TextFormName(f.layout.form));
+    json.Key("read_as_written").Bool(f.encodingRead || f.layoutRead);
     json.Key("sha256").String(f.sha256);
     json.EndObject();
   }
@@ -236,6 +244,7 @@ void WriteWindow(JsonWriter& json, const WindowRecord& window) {
   json.Key("min_yaw_deg").Number(window.minYaw);
   json.Key("max_yaw_deg").Number(window.maxYaw);
   json.Key("excluded").Integer(window.excluded);
+  json.Key("excluded_before_first_fit").Integer(window.excludedBeforeFirstFit);
   json.EndObject();
 }
 
@@ -320,6 +329,8 @@ void WriteResults(JsonWriter& json, const ResultsRecord& results) {
   WriteEstimates(json, "si", results.si);
   WriteEstimates(json, "road_load_coefficients", results.roadLoad);
   WriteEstimates(json, "drag", results.drag);
+  json.Key("aero_determined").Bool(results.aeroDetermined);
+  json.Key("aero_why_not").String(results.aeroWhyNot);
   json.Key("texts").BeginObject();
   json.Key("cAero").String(results.cAero);
   json.Key("cTotal").String(results.cTotal);
@@ -337,9 +348,23 @@ void WriteChecks(JsonWriter& json, const std::vector<CheckRecord>& checks) {
     json.Key("value").Number(check.value);
     json.Key("unit").String(check.unit);
     json.Key("limit").String(check.limit);
+    json.Key("finding").String(check.finding);
     json.Key("source").String(check.source);
     json.Key("applicable").Bool(check.applicable);
     json.Key("pass").Bool(check.pass);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteNotCoasting(JsonWriter& json, const AnalysisRecord& r) {
+  json.Key("not_coasting").BeginArray();
+  for (const MotionSpan& span : NotCoasting(r)) {
+    json.BeginObject();
+    json.Key("run").Integer(span.run);
+    json.Key("from_s").Integer(span.from);
+    json.Key("to_s").Integer(span.to);
+    json.Key("motion").String(MotionName(span.motion));
     json.EndObject();
   }
   json.EndArray();
@@ -353,7 +378,8 @@ void WriteEnd(JsonWriter& json, const AnalysisRecord& r) {
   json.Key("path").String(r.reportPath);
   json.Key("written").Bool(r.reportWritten);
   json.EndObject();
-  WriteError(json, "error", r.error);
+  // A run that went on to its end without its report says what stopped it.
+  WriteError(json, "error", r.error.number != 0 ? r.error : r.reportError);
   json.Key("exit_status").Integer(r.exitStatus);
 }
 
@@ -383,45 +409,76 @@ std::string RecordJson(const AnalysisRecord& r) {
   WriteResults(json, r.results);
   WriteMethodParts(json, r);
   WriteChecks(json, r.checks);
+  WriteNotCoasting(json, r);
   WriteEnd(json, r);
   json.EndObject();
   return json.Text();
 }
 
-std::string SamplesCsv(const AnalysisRecord& record) {
+void WriteSamplesCsv(const AnalysisRecord& record, const OutputSink& write) {
+  constexpr std::size_t kPart = std::size_t{64} * 1024;
   // Another method than the specified one names itself on every row, and
   // beside its statuses stand those of the specified fit that ran beside it.
   const bool otherMethod = record.method.name != "legacy";
-  std::string csv = "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status";
+  std::string csv = "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status,motion";
   csv += otherMethod ? ",method,legacy_status\r\n" : "\r\n";
-  // Rows are appended in place: tens of thousands of numbers, each the
-  // shortest text that reads back to its double.
-  csv.reserve(csv.size() + record.samples.size() * 120);
-  char text[32];
-  const auto whole = [&](long value) {
-    csv.append(text, std::to_chars(text, text + sizeof text, value).ptr);
-    csv += ',';
-  };
-  const auto number = [&](double value) {
-    if (std::isfinite(value)) csv.append(text, std::to_chars(text, text + sizeof text, value).ptr);
-    csv += ',';
-  };
+  // Tens of thousands of numbers, each the shortest text that reads back to
+  // its double: a row is put together whole and appended once.
+  char row[320];
+  csv.reserve(kPart + sizeof row);
   for (const SampleRecord& s : record.samples) {
-    csv += SetName(s.set);
-    csv += ',';
+    char* at = row;
+    const auto text = [&](std::string_view part) {
+      std::memcpy(at, part.data(), part.size());
+      at += part.size();
+      *at++ = ',';
+    };
+    const auto whole = [&](long value) {
+      at = std::to_chars(at, at + 24, value).ptr;
+      *at++ = ',';
+    };
+    const auto number = [&](double value) {
+      if (std::isfinite(value)) at = std::to_chars(at, at + 32, value).ptr;
+      *at++ = ',';
+    };
+    text(SetName(s.set));
     whole(s.run);
     whole(s.direction);
     whole(s.time);
     for (double value : {s.speed, s.wind, s.yaw, s.deceleration, s.force}) number(value);
-    csv += StatusName(s.status);
-    if (otherMethod) {
-      csv += ',';
-      csv += record.method.name;
-      csv += ',';
-      if (s.legacyStatus) csv += StatusName(*s.legacyStatus);
+    const std::string_view status = StatusName(s.status);
+    std::memcpy(at, status.data(), status.size());
+    at += status.size();
+    *at++ = ',';
+    if (s.set == SetKind::Data) {
+      const std::string_view motion = MotionName(s.motion);
+      std::memcpy(at, motion.data(), motion.size());
+      at += motion.size();
     }
-    csv += "\r\n";
+    if (otherMethod) {
+      *at++ = ',';
+      text(record.method.name);
+      if (s.legacyStatus) {
+        const std::string_view legacy = StatusName(*s.legacyStatus);
+        std::memcpy(at, legacy.data(), legacy.size());
+        at += legacy.size();
+      }
+    }
+    *at++ = '\r';
+    *at++ = '\n';
+    csv.append(row, static_cast<std::size_t>(at - row));
+    if (csv.size() >= kPart) {
+      write(csv);
+      csv.clear();
+    }
   }
+  write(csv);
+}
+
+std::string SamplesCsv(const AnalysisRecord& record) {
+  std::string csv;
+  csv.reserve(record.samples.size() * 120);
+  WriteSamplesCsv(record, [&csv](std::string_view part) { csv.append(part); });
   return csv;
 }
 

@@ -9,12 +9,12 @@
 #include "calibration/CVelkCal.h"
 #include "common/FileSystem.h"
 #include "common/RuntimeError.h"
-#include "common/Sha256.h"
 #include "common/UnitFactors.h"
 #include "data/CDataCol.h"
 #include "data/CMeasurement.h"
 #include "methods/AnalysisMethod.h"
 #include "record/Checks.h"
+#include "record/Coasting.h"
 #include "record/MethodResults.h"
 #include "record/Results.h"
 #include "record/Warnings.h"
@@ -83,6 +83,7 @@ RunFileFacts& Recorder::OnRunFile(const std::string& fileName, Int16 run) {
   file_ = RunFileFacts();
   file_.fileName = fileName;
   file_.run = run;
+  file_.digest = record_.hashed;
   fileOpen_ = true;
   return file_;
 }
@@ -122,9 +123,10 @@ void Recorder::FlushFile() {
   f.path = file_.fileName;
   f.name = FileName(file_.fileName);
   f.run = file_.run.value();
-  f.state = file_.state == RunFileState::Read    ? FileRecord::State::Read
-            : file_.state == RunFileState::Empty ? FileRecord::State::Empty
-                                                 : FileRecord::State::Missing;
+  f.state = file_.state == RunFileState::Read            ? FileRecord::State::Read
+            : file_.state == RunFileState::Empty         ? FileRecord::State::Empty
+            : file_.state == RunFileState::EmptyHeldOpen ? FileRecord::State::HeldOpen
+                                                         : FileRecord::State::Missing;
   f.bytes = file_.bytes;
   f.records = file_.text.records;
   f.samples = file_.samples;
@@ -135,6 +137,11 @@ void Recorder::FlushFile() {
   f.linesNotOneRecord = file_.text.linesNotOneRecord;
   f.notOneRecordLine = file_.text.notOneRecordLine;
   f.notOneRecordFields = file_.text.notOneRecordFields;
+  f.sha256 = file_.sha256;
+  f.encoding = file_.text.encoding;
+  f.layout = file_.text.layout;
+  f.encodingRead = file_.text.encodingRead;
+  f.layoutRead = file_.text.layoutRead;
   record_.Set(loading_).files.push_back(std::move(f));
 }
 
@@ -144,9 +151,13 @@ void Recorder::SetLoaded(RunSet loaded, const CDataCol& data) {
   SetRecord& set = record_.Set(kind);
   if (!set.files.empty()) {
     const FileRecord::State last = set.files.back().state;
-    set.end = last == FileRecord::State::Empty ? SetRecord::End::Empty : SetRecord::End::Missing;
+    set.end = last == FileRecord::State::Empty      ? SetRecord::End::Empty
+              : last == FileRecord::State::HeldOpen ? SetRecord::End::HeldOpen
+                                                    : SetRecord::End::Missing;
   }
   statuses_.Join(kind, data);
+  // A window before the first fit names the samples it excludes from here.
+  if (kind == SetKind::Data) statuses_.Before(data);
 }
 
 void Recorder::SetFailed(RunSet failed, const RuntimeError& error, const CDataCol& data) {
@@ -158,6 +169,7 @@ void Recorder::SetFailed(RunSet failed, const RuntimeError& error, const CDataCo
     set.end = SetRecord::End::Error;
     if (!set.files.empty()) set.files.back().state = FileRecord::State::Error;
     statuses_.Join(kind, data);
+    if (kind == SetKind::Data) statuses_.Before(data);
   } else {
     // Loaded, then what came after failed (the average of the ZERO set).
     statuses_.NotUsed(kind);
@@ -274,7 +286,10 @@ void Recorder::Filtered(const CDataCol& data) {
 
 void Recorder::Windowed(const CDataCol& data, Real minV, Real maxV, Real minVr, Real maxVr, Real minYaw,
                         Real maxYaw) {
-  record_.stage = Stage::Window;
+  // The speed bounds alone before the first fit (--limit-data), then the
+  // whole window after the outlier filter: the bounds are the latter's.
+  const bool beforeFirstFit = !record_.firstFit.ran;
+  if (!beforeFirstFit) record_.stage = Stage::Window;
   WindowRecord& w = record_.window;
   w.applied = true;
   w.minSpeed = minV.value();
@@ -283,7 +298,9 @@ void Recorder::Windowed(const CDataCol& data, Real minV, Real maxV, Real minVr, 
   w.maxWind = maxVr.value();
   w.minYaw = minYaw.value();
   w.maxYaw = maxYaw.value();
-  w.excluded = statuses_.Excluded(data, SampleStatus::OutsideWindow);
+  const long excluded = statuses_.Excluded(data, SampleStatus::OutsideWindow);
+  w.excluded += excluded;
+  if (beforeFirstFit) w.excludedBeforeFirstFit = excluded;
 }
 
 void Recorder::Corrected(Real mechFactor, Real aeroFactor, Real standardDensity) {
@@ -307,6 +324,8 @@ void Recorder::ReportDone(const std::string& path, bool written, const std::stri
   record_.results.cTotal = cTotal;
   record_.results.CD = CD;
 }
+
+void Recorder::ReportFailed(const RuntimeError& error) { record_.reportError = NoteOf(error); }
 
 void Recorder::MethodFinished(const MethodResult& result) {
   record_.method.name = result.method;
@@ -333,7 +352,7 @@ void Recorder::IntervalsAnalysed(const IntervalAnalysis& analysis) {
   if (analysis.result.usable) record_.stage = Stage::Results;
 }
 
-void Recorder::Finish(const RuntimeError* error, bool provenance) noexcept {
+void Recorder::Finish(const RuntimeError* error) noexcept {
   if (finished_) return;
   finished_ = true;
   // Each part is derived from what the record holds so far; one that cannot
@@ -356,32 +375,29 @@ void Recorder::Finish(const RuntimeError* error, bool provenance) noexcept {
       if ((record_.stage == Stage::Loading || record_.stage == Stage::Calibrating) && !statuses_.Joined(loading_)) {
         ended = &record_.Set(loading_);
         ended->end = SetRecord::End::Error;
+        ended->error = record_.error;
         if (!ended->files.empty()) ended->files.back().state = FileRecord::State::Error;
       }
       // The detail as the user reads it on standard error.
       record_.error.detail = Explanation(record_, *error);
       if (ended != nullptr) ended->error = record_.error;
+    } else if (record_.reportError.number != 0) {
+      record_.reportError.detail = ReportExplanation(record_);
     }
     DeriveResults(record_);
     DeriveMethodResults(record_);
+    MarkMotion(record_);
     // The interval method holds the test to the checks of its regulation.
     record_.checks = record_.intervals.ran ? MethodChecks(record_) : Checks(record_);
+    for (const CheckRecord& check : record_.checks) {
+      if (check.id == "aero_determined" && check.applicable && !check.pass) {
+        record_.results.aeroDetermined = false;
+        record_.results.aeroWhyNot = check.finding;
+      }
+    }
     record_.warnings = Warnings(record_);
     if (record_.folderFound) record_.warnings.insert(record_.warnings.end(), record_.method.notes.begin(),
                                                      record_.method.notes.end());
-    if (provenance) {
-      for (SetRecord& set : record_.sets) {
-        for (FileRecord& f : set.files) {
-          if (f.state != FileRecord::State::Read && f.state != FileRecord::State::Error) continue;
-          // A file that can no longer be read has no digest.
-          try {
-            f.sha256 = FileSha256(f.path);
-          } catch (const RuntimeError&) {
-            f.sha256.clear();
-          }
-        }
-      }
-    }
   } catch (const std::exception&) {
     // The record keeps what was derived.
   }

@@ -39,6 +39,7 @@ class Recorder final : public RunObserver {
   void WindFormed(Real meanHead, Real meanCross, Real maxHead, Real maxCross) override;
   void ReportDone(const std::string& path, bool written, const std::string& cAero, const std::string& cTotal,
                   const std::string& CD) override;
+  void ReportFailed(const RuntimeError& error) override;
 
   void MethodFinished(const MethodResult& result) override;
   void IntervalsAnalysed(const IntervalAnalysis& analysis) override;
@@ -49,11 +50,13 @@ class Recorder final : public RunObserver {
   void OnOutlierTest(const std::vector<double>& residuals, const std::vector<CMeasurement*>& samples, double mean,
                      double sd) override;
 
+  // Before the run: the SHA-256 of each run file is taken as it is read.
+  void HashRunFiles(bool on) { record_.hashed = on; }
+
   // After the run, also one that `error` ended: the error explained, the
-  // residuals, uncertainty, results, checks and warnings, and with
-  // `provenance` the SHA-256 of the files read. Raises nothing; what it
-  // cannot derive stays out of the record. A second call does nothing.
-  void Finish(const RuntimeError* error, bool provenance) noexcept;
+  // residuals, uncertainty, results, checks and warnings. Raises nothing;
+  // what it cannot derive stays out of the record. A second call does nothing.
+  void Finish(const RuntimeError* error) noexcept;
 
  private:
   void FlushFile();

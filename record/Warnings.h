@@ -20,4 +20,8 @@ std::vector<std::string> Warnings(const AnalysisRecord& record);
 // terms when the record knows it; otherwise the error's own detail.
 std::string Explanation(const AnalysisRecord& record, const RuntimeError& error);
 
+// A detail for the record's reportError, which stopped the report of a run
+// that went on to its end, in the user's terms.
+std::string ReportExplanation(const AnalysisRecord& record);
+
 }  // namespace record

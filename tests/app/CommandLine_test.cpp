@@ -30,8 +30,10 @@ TEST(CommandLineTest, OptionsThenTheArgumentText) {
   // The argument text or the error, then quiet, limit-data and the JSON path.
   const std::pair<V, std::string> cases[] = {
       {{"/data/My", "Tests,1,0"}, "/data/My Tests,1,0|0 0 "},
-      {{"--quiet", "--json", "-", "--limit-data", "/t,1", "--quiet"}, "/t,1 --quiet|1 1 -"},
+      {{"--quiet", "--json", "-", "--limit-data", "/t,1", "--quiet"}, "error 5|1 1 -"},
+      {{"--quiet", "--", "/t,1", "--quiet"}, "/t,1 --quiet|1 0 "},
       {{"--", "--odd folder,1"}, "--odd folder,1|0 0 "},
+      {{"--json", "-x", "/t,1"}, "error 5|0 0 "},
       {{"--jsn", "x"}, "error 5|0 0 "},
       {{"--json"}, "error 5|0 0 "},
   };
@@ -57,7 +59,7 @@ TEST(ProgramTest, AnswersOnTheCommandLine) {
       {{"--help"}, 0, "usage: coastdown FOLDER,", ""}, {{"-h"}, 0, "usage: coastdown FOLDER,", ""},
       {{}, 1, "",
        "coastdown: run-time error 9: Subscript out of range (the command line has 0 of the 10 fields; field 1 (FOLDER) "
-       "is missing)\n" + usage},
+       "is missing)\n" + UsageText()},
       {{"/t,1"}, 1, "",
        "coastdown: run-time error 9: Subscript out of range (the command line has 2 of the 10 fields; field 3 (ZERO) "
        "is missing)\n" + usage},
@@ -65,6 +67,9 @@ TEST(ProgramTest, AnswersOnTheCommandLine) {
        "coastdown: run-time error 76: Path not found (FOLDER /nonexistent/x does not exist)\n"},
       {{"/t,maybe,0,15,70,3500,68,29.92,22.5,"}, 1, "",
        "coastdown: run-time error 13: Type mismatch (CALIBRATE \"maybe\" is not True, False or a number)\n"},
+      // A COMMAND file with CR LF line ends leaves a CR in the last field.
+      {{"/nonexistent/x,False,False,15,70,3500,68,29.92,22.5,0.32\r"}, 1, "",
+       "coastdown: run-time error 13: Type mismatch (CD \"0.32\\r\" is not a number)\n"},
   };
   for (const auto& [args, status, out, err] : cases) {
     const auto result = testsupport::Run(COASTDOWN_EXE, args);

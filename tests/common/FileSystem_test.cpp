@@ -120,21 +120,30 @@ TEST(FileSystemTest, RunFilesAreReadAsBytes) {
   EXPECT_EQ(ReadAll(file), kBytes);
 }
 
-// Only a file that is empty when it is to be deleted goes; one that holds
-// data stays readable from the start.
+// Only a file that is empty when it is to be deleted, and that no other
+// program holds open, goes; one that holds data stays readable from the
+// start, and one that a writer holds open stays where it is.
 TEST(FileSystemTest, DeleteIfEmpty) {
   Folder folder;
   Write(folder / "DATA.1", "");
   Write(folder / "DATA.2", kBytes);
   InputFile empty;
   ASSERT_TRUE(empty.Open(folder / "DATA.1"));
-  EXPECT_TRUE(empty.DeleteIfEmpty());
+  EXPECT_EQ(empty.DeleteIfEmpty(), InputFile::EmptyFile::Deleted);
   EXPECT_FALSE(fs::exists(folder / "DATA.1"));
   InputFile full;
   ASSERT_TRUE(full.Open(folder / "DATA.2"));
-  EXPECT_FALSE(full.DeleteIfEmpty());
+  EXPECT_EQ(full.DeleteIfEmpty(), InputFile::EmptyFile::NotEmpty);
   EXPECT_EQ(ReadAll(full), kBytes);
   EXPECT_TRUE(IsRegularFile(folder / "DATA.2"));
+  std::ofstream writer(folder / "DATA.3", std::ios::binary);
+  InputFile held;
+  ASSERT_TRUE(held.Open(folder / "DATA.3"));
+  EXPECT_EQ(held.DeleteIfEmpty(), InputFile::EmptyFile::HeldOpen);
+  writer << "1,2,3\r\n";
+  writer.close();
+  EXPECT_EQ(Read(folder / "DATA.3"), "1,2,3\r\n");
+  EXPECT_EQ(Sorted(FolderEntries(folder.path())), (std::vector<std::string>{"DATA.2", "DATA.3"}));
 }
 
 TEST(FileSystemTest, WritingModesAndErrors) {
@@ -197,6 +206,9 @@ TEST(FileSystemTest, StagedFilesOfOtherRuns) {
   const std::string report = folder / "VB6Output.txt";
   const std::string dead = StagedFile::TemporaryPrefix(report) + "99999";
   Write(dead, "a report cut short");
+  // A user's file that only looks like a temporary is not the program's.
+  const std::string users = StagedFile::TemporaryPrefix(report) + "draft";
+  Write(users, "the user's");
   StagedFile first(report);
   first.Create();
   WriteThrough(first.TemporaryPath(), "first");
@@ -208,7 +220,9 @@ TEST(FileSystemTest, StagedFilesOfOtherRuns) {
   second.Commit();
   first.Commit();
   EXPECT_EQ(Read(report), "first");
-  EXPECT_EQ(Sorted(FolderEntries(folder.path())), std::vector<std::string>{"VB6Output.txt"});
+  EXPECT_EQ(Read(users), "the user's");
+  EXPECT_EQ(Sorted(FolderEntries(folder.path())),
+            (std::vector<std::string>{"VB6Output.txt", "VB6Output.txt.writing-draft"}));
 }
 
 TEST(FileSystemTest, StagedFileOverAFolder) {

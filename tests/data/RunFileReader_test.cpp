@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
 
 #include "common/NumberText.h"
+#include "common/Sha256.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -84,6 +86,66 @@ TEST(RunFileReaderTest, ProbeAndBlocks) {
   EXPECT_EQ(ReadRunFileRecords(dir / "DATA.1", [&](double a, double b, double c) { out += Record(a, b, c); }),
             RunFileState::Read);
   EXPECT_EQ(out, expected + " .777777777777778 1 1;");
+}
+
+// A number far longer than a block is taken in as it passes, keeping only
+// what can change its double: read in small blocks it gives what the whole
+// text gives, correctly rounded (the sticky digits beyond 800 decide a
+// value just above a halfway point), too large, or not a number.
+TEST(RunFileReaderTest, LongNumbersInSmallBlocksGiveWhatTheWholeGives) {
+  const std::string zeros(5000, '0');
+  const std::string cases[] = {
+      "0." + std::string(200000, '7'),
+      zeros + "1.5",
+      "-" + zeros + "2",
+      "+" + zeros + "." + zeros + "3e5001",
+      "0." + zeros + "1e5000",
+      "1" + zeros + "e-5000",
+      "9007199254740993" + zeros + "e-5000",        // halfway between two doubles: to the even one
+      "9007199254740993" + zeros + "1e-5001",       // just above it: up
+      "9007199254740993." + zeros + "1",            // the same after the point
+      "1" + std::string(400, '0') + "." + zeros,    // too large
+      "1e" + std::string(5000, '9'),                // too large
+      "1e-" + std::string(5000, '9'),               // too small: 0
+      "1.2." + zeros,                               // not a number
+      zeros + "e",                                  // not a number
+      std::string(5000, '.'),                       // not a number
+  };
+  for (const std::string& number : cases) {
+    const std::string text = "1," + number + ",3\r\n4,5,6\r\n";
+    std::string out;
+    RunFileTokenizer tokenizer("RUN.1", [&](double a, double b, double c) { out += Record(a, b, c); });
+    std::size_t at = 0;
+    try {
+      FeedRunFileBlocks(
+          [&](char* buffer, std::size_t size) {
+            const std::size_t n = std::min(size, text.size() - at);
+            text.copy(buffer, n, at);
+            at += n;
+            return n;
+          },
+          tokenizer, 64);
+    } catch (const RuntimeError& e) {
+      out += "error " + std::to_string(e.Code()) + ": " + e.Detail();
+    }
+    EXPECT_EQ(out, Outcome(text)) << number.substr(0, 30);
+  }
+}
+
+// The digest is of the bytes read, the whole file also when an error ends
+// the reading before its end.
+TEST(RunFileReaderTest, DigestOfTheBytesRead) {
+  testsupport::ScratchDir dir;
+  const std::string tail(300000, '5');
+  for (const std::string& text : {std::string("1,2,3\r\n"), "1e999,2,3\r\n" + tail + ",1,1\r\n",
+                                  "1,2,3\r\n" + tail + ",1,1\r\n7"}) {
+    testsupport::WriteFile(dir / "DATA.1", text);
+    Sha256 whole;
+    whole.Update(text);
+    std::string digest;
+    ErrorOf([&] { ReadRunFileRecords(dir / "DATA.1", [](double, double, double) {}, nullptr, nullptr, &digest); });
+    EXPECT_EQ(digest, whole.HexDigest()) << text.substr(0, 20);
+  }
 }
 
 // Fed in parts of every size, the text gives the same records as whole: a

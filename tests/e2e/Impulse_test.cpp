@@ -63,7 +63,7 @@ TEST(ImpulseTest, WithoutTheOptionNothingChanges) {
   EXPECT_EQ(ReadFile(test.path + "/legacy.csv"), ReadFile(test.path + "/plain.csv"));
   const std::string csv = ReadFile(test.path + "/plain.csv");
   EXPECT_EQ(csv.substr(0, csv.find('\r')),
-            "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status");
+            "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status,motion");
 }
 
 // The record and the samples say which method ran; the specified fit beside
@@ -91,7 +91,7 @@ TEST(ImpulseTest, TheRecordAndTheSamplesSayWhichMethodRanAndSetTheSpecifiedOneBe
 
   const std::string csv = ReadFile(test.path + "/s.csv");
   EXPECT_EQ(csv.substr(0, csv.find('\r')),
-            "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status,method,legacy_status");
+            "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status,motion,method,legacy_status");
   // Every DATA row names the method; the specified fit's statuses count as
   // its record says.
   long data = 0, legacyUsed = 0;

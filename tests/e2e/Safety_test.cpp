@@ -9,13 +9,19 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fcntl.h>
+
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/Sha256.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -187,6 +193,176 @@ TEST(SafetyTest, AKilledRunLeavesTheOldReportOrTheWholeNewOne) {
   EXPECT_EQ(testsupport::MaskedDate(ReadFile(t.path + "/" + t.Temporaries()[0])), whole);
   ASSERT_EQ(t.Analyse().status, 0);
   EXPECT_TRUE(t.Temporaries().empty());
+}
+
+// A logger that creates the next run file while a run looks for it, and
+// writes its first record 0 to 2 ms later: the run either finds no file,
+// or finds it empty and held open and leaves it, or reads it; the record
+// is never lost. Bounded by a count of tries, not by a clock.
+TEST(SafetyTest, AnEmptyRunFileThatALoggerHoldsOpenIsNeverDeleted) {
+  Folder t;
+  const std::string next = t.path + "/DATA.11", record = "20.5,21.0,1.5\r\n";
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(t.Analyse().status, 0);
+  const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+  std::mt19937 random(3);
+  // The run looks for DATA.11 within the first half of its time.
+  std::uniform_int_distribution<long> before(0, took.count() / 2), writing(0, 2000);
+  int heldOpen = 0, tries = 0;
+  for (; tries < 300 && heldOpen < 20; ++tries) {
+    fs::remove(next);
+    const long wait = before(random), hold = writing(random);
+    std::thread logger([&] {
+      std::this_thread::sleep_for(std::chrono::microseconds(wait));
+      const int fd = ::open(next.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      std::this_thread::sleep_for(std::chrono::microseconds(hold));
+      EXPECT_EQ(::write(fd, record.data(), record.size()), static_cast<ssize_t>(record.size()));
+      ::close(fd);
+    });
+    const testsupport::ProcessResult run = t.Analyse();
+    logger.join();
+    EXPECT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(ReadFile(next), record) << "try " << tries << ": the logger's record is lost\n" << run.err;
+    if (run.err.find("DATA.11, which is empty and held open by another program") != std::string::npos) ++heldOpen;
+  }
+  // The race was run, not only avoided.
+  EXPECT_GT(heldOpen, 0) << tries << " tries";
+}
+
+// The record's SHA-256 of a run file is of the very bytes the analysis read:
+// a file changed while the run writes its report keeps the digest of what
+// was analysed (the run is held at the report's flush until the change).
+TEST(SafetyTest, TheDigestIsOfTheBytesAnalysed) {
+  if (!fs::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
+  Folder t;
+  const std::string json = t.dir / "record.json", data3 = t.path + "/DATA.3", analysed = ReadFile(data3);
+  ASSERT_EQ(t.Analyse({"--quiet"}).status, 0);
+  const std::string whole = t.Report();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::execl("/usr/bin/strace", "strace", "-f", "-o", "/dev/null", "-e", "trace=fsync", "-e",
+            "inject=fsync:delay_enter=2000000:when=1", COASTDOWN_EXE, "--quiet", "--json", json.c_str(),
+            t.arguments.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  bool atFlush = false;
+  for (int wait = 0; wait < 12000 && !(atFlush = t.Temporaries().size() == 1 &&
+                                                testsupport::MaskedDate(ReadFile(t.path + "/" + t.Temporaries()[0])) ==
+                                                    whole);
+       ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  WriteFile(data3, analysed + "70.1,70.2,0.5\r\n");
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(atFlush);
+  Sha256 digest;
+  digest.Update(analysed);
+  const std::string record = ReadFile(json);
+  const std::size_t at = record.find("\"name\": \"DATA.3\"");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_NE(record.find("\"bytes\": " + std::to_string(analysed.size()) + ",", at), std::string::npos);
+  EXPECT_EQ(record.substr(record.find("\"sha256\": \"", at) + 11, 64), digest.HexDigest());
+}
+
+// A run file of one line of 64 MB of digits ends its set with error 6 (a
+// number too large) and costs the run a few megabytes, not the line.
+TEST(SafetyTest, ALongLineCostsNoMoreMemoryThanAShortOne) {
+  Folder t;
+  const testsupport::ProcessResult plain = t.Analyse({"--quiet"});
+  ASSERT_EQ(plain.status, 0);
+  { std::ofstream(t.path + "/DATA.3", std::ios::binary) << std::string(std::size_t{64} << 20, '7') << ",1,1\r\n"; }
+  const testsupport::ProcessResult run = t.Analyse();
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.err.find("DATA.3: run-time error 6: Overflow ("), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(", line 1: the number 777777777777777777777777... is too large for a double"),
+            std::string::npos)
+      << run.err;
+  EXPECT_LT(run.maxResidentKb, plain.maxResidentKb + 8 * 1024);
+}
+
+// The program run under strace with `options` (trace and inject), its
+// log of system calls.
+struct Traced {
+  testsupport::ProcessResult run;
+  std::vector<std::string> calls;
+};
+Traced UnderStrace(const std::vector<std::string>& options, const std::vector<std::string>& args) {
+  ScratchDir dir;
+  std::vector<std::string> all = {"-f", "-o", dir / "log"};
+  all.insert(all.end(), options.begin(), options.end());
+  all.push_back(COASTDOWN_EXE);
+  all.insert(all.end(), args.begin(), args.end());
+  Traced traced{testsupport::Run("/usr/bin/strace", all), {}};
+  std::istringstream log(ReadFile(dir / "log"));
+  for (std::string line; std::getline(log, line);) {
+    traced.calls.push_back(line.substr(line.find_first_not_of(' ', line.find(' '))));  // without the process id
+  }
+  return traced;
+}
+
+// Each staged file reaches the disk before it takes its name, and its
+// folder's entries after; a full disk or a failed flush of the report ends
+// as "Unable to save results." with exit status 2, what was written kept
+// under the report's name and no temporary left, and one of an output
+// leaves the older output whole.
+TEST(SafetyTest, FlushedToTheDiskBeforeTheRenameAndFaultsOfTheDiskAreErrors) {
+  if (!fs::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
+  Folder t;
+  const std::string json = t.dir / "record.json";
+  const Traced traced =
+      UnderStrace({"-e", "trace=openat,fsync,rename"}, {"--quiet", "--json", json, t.arguments});
+  ASSERT_EQ(traced.run.status, 0) << traced.run.err;
+  const std::string whole = t.Report();
+  for (const std::string& final : {t.path + "/VB6Output.txt", json}) {
+    SCOPED_TRACE(final);
+    const std::regex created("openat\\(AT_FDCWD, \"" + final + "\\.writing-[0-9]+\", O_RDWR\\|O_CREAT.* = ([0-9]+)");
+    const std::regex renamed("rename\\(\".*\", \"" + final + "\"\\) = 0");
+    const std::regex folder("openat\\(AT_FDCWD, \"" + final.substr(0, final.rfind('/')) + "\", .*O_DIRECTORY.* = ([0-9]+)");
+    std::string fd, folderFd;
+    bool flushed = false, moved = false, folderFlushed = false;
+    for (const std::string& call : traced.calls) {
+      std::smatch m;
+      if (std::regex_search(call, m, created)) fd = m[1];
+      if (!fd.empty() && !moved && std::regex_match(call, std::regex("fsync\\(" + fd + "\\) += 0"))) flushed = true;
+      if (std::regex_search(call, renamed)) moved = true;
+      if (moved && std::regex_search(call, m, folder)) folderFd = m[1];
+      if (moved && !folderFd.empty() && std::regex_match(call, std::regex("fsync\\(" + folderFd + "\\) += 0"))) {
+        folderFlushed = true;
+      }
+    }
+    EXPECT_TRUE(flushed && moved && folderFlushed) << fd << " " << flushed << moved << folderFlushed;
+  }
+
+  const struct {
+    const char* call;
+    const char* inject;
+    int status;
+    bool reportWhole;  // else what the failed write left: nothing
+  } faults[] = {
+      {"write", "write:error=ENOSPC:when=1", 2, false},  // the report's first write: the disk is full
+      {"fsync", "fsync:error=EIO:when=1", 2, true},      // the report written, not flushed
+      {"fsync", "fsync:error=EIO:when=3", 1, true},      // the record's flush
+  };
+  for (const auto& f : faults) {
+    SCOPED_TRACE(f.inject);
+    WriteFile(json, "an older record");
+    const Traced run = UnderStrace({"-e", std::string("trace=") + f.call, "-e", std::string("inject=") + f.inject},
+                                   {"--quiet", "--json", json, t.arguments});
+    EXPECT_EQ(run.run.status, f.status) << run.run.err;
+    EXPECT_EQ(t.Report(), f.reportWhole ? whole : "");
+    EXPECT_TRUE(t.Temporaries().empty());
+    if (f.status == 2) {
+      EXPECT_EQ(run.run.err, "coastdown: Unable to save results.\n");
+    }
+    if (f.status == 1) {
+      EXPECT_EQ(run.run.err, "coastdown: run-time error 75: Path/File access error (--json " + json + ")\n");
+      EXPECT_EQ(ReadFile(json), "an older record");
+    }
+    for (const auto& e : fs::directory_iterator(t.dir.path())) {
+      EXPECT_EQ(e.path().filename().string().find(".writing-"), std::string::npos) << e.path();
+    }
+  }
 }
 
 }  // namespace

@@ -79,18 +79,43 @@ with tempfile.TemporaryDirectory() as scratch:
 
     status, record, text, samples = analyse(scratch, arguments)
     check(status == 0, "a clean analysis ends with status 0")
-    check(record["format"] == "coastdown-analysis" and record["format_version"] == 2, "format and version")
+    check(record["format"] == "coastdown-analysis" and record["format_version"] == 3, "format and version")
+
+    # The interval method on a test with an anemometer at 10 Hz: its own
+    # part and the specified analysis' road load beside it.
+    windy = os.path.join(scratch, "w")
+    subprocess.run([simulator, "--out", windy, "--seed", "4", "--rate", "10", "--data-runs", "6"], check=True,
+                   capture_output=True)
+    windy_arguments = open(os.path.join(windy, "COMMAND")).read().strip()
+    intervals_out = os.path.join(scratch, "intervals")
+    os.mkdir(intervals_out)
+    status, intervals, intervals_text, _ = analyse(intervals_out, windy_arguments, "--method", "intervals",
+                                                   "--rate", "10")
+    check(status == 0, "the interval method ends with status 0")
+    check(intervals["method"]["name"] == "intervals" and "intervals" in intervals, "the interval method's part")
+    check(intervals["legacy_comparison"]["available"], "the specified analysis beside the interval method")
+    check(record["method"]["name"] == "legacy" and "intervals" not in record, "the legacy record has no intervals")
+
     for field in sorted(documented_fields()):
-        check(lookup(record, field) or lookup(impulse, field), "documented field %s is in a record" % field)
-    # And every field either record has is named in the README's table (the
+        check(lookup(record, field) or lookup(impulse, field) or lookup(intervals, field), "documented field %s is in a record" % field)
+    # And every field the records have is named in the README's table (the
     # ten command fields and a1 … a4 are named as ranges there).
     table = open(readme, encoding="utf-8").read()
     table = table[table.index("## The analysis record"):table.index("`--samples FILE` writes")]
-    for each in (record, impulse):
-        for key, path in keys(each):
-            named = any(form % key in table for form in ("`%s`", "`%s[]", ".%s`", "`%s.", ".%s[]"))
-            check(named or path.startswith(".command.fields.") or re.fullmatch(r"a[1-4]", key),
-                  "field %s is documented" % path)
+    for key, path in list(keys(record)) + list(keys(impulse)) + list(keys(intervals)):
+        named = any(form % key in table for form in ("`%s`", "`%s[]", ".%s`", "`%s.", ".%s[]"))
+        check(named or path.startswith(".command.fields.") or re.fullmatch(r"a[1-4]", key),
+              "field %s is documented" % path)
+    # The interval method's report prints the record's corrected road load,
+    # rounded as the regulation rounds it.
+    intervals_report = open(os.path.join(windy, "VB6Output.txt"), encoding="latin-1").read()
+    corrected = intervals["intervals"]["corrected"]
+    for name, key, decimals in (("f0", "f0_N", 1), ("f1", "f1_N_per_kmh", 3), ("f2", "f2_N_per_kmh2", 5)):
+        shown = re.search(r"^%s: (-?[\d.]+)" % name, intervals_report, re.M).group(1)
+        check("%.*f" % (decimals, corrected[key]) == shown, "%s in the interval report and the record" % name)
+    numbers = re.sub(r'"(\\.|[^"\\])*"', '""', intervals_text)
+    for token in re.findall(r'(?<=[:\[,\s])-?\d[\d.eE+-]*(?=[,\n\]}])', numbers):
+        check(float(repr(float(token))) == float(token), "number %s reads back" % token)
 
     # Every number is the shortest text of its double: reading it and
     # writing it back the shortest way gives the same double.

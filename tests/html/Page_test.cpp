@@ -125,6 +125,20 @@ TEST(PageTest, WholeTestShowsEveryPlot) {
   EXPECT_EQ(Named(root, "tr", "file").size(), 12u);
 }
 
+// Written to a file as it is made, a few figures at a time, the page is
+// the same page.
+TEST(PageTest, WrittenInPartsItIsTheWholePage) {
+  const record::AnalysisRecord r = handbuilt::Test(20, 100);
+  std::string parts;
+  int count = 0;
+  html::WriteHtmlPage(r, kTruth, [&](std::string_view part) {
+    parts += part;
+    ++count;
+  });
+  EXPECT_GT(count, 3);
+  EXPECT_EQ(parts, html::HtmlPage(r, kTruth));
+}
+
 TEST(PageTest, UserTextStaysText) {
   record::AnalysisRecord r = handbuilt::Test(2, 30);
   r.commandText = "</code><script>alert(1)</script>";

@@ -3,8 +3,9 @@
 add_executable(coastdown_intervals_tests
   methods/IntervalCoverage_test.cpp
   methods/IntervalIssues_test.cpp
-  methods/IntervalWorkedExample_test.cpp)
+  methods/IntervalWorkedExample_test.cpp
+  methods/TrackWind_test.cpp)
 target_link_libraries(coastdown_intervals_tests PRIVATE coastdown_core GTest::gtest GTest::gtest_main)
-gtest_discover_tests(coastdown_intervals_tests DISCOVERY_TIMEOUT 60 TEST_FILTER "-*Coverage*")
+gtest_discover_tests(coastdown_intervals_tests DISCOVERY_TIMEOUT 60 TEST_FILTER "-*Coverage*" PROPERTIES TIMEOUT 300)
 gtest_discover_tests(coastdown_intervals_tests DISCOVERY_TIMEOUT 60 TEST_FILTER "*Coverage*"
-                     PROPERTIES LABELS coverage)
+                     PROPERTIES LABELS coverage TIMEOUT 900)

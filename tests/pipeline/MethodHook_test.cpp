@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/MethodOptionsReader.h"
 #include "app/SAEAppWrapper.h"
 #include "methods/AnalysisMethod.h"
 #include "record/Recorder.h"
@@ -39,9 +40,13 @@ TEST(MethodHookTest, MethodTakesThePlaceOfTheFit) {
   app.SetParams(SplitCommandLine(folder.arguments));
   app.SampleRate = 10;
   FixedMethod method;
-  MethodConditions given;
-  given.yawCurveFile = "yaw.csv";
-  app.UseMethod(&method, given);
+  // What the options give it, as the entry point would pass them.
+  MethodOptions options;
+  options.rateHz = 10.0;
+  options.trackWind = TrackWindOption{true, 2.0, 30.0, ""};
+  options.rotatingMass = RotatingMassOption{3.0, true, "3%"};
+  options.yawCurveFile = "yaw.csv";
+  app.UseMethod(&method, GivenMethodConditions(options, 0.44704));
   record::AnalysisRecord analysis;
   record::Recorder recorder(analysis);
   app.Observe(&recorder);
@@ -66,6 +71,11 @@ TEST(MethodHookTest, MethodTakesThePlaceOfTheFit) {
   EXPECT_NEAR(run.conditions.temperatureC, 20.0, 1e-12);
   EXPECT_EQ(run.conditions.rateHz, 10.0);
   EXPECT_EQ(run.conditions.yawCurveFile, "yaw.csv");
+  ASSERT_EQ(run.conditions.trackWindMs.size(), 1u);
+  EXPECT_EQ(run.conditions.trackWindMs[0].run, 0);
+  EXPECT_NEAR(run.conditions.trackWindMs[0].speed, 2.0 * 0.44704, 1e-15);
+  EXPECT_NEAR(run.conditions.rotatingMass.kg, 0.03 * run.conditions.massKg, 1e-12);
+  EXPECT_EQ(run.conditions.rotatingMass.source.rfind("--rotating-mass 3% of the test mass", 0), 0u);
   EXPECT_TRUE(std::isnan(run.conditions.knownCd));
 
   // The specified fit ran beside it, on one-second samples of ten records.

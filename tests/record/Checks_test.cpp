@@ -1,12 +1,14 @@
 // The checks of a finished analysis, from records built by hand: the
-// hand-built test passes all eight, and each change takes one quantity just
+// hand-built test passes all of them, and each change takes one quantity just
 // inside or just beyond one check's limit, so a wrong limit, a comparison
 // the wrong way round or a check that reads the wrong quantity fails here.
 #include "record/Checks.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,9 +19,11 @@ namespace {
 
 using record::AnalysisRecord;
 
-// The hand-built test with its still-air road load known to 1 %.
+// The hand-built test with its still-air road load known to 1 %, and no
+// DATA file beyond those analysed.
 AnalysisRecord Passing() {
   AnalysisRecord r = handbuilt::Test();
+  r.Set(record::SetKind::Data).laterFiles.clear();
   for (record::RoadLoadPoint& p : r.uncertainty.roadLoad) {
     p.low = p.force * 0.99;
     p.high = p.force * 1.01;
@@ -38,6 +42,12 @@ void RoadLoadAt(AnalysisRecord& r, double mph, double percent) {
   point.low = force * (1.0 - percent / 100.0);
   point.high = force * (1.0 + percent / 100.0);
   points.push_back(point);
+}
+
+// The first DATA sample.
+record::SampleRecord& DataSample(AnalysisRecord& r) {
+  return *std::find_if(r.samples.begin(), r.samples.end(),
+                       [](const record::SampleRecord& s) { return s.set == record::SetKind::Data; });
 }
 
 // The ids of the checks that apply and failed, each followed by a blank.
@@ -87,21 +97,74 @@ TEST(ChecksTest, EachFailsBeyondItsLimitAndNoOtherDoes) {
       {"Cmech below 0", [](AnalysisRecord& r) { r.results.report[2].value = -1e-9; }, "mechanical_signs "},
       {"Bmech and Cmech 0", [](AnalysisRecord& r) { r.results.report[1].value = r.results.report[2].value = 0; },
        ""},
+      {"the ZERO set ended by an error", [](AnalysisRecord& r) {
+         r.Set(record::SetKind::Zero).error = {70, "Permission denied", "/tmp/t/ZERO.3"};
+         r.yawOffsetFromZero = false;
+       }, "zero_offset "},
+      {"DATA.2 in UTF-16", [](AnalysisRecord& r) {
+         r.Set(record::SetKind::Data).files[1].encoding = {TextForm::Utf16LE, 1, "\xFF\xFE"};
+       }, "run_file_text "},
+      {"DATA.2 in UTF-16, read as written", [](AnalysisRecord& r) {
+         r.Set(record::SetKind::Data).files[1].encoding = {TextForm::Utf16LE, 1, "\xFF\xFE"};
+         r.Set(record::SetKind::Data).files[1].encodingRead = true;
+       }, ""},
+      {"CAL.1 with decimal commas", [](AnalysisRecord& r) {
+         r.Set(record::SetKind::Cal).files[0].layout = {TextForm::DecimalComma, 1, "42,5 44,1 -2,3"};
+       }, "run_file_text "},
+      {"DATA.10 beyond the set's end", [](AnalysisRecord& r) { r.Set(record::SetKind::Data).laterFiles = "DATA.10"; },
+       "runs_analysed "},
+      {"the DATA set ended by an error", [](AnalysisRecord& r) {
+         r.Set(record::SetKind::Data).end = record::SetRecord::End::Error;
+       }, "runs_analysed "},
+      {"V^2 terms correlated 0.991", [](AnalysisRecord& r) { r.uncertainty.correlationM2A0 = -0.991; },
+       "aero_determined "},
+      {"V^2 terms correlated 0.989", [](AnalysisRecord& r) { r.uncertainty.correlationM2A0 = -0.989; }, ""},
+      {"Caero's interval holding 0", [](AnalysisRecord& r) { r.results.report[3].low = -1e-5; }, "aero_determined "},
+      {"PRESSURE 19.9 inHg", [](AnalysisRecord& r) { r.fields[7] = "19.9"; }, "pressure "},
+      {"PRESSURE 20.1 inHg", [](AnalysisRecord& r) { r.fields[7] = "20.1"; }, ""},
+      {"PRESSURE 101.3 (kPa)", [](AnalysisRecord& r) { r.fields[7] = "101.3"; }, "pressure "},
+      {"PRESSURE 31.9 inHg", [](AnalysisRecord& r) { r.fields[7] = "31.9"; }, ""},
+      {"AREA 0", [](AnalysisRecord& r) { r.fields[8] = "0"; }, "area "},
+      {"AREA 2.1 (m^2)", [](AnalysisRecord& r) { r.fields[8] = "2.1"; }, "area "},
+      {"AREA 5.1 ft^2", [](AnalysisRecord& r) { r.fields[8] = "5.1"; r.fields[5] = "400"; }, ""},
+      {"AREA 151 ft^2", [](AnalysisRecord& r) { r.fields[8] = "151"; r.fields[5] = "30000"; }, "area "},
+      {"WEIGHT 0", [](AnalysisRecord& r) { r.fields[5] = "0"; }, "weight "},
+      {"WEIGHT -3500", [](AnalysisRecord& r) { r.fields[5] = "-3500"; }, "weight "},
+      {"59 lb per ft^2", [](AnalysisRecord& r) { r.fields[5] = "1327.5"; }, "weight "},
+      {"61 lb per ft^2", [](AnalysisRecord& r) { r.fields[5] = "1372.5"; }, ""},
+      {"WEIGHT 1590 (kg), Cd 0.143", [](AnalysisRecord& r) {
+         r.fields[5] = "1590";
+         r.results.drag[0].value = 0.143;
+       }, "cd_range weight "},
+      {"WEIGHT 3500, Cd 0.143", [](AnalysisRecord& r) { r.results.drag[0].value = 0.143; }, "cd_range "},
+      {"a DATA sample braking", [](AnalysisRecord& r) { DataSample(r).motion = record::Motion::Braking; },
+       "coasting "},
+      {"a DATA sample at standstill outside the window", [](AnalysisRecord& r) {
+         DataSample(r).motion = record::Motion::Standstill;
+         DataSample(r).status = record::SampleStatus::OutsideWindow;
+       }, ""},
   };
   for (const auto& c : cases) {
     AnalysisRecord r = Passing();
     c.change(r);
     const std::vector<record::CheckRecord> checks = record::Checks(r);
-    ASSERT_EQ(checks.size(), 8u);
+    ASSERT_EQ(checks.size(), 16u);
     EXPECT_EQ(Failed(checks), c.failed) << c.what;
     for (const record::CheckRecord& check : checks) EXPECT_TRUE(check.applicable) << c.what << " " << check.id;
   }
 }
 
-// A run that ended before its fit has nothing to judge.
-TEST(ChecksTest, ARunThatEndedEarlyHasNothingToJudge) {
+// A run that ended before its fit has no result to judge; what it read of
+// its inputs is judged all the same: here the DATA set an error ended.
+TEST(ChecksTest, ARunThatEndedEarlyHasNoResultToJudge) {
+  const std::set<std::string> ofInputs = {"run_file_text", "zero_offset", "runs_analysed", "pressure",
+                                          "weight",        "area",        "temperature",   "coasting"};
   for (const record::CheckRecord& check : record::Checks(handbuilt::EndedEarly())) {
-    EXPECT_FALSE(check.applicable) << check.id;
+    if (!ofInputs.contains(check.id)) {
+      EXPECT_FALSE(check.applicable) << check.id;
+    } else {
+      EXPECT_EQ(check.applicable && !check.pass, check.id == "runs_analysed") << check.id;
+    }
   }
 }
 

@@ -197,7 +197,9 @@ inline record::AnalysisRecord Test(int dataRuns = 8, int seconds = 100) {
                {Estimate("Cd", "", 0.3199, 0.009), Estimate("CdA", "m^2", 0.6686, 0.019)},
                "0.01752",
                "0.01953",
-               "0.320"};
+               "0.320",
+               true,
+               ""};
   // Passed, failed (with text the page has to escape) and not applicable.
   r.checks = {
       {"directions", "runs in both directions", 8, "runs", ">= 2 each way", "practice", "8 runs", true, true},

@@ -1,0 +1,111 @@
+// Telling coasting samples from the driving around a coast.
+#include "record/Coasting.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace record {
+
+namespace {
+
+constexpr double kStandstill = 2.0 / 3.6;  // m/s: below it the vehicle stands
+constexpr double kMinDeparture = 0.25;     // m/s²: no coast departs less from itself by its noise
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0.0;
+  const auto mid = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), mid, values.end());
+  return *mid;
+}
+
+// The DATA samples' own coast, deceleration d(v) = c0 + c2·v², fitted by
+// least squares on the samples within three robust spreads of the fit
+// before, so that braking and driving, however many samples they hold,
+// do not pull it.
+struct Coast {
+  double c0 = 0.0, c2 = 0.0, spread = 0.0;
+  double operator()(double v) const { return c0 + c2 * v * v; }
+};
+
+Coast FitCoast(const std::vector<const SampleRecord*>& samples) {
+  Coast coast;
+  std::vector<const SampleRecord*> kept = samples;
+  for (int iteration = 0; iteration < 20 && kept.size() >= 3; ++iteration) {
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (const SampleRecord* s : kept) {
+      const double x = s->speed * s->speed;
+      n += 1;
+      sx += x;
+      sy += s->deceleration;
+      sxx += x * x;
+      sxy += x * s->deceleration;
+    }
+    const double varX = sxx - sx * sx / n;
+    coast.c2 = varX > 1e-12 * std::max(1.0, sxx) ? (sxy - sx * sy / n) / varX : 0.0;
+    coast.c0 = (sy - coast.c2 * sx) / n;
+    std::vector<double> residuals;
+    residuals.reserve(samples.size());
+    for (const SampleRecord* s : kept) residuals.push_back(std::fabs(s->deceleration - coast(s->speed)));
+    coast.spread = std::max(1.4826 * Median(residuals), 0.005);
+    std::vector<const SampleRecord*> next;
+    for (const SampleRecord* s : samples) {
+      if (std::fabs(s->deceleration - coast(s->speed)) <= 3.0 * coast.spread) next.push_back(s);
+    }
+    if (next == kept || next.size() < 3) break;
+    kept = std::move(next);
+  }
+  return coast;
+}
+
+}  // namespace
+
+void MarkMotion(AnalysisRecord& record) {
+  std::vector<SampleRecord*> data;
+  for (SampleRecord& s : record.samples) {
+    if (s.set != SetKind::Data || !std::isfinite(s.speed) || !std::isfinite(s.deceleration)) continue;
+    s.motion = Motion::Coasting;
+    data.push_back(&s);
+  }
+  // Standstill and driving first: a coast stands never and only slows
+  // down, so neither tells anything of the coast.
+  std::vector<const SampleRecord*> coasting;
+  for (SampleRecord* s : data) {
+    if (s->speed < kStandstill) {
+      s->motion = Motion::Standstill;
+    } else if (s->deceleration < -kMinDeparture) {
+      s->motion = Motion::Rising;
+    } else {
+      coasting.push_back(s);
+    }
+  }
+  if (coasting.size() < 3) return;
+  const Coast coast = FitCoast(coasting);
+  const double limit = std::max(kMinDeparture, 6.0 * coast.spread);
+  for (SampleRecord* s : data) {
+    if (s->motion != Motion::Coasting) continue;
+    const double departure = s->deceleration - coast(s->speed);
+    if (s->deceleration < -limit) {
+      s->motion = Motion::Rising;
+    } else if (departure > limit) {
+      s->motion = Motion::Braking;
+    } else if (departure < -limit) {
+      // Slowing far less than the coast at that speed: driven to hold it.
+      s->motion = Motion::Held;
+    }
+  }
+}
+
+std::vector<MotionSpan> NotCoasting(const AnalysisRecord& record) {
+  std::vector<MotionSpan> spans;
+  for (const SampleRecord& s : record.samples) {
+    if (s.set != SetKind::Data || s.motion == Motion::Coasting) continue;
+    if (!spans.empty() && spans.back().run == s.run && spans.back().motion == s.motion && spans.back().to + 1 == s.time) {
+      spans.back().to = s.time;
+    } else {
+      spans.push_back({s.run, s.time, s.time, s.motion});
+    }
+  }
+  return spans;
+}
+
+}  // namespace record
