@@ -149,16 +149,29 @@ LeastSquaresSolution SolveLeastSquares(std::vector<double> x, std::vector<double
 double StudentTQuantile(double probability, double dof) {
   if (!(dof > 0.0) || !(probability > 0.0 && probability < 1.0)) return std::numeric_limits<double>::quiet_NaN();
   const double nu = dof;
-  // P(|T| > t) = I_{ν/(ν+t²)}(ν/2, 1/2) falls as t grows: bisect on it.
+  const double wanted = 1.0 - probability;
+  // P(|T| > t) = I_{ν/(ν+t²)}(ν/2, 1/2) falls as t grows; its slope is
+  // −2·f(t), f the density. Newton's steps from a bracket, bisecting where a
+  // step would leave it: a few evaluations instead of fifty.
   const auto tail = [&](double t) { return IncompleteBeta(nu / 2.0, 0.5, nu / (nu + t * t)); };
+  const double logDensityScale =
+      std::lgamma((nu + 1.0) / 2.0) - std::lgamma(nu / 2.0) - 0.5 * std::log(nu * 3.14159265358979323846);
+  const auto density = [&](double t) { return std::exp(logDensityScale - (nu + 1.0) / 2.0 * std::log1p(t * t / nu)); };
   double low = 0.0;
   double high = 1.0;
-  while (tail(high) > 1.0 - probability && high < 1e12) high *= 2.0;
+  while (tail(high) > wanted && high < 1e12) high *= 2.0;
+  double t = 0.5 * (low + high);
   for (int i = 0; i < 200 && high - low > 1e-13 * high; ++i) {
-    const double mid = 0.5 * (low + high);
-    (tail(mid) > 1.0 - probability ? low : high) = mid;
+    const double excess = tail(t) - wanted;
+    if (excess == 0.0) return t;
+    (excess > 0.0 ? low : high) = t;
+    const double slope = -2.0 * density(t);
+    const double step = slope < 0.0 ? t - excess / slope : 0.5 * (low + high);
+    const double next = step > low && step < high ? step : 0.5 * (low + high);
+    if (std::fabs(next - t) <= 1e-14 * t) return next;
+    t = next;
   }
-  return 0.5 * (low + high);
+  return t;
 }
 
 Autocovariance ResidualAutocovariance(const std::vector<double>& residuals, const std::vector<long>& group,
@@ -199,24 +212,35 @@ std::vector<double> SandwichCovariance(const std::vector<double>& x, std::size_t
     const double g = gamma[static_cast<std::size_t>(lag)];
     return std::isfinite(g) ? g : 0.0;
   };
-  // M = Σ γ(|ti − tj|)·xi·xjᵀ over neighbours, the diagonal included.
+  // M = Σ γ(|ti − tj|)·xi·xjᵀ over neighbours, the diagonal included. Each
+  // row's later neighbours are summed first, weighted by their lag, so that
+  // M = Σ xi·(γ(0)·xi + 2·si)ᵀ symmetrised, si = Σ_{j>i} γ(tj − ti)·xj: one
+  // outer product a row instead of one a pair.
   std::vector<double> m(p * p, 0.0);
-  const auto addPair = [&](std::size_t i, std::size_t j, double weight) {
-    for (std::size_t a = 0; a < p; ++a) {
-      const double xa = weight * x[a * n + i];
-      for (std::size_t b = 0; b < p; ++b) m[a * p + b] += xa * x[b * n + j];
-    }
-  };
+  std::vector<double> row(p);
+  std::vector<double> later(p);
+  const double gamma0 = lagWeight(0);
   for (std::size_t i = 0; i < n; ++i) {
-    addPair(i, i, lagWeight(0));
-    if (group[i] == 0) continue;
-    for (std::size_t j = i + 1; j < n && group[j] == group[i]; ++j) {
-      const long lag = position[j] - position[i];
-      if (lag > static_cast<long>(maxLag)) break;
-      if (lag <= 0 || lagWeight(lag) == 0.0) continue;
-      addPair(i, j, lagWeight(lag));
-      addPair(j, i, lagWeight(lag));
+    std::fill(later.begin(), later.end(), 0.0);
+    if (group[i] != 0) {
+      for (std::size_t j = i + 1; j < n && group[j] == group[i]; ++j) {
+        const long lag = position[j] - position[i];
+        if (lag > static_cast<long>(maxLag)) break;
+        if (lag <= 0) continue;
+        const double weight = lagWeight(lag);
+        if (weight == 0.0) continue;
+        for (std::size_t b = 0; b < p; ++b) later[b] += weight * x[b * n + j];
+      }
     }
+    for (std::size_t a = 0; a < p; ++a) row[a] = x[a * n + i];
+    for (std::size_t a = 0; a < p; ++a) {
+      for (std::size_t b = a; b < p; ++b) {
+        m[a * p + b] += gamma0 * row[a] * row[b] + row[a] * later[b] + later[a] * row[b];
+      }
+    }
+  }
+  for (std::size_t a = 0; a < p; ++a) {
+    for (std::size_t b = 0; b < a; ++b) m[a * p + b] = m[b * p + a];
   }
   // (XᵀX)⁻¹·M·(XᵀX)⁻¹.
   std::vector<double> left(p * p, 0.0);

@@ -7,6 +7,7 @@
 #include "record/CalibrationUncertainty.h"
 
 #include <cmath>
+#include <limits>
 #include <map>
 
 #include "data/CMeasurement.h"
@@ -202,9 +203,14 @@ void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSamp
     const PairEstimate offset = YawOffsetFromPairs(runs, c);
     add("Ka", "", "the gain at which the head wind of each pair of CAL runs agrees", c.Ka, gain,
         std::isfinite(gain.standardUncertainty) && gain.standardUncertainty > 0.0 ? gain.standardUncertainty : 1e-3,
-        [&](const FitSample& s, double delta) {
-          // Ky and k3 follow the gain, as the calibration couples them.
-          const double ratio = std::pow((c.Ka + delta) / c.Ka, -1.5);
+        [&, lastDelta = std::numeric_limits<double>::quiet_NaN(), ratio = 1.0](const FitSample& s,
+                                                                               double delta) mutable {
+          // Ky and k3 follow the gain, as the calibration couples them; the
+          // yaw's ratio is the same for every sample of one step.
+          if (delta != lastDelta) {
+            lastDelta = delta;
+            ratio = std::pow((c.Ka + delta) / c.Ka, -1.5);
+          }
           const double k3 = c.k3 + delta * 0.00053;
           FitSample moved = s;
           moved.Y = s.Y * ratio;
