@@ -5,6 +5,10 @@
 // normally or with one of the decided errors, changes no file of the folder
 // but an empty run file (which it may delete) and the report, leaves no
 // temporary behind, and a report it finishes holds no NaN or infinity.
+// Then the record and the page of the run are written as the options write
+// them, and read as a strict JSON parser and an XML parser read them: the
+// test folder's name holds a byte of the input, so that whatever bytes the
+// run files and the folder's name hold reach both.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -15,11 +19,15 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 
+#include "OutputChecks.h"
 #include "app/CommandLine.h"
 #include "app/SAEAppWrapper.h"
 #include "common/RuntimeError.h"
+#include "html/Page.h"
 #include "record/AnalysisRecord.h"
+#include "record/RecordOutputs.h"
 #include "record/Recorder.h"
 
 namespace {
@@ -64,13 +72,19 @@ bool Decided(ErrorNumber n) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 1) return 0;
-  const std::string& folder = Folder();
-  for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
+  if (size < 2) return 0;
+  for (const auto& entry : fs::directory_iterator(Folder())) fs::remove_all(entry.path());
+  // A byte that cannot stand in a folder's name, or would split or quote
+  // the command line, stands as 'x'.
+  char byte = static_cast<char>(data[1]);
+  constexpr std::string_view kNotInTheName("\0/,\" \t\r\n", 8);
+  if (kNotInTheName.find(byte) != std::string_view::npos) byte = 'x';
+  const std::string folder = Folder() + "/t" + byte;
+  fs::create_directory(folder);
 
   const std::uint8_t switches = data[0];
   std::map<std::string, int> runs;
-  for (std::size_t at = 1; at + 3 <= size;) {
+  for (std::size_t at = 2; at + 3 <= size;) {
     static const char* const kKinds[] = {"ZERO", "CAL", "DATA"};
     const std::string kind = kKinds[data[at] % 3];
     const std::size_t length = std::min<std::size_t>(size - at - 3, data[at + 1] | (data[at + 2] << 8));
@@ -84,19 +98,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                               ((switches & 2) ? "True" : "False") + ",15,70,3500,68,29.92,22.5," +
                               ((switches & 4) ? "0.32" : "");
   bool finished = false;
+  int status = 1;
+  record::AnalysisRecord analysis;
+  record::Recorder recorder(analysis);
   try {
-    record::AnalysisRecord analysis;
-    record::Recorder recorder(analysis);
     SAEAppWrapper app;
     app.SetParams(SplitCommandLine(command));
     app.LimitData = app.SpeedWindowFirst = (switches & 8) != 0;
     app.Observe(&recorder);
     app.Process();
     recorder.Finish(nullptr);
-    finished = !app.ReportSaveFailed();
+    status = app.ReportSaveFailed() ? 2 : 0;
+    finished = status == 0;
   } catch (const RuntimeError& e) {
     if (!Decided(e.Number())) std::abort();
+    recorder.Finish(&e);
   }
+  analysis.exitStatus = status;
+  if (!fuzzchecks::StrictJson(record::RecordJson(analysis))) std::abort();
+  if (!fuzzchecks::WellFormedXml(html::HtmlPage(analysis, ""))) std::abort();
+  (void)record::SamplesCsv(analysis);
 
   const auto after = Contents(folder);
   for (const auto& [name, text] : after) {
