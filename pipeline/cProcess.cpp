@@ -3,6 +3,7 @@
 // and the report.
 #include "pipeline/cProcess.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <limits>
@@ -274,7 +275,12 @@ std::string cProcess::AeroResults(const BoundedArray<Real>& sol, Int16 mechOrder
   text += "Area: " + NumberText(area / factors.AreaFactor) + "ft ^2 \r\n";
   const Real Cd = a / (density * 0.5 * area) * AeroFactor;
   Run().CD = NumberText(Cd);
-  text += "Cd:    " + FormatFixed(Cd, "0.000") + "\r\n";
+  // Ours: a method whose aerodynamic term is a convention (no anemometer)
+  // prints no drag coefficient that only the convention made.
+  const bool cdOpen = methodResult_ && std::find(methodResult_->notDetermined.begin(),
+                                                 methodResult_->notDetermined.end(),
+                                                 "a0") != methodResult_->notDetermined.end();
+  text += "Cd:    " + (cdOpen ? std::string("not determined") : FormatFixed(Cd, "0.000")) + "\r\n";
   return text;
 }
 
