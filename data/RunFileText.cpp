@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "common/Utf8.h"
+
 namespace {
 
 constexpr std::size_t kSampleBytes = 40;  // of a line, as a warning quotes it
@@ -85,28 +87,6 @@ TextFormSeen LayoutOf(std::string_view text) {
   return decimalComma;
 }
 
-namespace {
-
-void PutCode(unsigned code, std::string& out) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
-
-}  // namespace
-
 void TextDecoder::Decode(std::string_view bytes, std::string& out) {
   const bool utf16 = encoding_ == TextForm::Utf16LE || encoding_ == TextForm::Utf16BE;
   std::string joined;
@@ -141,10 +121,10 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
       continue;
     }
     if (unit >= 0xDC00 && unit < 0xE000 && highSurrogate_ != 0) {
-      PutCode(0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00), out);
+      AppendUtf8(out, 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00));
     } else {
       // A lone surrogate is no character: the replacement character stands for it.
-      PutCode(unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit, out);
+      AppendUtf8(out, unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
     }
     highSurrogate_ = 0;
   }

@@ -7,45 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "common/Utf8.h"
+
 namespace fuzzchecks {
 
 namespace {
 
 // The code point of the UTF-8 sequence at `at` (moving past it), or false
-// for an invalid one: a stray continuation, an overlong form, a surrogate,
-// beyond U+10FFFF, or cut short.
+// for an invalid one.
 bool DecodeUtf8(std::string_view s, std::size_t& at, char32_t& code) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-  const unsigned char first = byte(at);
-  if (first < 0x80) {
-    code = first;
-    ++at;
-    return true;
-  }
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (first >= 0xC2 && first <= 0xDF) {
-    length = 2;
-  } else if (first >= 0xE0 && first <= 0xEF) {
-    length = 3;
-    if (first == 0xE0) low = 0xA0;
-    if (first == 0xED) high = 0x9F;
-  } else if (first >= 0xF0 && first <= 0xF4) {
-    length = 4;
-    if (first == 0xF0) low = 0x90;
-    if (first == 0xF4) high = 0x8F;
-  } else {
-    return false;
-  }
-  if (at + length > s.size()) return false;
-  if (byte(at + 1) < low || byte(at + 1) > high) return false;
-  code = first & (0xFF >> (length + 1));
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(at + k) & 0xC0) != 0x80) return false;
-    code = (code << 6) | (byte(at + k) & 0x3F);
-  }
-  at += length;
+  const Utf8Char c = Utf8At(s, at);
+  if (c.length == 0) return false;
+  code = c.code;
+  at += c.length;
   return true;
 }
 

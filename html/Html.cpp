@@ -3,44 +3,15 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <system_error>
+
+#include "common/Utf8.h"
 
 namespace html {
 
 namespace {
 
 constexpr std::string_view kReplacement = "\uFFFD";
-
-// The length of the valid UTF-8 sequence at text[i], 0 when there is none.
-// Overlong forms, surrogates and code points past U+10FFFF are not valid.
-std::size_t Utf8Length(std::string_view text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = 0;
-  std::uint32_t code = 0;
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    code = lead & 0x1Fu;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    code = lead & 0x0Fu;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    code = lead & 0x07u;
-  } else {
-    return 0;
-  }
-  if (i + length > text.size()) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0u) != 0x80u) return 0;
-    code = (code << 6) | (byte(i + k) & 0x3Fu);
-  }
-  if (length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) return 0;
-  if (length == 4 && (code < 0x10000 || code > 0x10FFFF)) return 0;
-  return length;
-}
 
 std::string FixedDigits(double value, int decimals) {
   char buffer[400];
@@ -70,7 +41,7 @@ std::string Escape(std::string_view text) {
         if ((u < 0x20 && c != '\t' && c != '\n' && c != '\r') || u == 0x7F) {
           out += kReplacement;
         } else if (u >= 0x80) {
-          const std::size_t length = Utf8Length(text, i);
+          const std::size_t length = Utf8At(text, i).length;
           if (length == 0) {
             out += kReplacement;
             ++i;

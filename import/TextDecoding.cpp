@@ -5,28 +5,11 @@
 #include <cstdio>
 
 #include "ImportError.h"
+#include "common/Utf8.h"
 
 namespace importer {
 
 namespace {
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
 
 // UTF-16 from `start`, two bytes a unit; an unpaired surrogate becomes the
 // replacement character, which no number or name can hold.
@@ -70,43 +53,6 @@ int Utf16WithoutMark(const std::string& bytes) {
   if (zeroOdd == half && zeroEven == 0) return 1;
   if (zeroEven == half && zeroOdd == 0) return 2;
   return 0;
-}
-
-// One UTF-8 character at the start of `text`: its code and length, or
-// length 0 when the bytes are not UTF-8.
-struct Utf8Char {
-  std::uint32_t code = 0;
-  std::size_t length = 0;
-};
-
-Utf8Char DecodeUtf8(std::string_view text) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  std::size_t length = 0;
-  std::uint32_t code = 0;
-  if (lead >= 0xC2 && lead < 0xE0) {
-    length = 2;
-    code = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead < 0xF0) {
-    length = 3;
-    code = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead < 0xF5) {
-    length = 4;
-    code = lead & 0x07;
-  } else {
-    return {};
-  }
-  if (text.size() < length) return {};
-  for (std::size_t k = 1; k < length; ++k) {
-    const auto c = static_cast<unsigned char>(text[k]);
-    if ((c & 0xC0) != 0x80) return {};
-    code = (code << 6) | (c & 0x3F);
-  }
-  // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
-  if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF)) ||
-      (code >= 0xD800 && code < 0xE000)) {
-    return {};
-  }
-  return {code, length};
 }
 
 // Characters that print as nothing or as a blank: control characters,
@@ -169,13 +115,12 @@ std::string Quoted(std::string_view text) {
       ++i;
       continue;
     }
-    const std::size_t length = DecodeUtf8(text.substr(i)).length;
+    const auto [code, length] = Utf8At(text, i);
     if (length == 0) {
       hexByte(shown, c);
       ++i;
       continue;
     }
-    const std::uint32_t code = DecodeUtf8(text.substr(i)).code;
     if (Invisible(code)) {
       char u[16];
       std::snprintf(u, sizeof u, "\\u%04X", static_cast<unsigned>(code));

@@ -4,40 +4,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/Utf8.h"
+
 namespace record {
-
-namespace {
-
-// The length of the well-formed UTF-8 sequence that `text` starts with (its
-// first byte 0x80 or above), 0 when it starts with none: no overlong form,
-// no surrogate, nothing beyond U+10FFFF.
-std::size_t Utf8Length(std::string_view text) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(0);
-  std::size_t length = 0;
-  unsigned char low = 0x80;   // the range of the second byte
-  unsigned char high = 0xbf;
-  if (lead >= 0xc2 && lead <= 0xdf) {
-    length = 2;
-  } else if (lead >= 0xe0 && lead <= 0xef) {
-    length = 3;
-    if (lead == 0xe0) low = 0xa0;
-    if (lead == 0xed) high = 0x9f;
-  } else if (lead >= 0xf0 && lead <= 0xf4) {
-    length = 4;
-    if (lead == 0xf0) low = 0x90;
-    if (lead == 0xf4) high = 0x8f;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if ((byte(k) & 0xc0) != 0x80) return 0;
-  }
-  return length;
-}
-
-}  // namespace
 
 std::string ShortestText(double value) {
   char text[32];
@@ -122,7 +91,7 @@ void JsonWriter::Quoted(std::string_view value) {
       // Well-formed UTF-8 passes; any other byte (an 8-bit folder name) is
       // taken as the Latin-1 character of its value, so the document stays
       // valid JSON.
-      const std::size_t length = Utf8Length(value.substr(i));
+      const std::size_t length = Utf8At(value, i).length;
       if (length > 0) {
         text_.append(value.substr(i, length));
         i += length - 1;
