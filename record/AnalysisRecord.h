@@ -186,7 +186,7 @@ struct InputUncertainty {
   double value = kNone;
   double standardUncertainty = kNone;
   double dof = kNone;
-  std::array<double, 8> sensitivity{};  // ∂(m0 m1 m2 a0 … a4)/∂value, with the same samples refitted
+  std::array<double, 8> sensitivity{};  // ∂(m0 m1 m2 a0 … a4)/∂value of the same samples' fit
 };
 
 // The statistics of the final fit, from its own design matrix and residuals.

@@ -179,7 +179,9 @@ PairEstimate ZeroOffsetFromPairs(const std::vector<RunMean>& runs) {
 void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSample>& used, bool constrained) {
   UncertaintyRecord& u = record.uncertainty;
   if (!u.available) return;
-  const double cdAp = record.cdAp;
+  // The inputs first, then how the fit moves with each of them, all from
+  // one factorisation of the fit.
+  std::vector<SampleInput> moves;
   const auto add = [&](const std::string& name, const std::string& unit, const std::string& source, double value,
                        const PairEstimate& e, double step,
                        const std::function<FitSample(const FitSample&, double)>& transform) {
@@ -190,7 +192,7 @@ void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSamp
     input.value = value;
     input.standardUncertainty = e.standardUncertainty;
     input.dof = e.dof;
-    input.sensitivity = Sensitivity(used, constrained, cdAp, step, transform);
+    moves.push_back({step, transform});
     if (!e.why.empty() && u.inputsWhyNot.empty()) u.inputsWhyNot = e.why;
     u.inputs.push_back(input);
   };
@@ -233,6 +235,8 @@ void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSamp
           return moved;
         });
   }
+  const std::vector<std::array<double, 8>> slopes = Sensitivities(used, constrained, record.cdAp, moves);
+  for (std::size_t i = 0; i < slopes.size(); ++i) u.inputs[u.inputs.size() - slopes.size() + i].sensitivity = slopes[i];
   CombineInputs(u);
 }
 

@@ -350,44 +350,71 @@ UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const st
   return fit;
 }
 
-std::array<double, 8> Sensitivity(const std::vector<FitSample>& samples, bool constrained, double cdAp, double step,
-                                  const std::function<FitSample(const FitSample&, double)>& transform) {
+std::vector<std::array<double, 8>> Sensitivities(const std::vector<FitSample>& samples, bool constrained,
+                                                 double cdAp, const std::vector<SampleInput>& inputs) {
+  std::vector<std::array<double, 8>> slopes(inputs.size());
+  for (std::array<double, 8>& slope : slopes) slope.fill(kNone);
   const std::vector<int> fitted = FittedTerms(constrained);
   const std::size_t n = samples.size();
   const std::size_t p = fitted.size();
-  std::array<double, 8> slope{};
-  std::array<std::vector<double>, 2> beta;
-  for (std::size_t side = 0; side < 2; ++side) {
-    std::vector<FitSample> moved;
-    moved.reserve(n);
-    for (const FitSample& s : samples) moved.push_back(transform(s, side == 0 ? step : -step));
-    std::vector<double> a;
-    std::vector<double> y;
-    DesignMatrix(moved, fitted, constrained, cdAp, a, y);
-    const LeastSquaresSolution qr = SolveLeastSquares(std::move(a), std::move(y), n, p);
-    if (!qr.solved) {
-      slope.fill(kNone);
-      return slope;
-    }
-    beta[side] = qr.beta;
-  }
+  std::vector<double> a;
+  std::vector<double> y;
+  DesignMatrix(samples, fitted, constrained, cdAp, a, y);
+  const LeastSquaresSolution qr = SolveLeastSquares(a, y, n, p);
+  if (!qr.solved) return slopes;
+  std::vector<double> residuals(y);
   for (std::size_t j = 0; j < p; ++j) {
-    slope[static_cast<std::size_t>(fitted[j])] = (beta[0][j] - beta[1][j]) / (2.0 * step);
+    for (std::size_t k = 0; k < n; ++k) residuals[k] -= a[j * n + k] * qr.beta[j];
   }
-  return slope;
+  std::vector<FitSample> moved(n);
+  std::array<std::vector<double>, 2> movedA;
+  std::array<std::vector<double>, 2> movedY;
+  for (std::size_t input = 0; input < inputs.size(); ++input) {
+    const SampleInput& in = inputs[input];
+    for (std::size_t side = 0; side < 2; ++side) {
+      const double delta = side == 0 ? in.step : -in.step;
+      for (std::size_t k = 0; k < n; ++k) moved[k] = in.transform(samples[k], delta);
+      DesignMatrix(moved, fitted, constrained, cdAp, movedA[side], movedY[side]);
+    }
+    // Xᵀ·(dy − dX·b) + dXᵀ·r, with dX and dy per unit of the input.
+    std::vector<double> g(p, 0.0);
+    const double scale = 1.0 / (2.0 * in.step);
+    for (std::size_t k = 0; k < n; ++k) {
+      double dyMinusDxB = (movedY[0][k] - movedY[1][k]) * scale;
+      for (std::size_t j = 0; j < p; ++j) dyMinusDxB -= (movedA[0][j * n + k] - movedA[1][j * n + k]) * scale * qr.beta[j];
+      for (std::size_t j = 0; j < p; ++j) {
+        g[j] += a[j * n + k] * dyMinusDxB + (movedA[0][j * n + k] - movedA[1][j * n + k]) * scale * residuals[k];
+      }
+    }
+    bool finite = true;
+    std::array<double, 8> slope{};
+    for (std::size_t i = 0; i < p; ++i) {
+      double s = 0.0;
+      for (std::size_t j = 0; j < p; ++j) s += qr.inverse[i * p + j] * g[j];
+      finite = finite && std::isfinite(s);
+      slope[static_cast<std::size_t>(fitted[i])] = s;
+    }
+    if (finite) slopes[input] = slope;
+  }
+  return slopes;
 }
 
 void CombineInputs(UncertaintyRecord& fit) {
   if (!fit.available) return;
   const std::size_t p = fit.coefficients.size();
   for (Estimate& c : fit.coefficients) c = LinearEstimate(fit, c.value, UnitVector(c.name), c.name, c.unit);
+  // Every pair's total covariance once, then the correlations from it.
+  std::vector<std::array<double, 8>> unit(p);
+  for (std::size_t i = 0; i < p; ++i) unit[i] = UnitVector(fit.coefficients[i].name);
+  std::vector<double> total(p * p);
+  for (std::size_t i = 0; i < p; ++i) {
+    for (std::size_t j = 0; j < p; ++j) total[i * p + j] = TotalCovariance(fit, unit[i], unit[j]);
+  }
   fit.correlation.assign(p, std::vector<double>(p, kNone));
   for (std::size_t i = 0; i < p; ++i) {
-    const std::array<double, 8> gi = UnitVector(fit.coefficients[i].name);
     for (std::size_t j = 0; j < p; ++j) {
-      const std::array<double, 8> gj = UnitVector(fit.coefficients[j].name);
-      const double denominator = std::sqrt(TotalCovariance(fit, gi, gi) * TotalCovariance(fit, gj, gj));
-      fit.correlation[i][j] = denominator > 0.0 ? TotalCovariance(fit, gi, gj) / denominator : kNone;
+      const double denominator = std::sqrt(total[i * p + i] * total[j * p + j]);
+      fit.correlation[i][j] = denominator > 0.0 ? total[i * p + j] / denominator : kNone;
     }
   }
   fit.correlationM2A0 = p == 8 ? fit.correlation[2][3] : kNone;

@@ -54,11 +54,21 @@ UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const st
                                  bool constrained, double cdAp, std::vector<double>& residuals,
                                  const FitNoise& noise = {});
 
-// How the coefficients move with an input quantity: the samples refitted
-// after `transform(sample, step)` and `transform(sample, -step)`, by the
-// central difference.
-std::array<double, 8> Sensitivity(const std::vector<FitSample>& samples, bool constrained, double cdAp, double step,
-                                  const std::function<FitSample(const FitSample&, double)>& transform);
+// An input quantity of the samples: how a sample moves when the quantity
+// moves by `delta`, and the step over which that move is differenced.
+struct SampleInput {
+  double step = 0.0;
+  std::function<FitSample(const FitSample&, double)> transform;
+};
+
+// How the refitted coefficients move per unit of each input: the first-order
+// change of the least-squares solution, (XᵀX)⁻¹·(dXᵀ·r + Xᵀ·(dy − dX·b)),
+// with dX and dy the central differences of the design matrix and of the
+// forces over ±step of the input. The fit is factorised once for every
+// input, where refitting the moved samples would factorise it twice for
+// each.
+std::vector<std::array<double, 8>> Sensitivities(const std::vector<FitSample>& samples, bool constrained,
+                                                 double cdAp, const std::vector<SampleInput>& inputs);
 
 // Takes `fit.inputs` into the coefficients' standard errors, intervals and
 // correlations.

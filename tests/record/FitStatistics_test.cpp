@@ -121,19 +121,46 @@ TEST(FitStatisticsTest, FitsWithNothingToJudgeTheirScatterBy) {
 
 // A gain on the relative wind scales every aerodynamic term by its square:
 // refitted, each aerodynamic coefficient moves by −2 times itself per unit
-// of gain, and the mechanical ones stay.
+// of gain, and the mechanical ones stay. On noisy samples a yaw offset
+// moves the coefficients as refitting the moved samples does: the change of
+// the residuals' share (dXᵀ·r) counts as much as that of the forces.
 TEST(FitStatisticsTest, SensitivityIsTheMoveOfTheRefittedCoefficients) {
   std::mt19937 random(7);
   const Fit exact(random, 60, 0.0, 3.0);
-  const std::array<double, 8> slope = record::Sensitivity(
-      exact.samples, false, 0.0, 1e-4, [](const FitSample& s, double delta) {
-        FitSample moved = s;
-        moved.Vr = s.Vr * (1.0 + delta);
-        return moved;
-      });
+  const record::SampleInput gain{1e-4, [](const FitSample& s, double delta) {
+                                   FitSample moved = s;
+                                   moved.Vr = s.Vr * (1.0 + delta);
+                                   return moved;
+                                 }};
+  const std::array<double, 8> slope = record::Sensitivities(exact.samples, false, 0.0, {gain})[0];
   for (std::size_t j = 0; j < 8; ++j) {
     const double expected = j < 3 ? 0.0 : -2.0 * kTruth[j];
     EXPECT_NEAR(slope[j], expected, 1e-6 * (1.0 + std::fabs(kTruth[j]))) << j;
+  }
+
+  const Fit noisy(random, 200, 20.0, 3.0);
+  const auto offset = [](const FitSample& s, double delta) {
+    FitSample moved = s;
+    moved.Y = s.Y - delta;
+    return moved;
+  };
+  const std::array<double, 8> first = record::Sensitivities(noisy.samples, false, 0.0, {gain, {0.01, offset}})[1];
+  // The refit of samples moved by ±h, by the central difference.
+  constexpr double h = 1e-3;
+  std::array<std::array<double, 8>, 2> refit{};
+  for (std::size_t side = 0; side < 2; ++side) {
+    std::vector<FitSample> moved;
+    for (const FitSample& s : noisy.samples) moved.push_back(offset(s, side == 0 ? h : -h));
+    CDataCol data;
+    for (const FitSample& s : moved) data.Add(s.V, s.Vr, s.Y, 1, s.F);
+    BoundedArray<Real> results;
+    CMLRSolve solver;
+    solver.Solve(data, 9.80665, results);
+    for (long j = 1; j <= 8; ++j) refit[side][static_cast<std::size_t>(j - 1)] = results(j).value();
+  }
+  for (std::size_t j = 0; j < 8; ++j) {
+    const double expected = (refit[0][j] - refit[1][j]) / (2.0 * h);
+    EXPECT_NEAR(first[j], expected, 1e-4 * std::fabs(expected) + 1e-9) << j;
   }
 }
 
