@@ -7,7 +7,8 @@
 // temporary behind, and a report it finishes holds no NaN or infinity.
 // Then the record and the page of the run are written as the options write
 // them, and read as a strict JSON parser and an XML parser read them: the
-// test folder's name holds a byte of the input, so that whatever bytes the
+// test folder's name holds a byte of the input (and, by two of its switches, a
+// U+FFFE, a U+FFFF or an overlong form), so that whatever bytes the
 // run files and the folder's name hold reach both.
 #include <stdlib.h>
 #include <unistd.h>
@@ -79,7 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   char byte = static_cast<char>(data[1]);
   constexpr std::string_view kNotInTheName("\0/,\" \t\r\n", 8);
   if (kNotInTheName.find(byte) != std::string_view::npos) byte = 'x';
-  const std::string folder = Folder() + "/t" + byte;
+  // Two bits of the switches end the name with a character that is
+  // well-formed UTF-8 but no XML character, or with bytes that are no UTF-8.
+  static const char* const kEndings[] = {"", "\xEF\xBF\xBE", "\xEF\xBF\xBF", "\xC0\x80"};
+  const std::string folder = Folder() + "/t" + byte + kEndings[(data[0] >> 4) & 3];
   fs::create_directory(folder);
 
   const std::uint8_t switches = data[0];

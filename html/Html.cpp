@@ -41,10 +41,14 @@ std::string Escape(std::string_view text) {
         if ((u < 0x20 && c != '\t' && c != '\n' && c != '\r') || u == 0x7F) {
           out += kReplacement;
         } else if (u >= 0x80) {
-          const std::size_t length = Utf8At(text, i).length;
+          const auto [code, length] = Utf8At(text, i);
           if (length == 0) {
             out += kReplacement;
             ++i;
+          } else if (code == 0xFFFE || code == 0xFFFF) {
+            // Well-formed UTF-8, but no character an XML document may hold.
+            out += kReplacement;
+            i += length;
           } else {
             out.append(text.substr(i, length));
             i += length;

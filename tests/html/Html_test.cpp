@@ -21,6 +21,7 @@ TEST(EscapeTest, GivesTextSafeInElementsAndAttributes) {
       {"\xC0\xAF", kReplacement + kReplacement},                     // overlong
       {"\xED\xA0\x80", kReplacement + kReplacement + kReplacement},  // a surrogate
       {"a\xE2\x82", "a" + kReplacement + kReplacement},              // cut short
+      {"t\xEF\xBF\xBE\xEF\xBF\xBF", "t" + kReplacement + kReplacement},   // U+FFFE, U+FFFF: no XML characters
       {std::string("a\x01\x7F\tb\n", 6), "a" + kReplacement + kReplacement + "\tb\n"},
       {std::string("a\0b", 3), "a" + kReplacement + "b"},
   };
