@@ -2,8 +2,8 @@
 // scenarios of the study, and for each quantity the mean error, its
 // seed-to-seed scatter, the interval's own standard error and how often the
 // 95 % interval held the truth. The statistical tests and the study tool
-// (coastdown_impulse_study) share it, so the figures in the notes can be
-// made again.
+// (coastdown_impulse_study) share it, so the figures in README.md's impulse
+// section (among them the choice of window) can be made again.
 #pragma once
 
 #include <algorithm>
