@@ -176,11 +176,11 @@ PairEstimate ZeroOffsetFromPairs(const std::vector<RunMean>& runs) {
   return Combine(values, slopes, "ZERO", "the yaw offset");
 }
 
-void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSample>& used, bool constrained) {
+void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSample>& used, const FitDesign& design) {
   UncertaintyRecord& u = record.uncertainty;
   if (!u.available) return;
   // The inputs first, then how the fit moves with each of them, all from
-  // one factorisation of the fit.
+  // the fit's own factorisation.
   std::vector<SampleInput> moves;
   const auto add = [&](const std::string& name, const std::string& unit, const std::string& source, double value,
                        const PairEstimate& e, double step,
@@ -235,7 +235,7 @@ void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSamp
           return moved;
         });
   }
-  const std::vector<std::array<double, 8>> slopes = Sensitivities(used, constrained, record.cdAp, moves);
+  const std::vector<std::array<double, 8>> slopes = Sensitivities(design, used, moves);
   for (std::size_t i = 0; i < slopes.size(); ++i) u.inputs[u.inputs.size() - slopes.size() + i].sensitivity = slopes[i];
   CombineInputs(u);
 }

@@ -45,6 +45,6 @@ PairEstimate ZeroOffsetFromPairs(const std::vector<RunMean>& runs);
 // The calibrated quantities' contributions to the final fit of `used`
 // (the samples of the final fit as the record holds them), put into
 // `record.uncertainty.inputs` and combined into its coefficients.
-void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSample>& used, bool constrained);
+void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSample>& used, const FitDesign& design);
 
 }  // namespace record

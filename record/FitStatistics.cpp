@@ -199,12 +199,24 @@ double StudentTQuantile(double probability, long dof) {
   return dof < 1 ? kNone : ::StudentTQuantile(probability, static_cast<double>(dof));
 }
 
+FitDesign::FitDesign(const std::vector<FitSample>& samples, bool constrained, double cdAp)
+    : constrained(constrained), cdAp(cdAp), fitted(FittedTerms(constrained)), n(samples.size()), p(fitted.size()) {
+  DesignMatrix(samples, fitted, constrained, cdAp, a, y);
+  qr = SolveLeastSquares(a, y, n, p);
+}
+
 UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const std::array<double, 8>& coefficients,
                                  bool constrained, double cdAp, std::vector<double>& residuals, const FitNoise& noise) {
+  return FitUncertainty(FitDesign(samples, constrained, cdAp), samples, coefficients, residuals, noise);
+}
+
+UncertaintyRecord FitUncertainty(const FitDesign& design, const std::vector<FitSample>& samples,
+                                 const std::array<double, 8>& coefficients, std::vector<double>& residuals,
+                                 const FitNoise& noise) {
   UncertaintyRecord fit;
-  const std::vector<int> fitted = FittedTerms(constrained);
-  const std::size_t n = samples.size();
-  const std::size_t p = fitted.size();
+  const std::vector<int>& fitted = design.fitted;
+  const std::size_t n = design.n;
+  const std::size_t p = design.p;
   fit.n = static_cast<long>(n);
   fit.p = static_cast<int>(p);
   fit.dof = fit.n - fit.p;
@@ -229,10 +241,8 @@ UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const st
   fit.rSquared = tss > 0.0 ? 1.0 - rss / tss : kNone;
   fit.t95 = StudentTQuantile(0.95, fit.dof);
 
-  std::vector<double> a;
-  std::vector<double> y;
-  DesignMatrix(samples, fitted, constrained, cdAp, a, y);
-  const LeastSquaresSolution qr = SolveLeastSquares(a, std::move(y), n, p);
+  const std::vector<double>& a = design.a;
+  const LeastSquaresSolution& qr = design.qr;
   if (!qr.solved) {
     fit.why = qr.zeroColumn ? std::string("the term of ") + kNames[fitted[qr.failedColumn]] +
                                   " is 0 for every sample of the final fit"
@@ -350,19 +360,17 @@ UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const st
   return fit;
 }
 
-std::vector<std::array<double, 8>> Sensitivities(const std::vector<FitSample>& samples, bool constrained,
-                                                 double cdAp, const std::vector<SampleInput>& inputs) {
+std::vector<std::array<double, 8>> Sensitivities(const FitDesign& design, const std::vector<FitSample>& samples,
+                                                 const std::vector<SampleInput>& inputs) {
   std::vector<std::array<double, 8>> slopes(inputs.size());
   for (std::array<double, 8>& slope : slopes) slope.fill(kNone);
-  const std::vector<int> fitted = FittedTerms(constrained);
-  const std::size_t n = samples.size();
-  const std::size_t p = fitted.size();
-  std::vector<double> a;
-  std::vector<double> y;
-  DesignMatrix(samples, fitted, constrained, cdAp, a, y);
-  const LeastSquaresSolution qr = SolveLeastSquares(a, y, n, p);
+  const std::vector<int>& fitted = design.fitted;
+  const std::size_t n = design.n;
+  const std::size_t p = design.p;
+  const std::vector<double>& a = design.a;
+  const LeastSquaresSolution& qr = design.qr;
   if (!qr.solved) return slopes;
-  std::vector<double> residuals(y);
+  std::vector<double> residuals(design.y);
   for (std::size_t j = 0; j < p; ++j) {
     for (std::size_t k = 0; k < n; ++k) residuals[k] -= a[j * n + k] * qr.beta[j];
   }
@@ -374,7 +382,7 @@ std::vector<std::array<double, 8>> Sensitivities(const std::vector<FitSample>& s
     for (std::size_t side = 0; side < 2; ++side) {
       const double delta = side == 0 ? in.step : -in.step;
       for (std::size_t k = 0; k < n; ++k) moved[k] = in.transform(samples[k], delta);
-      DesignMatrix(moved, fitted, constrained, cdAp, movedA[side], movedY[side]);
+      DesignMatrix(moved, fitted, design.constrained, design.cdAp, movedA[side], movedY[side]);
     }
     // Xᵀ·(dy − dX·b) + dXᵀ·r, with dX and dy per unit of the input.
     std::vector<double> g(p, 0.0);

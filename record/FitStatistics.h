@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/LeastSquares.h"
 #include "record/AnalysisRecord.h"
 
 namespace record {
@@ -36,6 +37,22 @@ struct FitNoise {
   std::vector<FitSample> dropped;
 };
 
+// The design matrix of a fit's samples (its fitted terms column by column:
+// all eight, or all but a0 when `constrained` holds it at `cdAp`), the
+// forces those terms explain, and their least-squares solution by QR:
+// formed once for the fit's statistics and for its sensitivities.
+struct FitDesign {
+  FitDesign(const std::vector<FitSample>& samples, bool constrained, double cdAp);
+  bool constrained;
+  double cdAp;
+  std::vector<int> fitted;  // the model's term of each column
+  std::size_t n;            // samples
+  std::size_t p;            // columns
+  std::vector<double> a;    // n × p, column j at j·n
+  std::vector<double> y;
+  LeastSquaresSolution qr;
+};
+
 // The statistics of a fit of `samples` with the coefficients the solver
 // delivered (m0 m1 m2 a0 … a4). With `constrained` (the constrained fit), a0
 // is held at `cdAp` and seven coefficients are fitted to F − cdAp·Vr².
@@ -53,6 +70,10 @@ struct FitNoise {
 UncertaintyRecord FitUncertainty(const std::vector<FitSample>& samples, const std::array<double, 8>& coefficients,
                                  bool constrained, double cdAp, std::vector<double>& residuals,
                                  const FitNoise& noise = {});
+// The same with the samples' design already formed.
+UncertaintyRecord FitUncertainty(const FitDesign& design, const std::vector<FitSample>& samples,
+                                 const std::array<double, 8>& coefficients, std::vector<double>& residuals,
+                                 const FitNoise& noise = {});
 
 // An input quantity of the samples: how a sample moves when the quantity
 // moves by `delta`, and the step over which that move is differenced.
@@ -64,11 +85,11 @@ struct SampleInput {
 // How the refitted coefficients move per unit of each input: the first-order
 // change of the least-squares solution, (XᵀX)⁻¹·(dXᵀ·r + Xᵀ·(dy − dX·b)),
 // with dX and dy the central differences of the design matrix and of the
-// forces over ±step of the input. The fit is factorised once for every
+// forces over ±step of the input. The fit's own factorisation serves every
 // input, where refitting the moved samples would factorise it twice for
 // each.
-std::vector<std::array<double, 8>> Sensitivities(const std::vector<FitSample>& samples, bool constrained,
-                                                 double cdAp, const std::vector<SampleInput>& inputs);
+std::vector<std::array<double, 8>> Sensitivities(const FitDesign& design, const std::vector<FitSample>& samples,
+                                                 const std::vector<SampleInput>& inputs);
 
 // Takes `fit.inputs` into the coefficients' standard errors, intervals and
 // correlations.

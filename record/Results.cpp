@@ -40,8 +40,9 @@ void DeriveResults(AnalysisRecord& record) {
     }
   }
   std::vector<double> residuals;
-  record.uncertainty = FitUncertainty(used, c, record.AeroHeld(), record.cdAp, residuals, noise);
-  AddCalibrationUncertainty(record, used, record.AeroHeld());
+  const FitDesign design(used, record.AeroHeld(), record.cdAp);
+  record.uncertainty = FitUncertainty(design, used, c, residuals, noise);
+  AddCalibrationUncertainty(record, used, design);
 
   // Mean magnitude of the true wind the fit's samples met.
   double windSum = 0.0;
