@@ -168,6 +168,13 @@ InputFile::EmptyFile InputFile::DeleteIfEmpty() {
     // A file system or file that takes no lease (another user's file, a
     // network file system) cannot tell: it goes as below.
   } else {
+    // The lease shuts out every writer from here on, but one that wrote and
+    // closed the file in the instant before it was taken has left its
+    // bytes: the file is read, not deleted.
+    if (::fstat(fd, &opened) != 0 || opened.st_size != 0) {
+      release();
+      return EmptyFile::NotEmpty;
+    }
     // A process already on its way to opening the file when the lease was
     // taken (it found the name, and has not yet opened what it found)
     // waits on the lease, and sees the file under its name again: the file
@@ -186,6 +193,11 @@ InputFile::EmptyFile InputFile::DeleteIfEmpty() {
       ::renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE);
       release();
       return EmptyFile::HeldOpen;
+    }
+    if (::fstat(fd, &opened) != 0 || opened.st_size != 0) {
+      const bool back = ::renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE) == 0;
+      release();
+      return back ? EmptyFile::NotEmpty : EmptyFile::HeldOpen;
     }
     const int unlinked = ::unlink(aside.c_str()) == 0 ? 0 : errno;
     release();

@@ -317,7 +317,10 @@ RunFileState ReadRunFileRecords(const std::string& fileName, RunFileRecordSink o
     switch (file.DeleteIfEmpty()) {
       case InputFile::EmptyFile::Deleted: return RunFileState::Empty;
       case InputFile::EmptyFile::HeldOpen: return RunFileState::EmptyHeldOpen;
-      case InputFile::EmptyFile::NotEmpty: break;
+      case InputFile::EmptyFile::NotEmpty:
+        // It gained its bytes while it was looked at.
+        if (bytes != nullptr) *bytes = file.Size();
+        break;
     }
   }
   RunFileTokenizer tokenizer(fileName, std::move(onRecord));
