@@ -385,14 +385,13 @@ std::vector<std::array<double, 8>> Sensitivities(const FitDesign& design, const 
       DesignMatrix(moved, fitted, design.constrained, design.cdAp, movedA[side], movedY[side]);
     }
     // Xᵀ·(dy − dX·b) + dXᵀ·r, with dX and dy per unit of the input.
-    std::vector<double> g(p, 0.0);
     const double scale = 1.0 / (2.0 * in.step);
+    const auto dX = [&](std::size_t j, std::size_t k) { return (movedA[0][j * n + k] - movedA[1][j * n + k]) * scale; };
+    std::vector<double> g(p, 0.0);
     for (std::size_t k = 0; k < n; ++k) {
       double dyMinusDxB = (movedY[0][k] - movedY[1][k]) * scale;
-      for (std::size_t j = 0; j < p; ++j) dyMinusDxB -= (movedA[0][j * n + k] - movedA[1][j * n + k]) * scale * qr.beta[j];
-      for (std::size_t j = 0; j < p; ++j) {
-        g[j] += a[j * n + k] * dyMinusDxB + (movedA[0][j * n + k] - movedA[1][j * n + k]) * scale * residuals[k];
-      }
+      for (std::size_t j = 0; j < p; ++j) dyMinusDxB -= dX(j, k) * qr.beta[j];
+      for (std::size_t j = 0; j < p; ++j) g[j] += a[j * n + k] * dyMinusDxB + dX(j, k) * residuals[k];
     }
     bool finite = true;
     std::array<double, 8> slope{};

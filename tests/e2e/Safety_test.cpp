@@ -253,7 +253,9 @@ TEST(SafetyTest, ARecordWrittenJustBeforeWritersAreShutOutIsRead) {
   // The run is held at its first fcntl, the lease on the empty DATA.11.
   bool held = false;
   for (int wait = 0; wait < 60000 && !held; ++wait) {
-    const std::string children = ReadFile("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+    const std::string task = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid);
+    const std::string children = ReadFile(task + "/children");
+    // 72: fcntl, where the tracer holds the run.
     if (!children.empty()) held = ReadFile("/proc/" + std::to_string(std::stol(children)) + "/syscall").starts_with("72 ");
     if (!held) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }

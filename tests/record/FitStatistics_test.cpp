@@ -132,7 +132,8 @@ TEST(FitStatisticsTest, SensitivityIsTheMoveOfTheRefittedCoefficients) {
                                    moved.Vr = s.Vr * (1.0 + delta);
                                    return moved;
                                  }};
-  const std::array<double, 8> slope = record::Sensitivities(record::FitDesign(exact.samples, false, 0.0), exact.samples, {gain})[0];
+  const std::array<double, 8> slope =
+      record::Sensitivities(record::FitDesign(exact.samples, false, 0.0), exact.samples, {gain})[0];
   for (std::size_t j = 0; j < 8; ++j) {
     const double expected = j < 3 ? 0.0 : -2.0 * kTruth[j];
     EXPECT_NEAR(slope[j], expected, 1e-6 * (1.0 + std::fabs(kTruth[j]))) << j;
@@ -144,7 +145,8 @@ TEST(FitStatisticsTest, SensitivityIsTheMoveOfTheRefittedCoefficients) {
     moved.Y = s.Y - delta;
     return moved;
   };
-  const std::array<double, 8> first = record::Sensitivities(record::FitDesign(noisy.samples, false, 0.0), noisy.samples, {gain, {0.01, offset}})[1];
+  const std::array<double, 8> first =
+      record::Sensitivities(record::FitDesign(noisy.samples, false, 0.0), noisy.samples, {gain, {0.01, offset}})[1];
   // The refit of samples moved by ±h, by the central difference.
   constexpr double h = 1e-3;
   std::array<std::array<double, 8>, 2> refit{};
