@@ -1,7 +1,7 @@
 // The impulse method against the simulator's truth over many simulated test
 // days: its bias beside its seed-to-seed scatter, and how often its 95 %
 // intervals hold the truth. Tolerances are binomial (three standard
-// deviations of a count of covered days) and the issue's own targets; the
+// deviations of a count of covered days) and the targets the method is held to; the
 // seeds are 1 to N, never chosen. Each test simulates its days in-process
 // on two threads with six coastdowns a day.
 #include <gtest/gtest.h>
