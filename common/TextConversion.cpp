@@ -2,6 +2,8 @@
 #include "common/TextConversion.h"
 
 #include <charconv>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <system_error>
 
@@ -77,6 +79,39 @@ bool StartsLikePlainNumber(std::string_view t) {
   return i < t.size() && (IsDigit(t[i]) || t[i] == '.');
 }
 
+// The value of a trimmed text of the form [-]digits[.digits] whose digits,
+// read as one integer, are at most 2^53, with at most 22 after the point:
+// the form of nearly every record of a run file. That integer and the power
+// of ten are exact in a double, so their one quotient, rounded to nearest,
+// is the value rounded to nearest: the same double as from_chars gives, at
+// a fraction of its cost. False for any other text.
+bool ParseShortDecimal(std::string_view t, double& value) {
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
+  const char* p = t.data();
+  const char* const end = p + t.size();
+  const bool negative = p < end && *p == '-';
+  if (negative) ++p;
+  std::uint64_t digits = 0;
+  const char* const first = p;
+  for (; p < end && IsDigit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+  std::ptrdiff_t count = p - first;
+  std::ptrdiff_t afterPoint = 0;
+  if (p < end && *p == '.') {
+    const char* const fraction = ++p;
+    for (; p < end && IsDigit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    afterPoint = p - fraction;
+    count += afterPoint;
+  }
+  // 19 digits cannot overflow the integer.
+  if (p != end || count == 0 || count > 19 || digits > kExact || afterPoint > 22) return false;
+  const double magnitude = static_cast<double>(digits) / kPowersOfTen[afterPoint];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
 std::string Quoted(std::string_view text, std::string_view what) {
   std::string detail;
   if (!what.empty()) detail = std::string(what) + " ";
@@ -93,7 +128,8 @@ bool IsNumberText(std::string_view text) {
 
 NumberParse TryParseNumber(std::string_view text, double& value) {
   const std::string_view t = TrimBlanks(text);
-  // Nearly every text is a plain decimal number that from_chars takes whole.
+  if (ParseShortDecimal(t, value)) return NumberParse::Ok;
+  // Nearly every other text is a plain decimal number that from_chars takes whole.
   // For a text that starts with a digit or a point, or a minus sign and one
   // of them, from_chars accepts exactly the number syntax, so its value can
   // be used at once; anything else (a plus sign, an error, text left over)

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <random>
 #include <string>
+#include <system_error>
 #include <tuple>
 #include <utility>
 
@@ -51,6 +56,36 @@ TEST(TextConversionTest, NumberSyntax) {
   for (const auto& [text, value] : cases) {
     const auto parsed = ParseNumber(text);
     EXPECT_EQ(parsed ? NumberText(*parsed) : "none", value) << '"' << text << '"';
+  }
+}
+
+// A run file's numbers take a short way to their double; it must be the
+// double from_chars gives, to the last bit, on both sides of every limit of
+// that way (2^53 as one integer, 19 digits, 22 after the point) and for
+// random texts of every length and place of the point.
+TEST(TextConversionTest, EveryDecimalReadsAsTheCorrectlyRoundedDouble) {
+  const auto same = [](const std::string& text) {
+    double expected = 0.0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), expected);
+    ASSERT_EQ(result.ec, std::errc()) << text;
+    double parsed = 1.0;
+    ASSERT_EQ(TryParseNumber(text, parsed), NumberParse::Ok) << text;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(parsed), std::bit_cast<std::uint64_t>(expected)) << text;
+  };
+  for (const char* text : {"0", "-0", "-0.000", "0.1", "0.3", "5.", ".5", "-.5", "9007199254740992",
+                           "9007199254740993", "900719925474099.3", "90071992547409.93", "1234567890123456789",
+                           "12345678901234567890", "0.0000000000000000000001", "0.00000000000000000000001",
+                           "4.35", "2.675", "1.0000000000000002", "0.30000000000000004"}) {
+    same(text);
+  }
+  std::mt19937_64 random(20261207);
+  for (int i = 0; i < 200000; ++i) {
+    const int length = 1 + static_cast<int>(random() % 24);
+    std::string text = random() % 4 == 0 ? "-" : "";
+    for (int k = 0; k < length; ++k) text += static_cast<char>('0' + random() % 10);
+    const auto point = static_cast<std::size_t>(random() % static_cast<std::uint64_t>(length + 2));
+    if (point <= static_cast<std::size_t>(length)) text.insert(text.size() - static_cast<std::size_t>(length) + point, ".");
+    same(text);
   }
 }
 
