@@ -8,9 +8,13 @@
 
 namespace {
 
+constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
+
 // The regularized incomplete beta function I_x(a, b), by its continued
-// fraction (modified Lentz), on the side where it converges fast.
-double IncompleteBeta(double a, double b, double x) {
+// fraction (modified Lentz), on the side where it converges fast;
+// `logBeta` is ln B(a, b), which a caller evaluating many x for one a and b
+// forms once.
+double IncompleteBeta(double a, double b, double x, double logBeta) {
   if (x <= 0.0) return 0.0;
   if (x >= 1.0) return 1.0;
   const auto fraction = [](double p, double q, double z) {
@@ -39,21 +43,65 @@ double IncompleteBeta(double a, double b, double x) {
     }
     return h;
   };
-  const double front =
-      std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) + a * std::log(x) + b * std::log1p(-x));
+  const double front = std::exp(a * std::log(x) + b * std::log1p(-x) - logBeta);
   if (x < (a + 1.0) / (a + b + 2.0)) return front * fraction(a, b, x) / a;
   return 1.0 - front * fraction(b, a, 1.0 - x) / b;
 }
 
-// The length of a vector, scaled by its largest element so that squares of
-// huge elements cannot overflow (cheaper than hypot element by element).
+// The upper quantile z of the standard normal distribution, P(Z > z) = q
+// for 0 < q < 1, by Acklam's rational approximation (relative error below
+// 1.2e-9): a starting point, not a result.
+double NormalUpperQuantile(double q) {
+  static constexpr double a[] = {-3.969683028665376e+01, 2.209460984245205e+02, -2.759285104469687e+02,
+                                 1.383577518672690e+02,  -3.066479806614716e+01, 2.506628277459239e+00};
+  static constexpr double b[] = {-5.447609879822406e+01, 1.615858368580409e+02, -1.556989798598866e+02,
+                                 6.680131188771972e+01,  -1.328068155288572e+01};
+  static constexpr double c[] = {-7.784894002430293e-03, -3.223964580411365e-01, -2.400758277161838e+00,
+                                 -2.549732539343734e+00, 4.374664141464968e+00,  2.938163982698783e+00};
+  static constexpr double d[] = {7.784695709041462e-03, 3.224671290700398e-01, 2.445134137142996e+00,
+                                 3.754408661907416e+00};
+  const double p = std::min(q, 1.0 - q);  // the lower tail of the same size
+  double x = 0.0;
+  if (p < 0.02425) {
+    const double r = std::sqrt(-2.0 * std::log(p));
+    x = (((((c[0] * r + c[1]) * r + c[2]) * r + c[3]) * r + c[4]) * r + c[5]) /
+        ((((d[0] * r + d[1]) * r + d[2]) * r + d[3]) * r + 1.0);
+  } else {
+    const double r = p - 0.5;
+    const double r2 = r * r;
+    x = (((((a[0] * r2 + a[1]) * r2 + a[2]) * r2 + a[3]) * r2 + a[4]) * r2 + a[5]) * r /
+        (((((b[0] * r2 + b[1]) * r2 + b[2]) * r2 + b[3]) * r2 + b[4]) * r2 + 1.0);
+  }
+  // x is the lower quantile of p; the upper quantile of q is −x for q ≤ ½.
+  return q <= 0.5 ? -x : x;
+}
+
+// The length of a vector, scaled by the power of two nearest its largest
+// element so that squares of huge elements cannot overflow nor those of tiny
+// ones vanish; a power of two scales without rounding, and by a product
+// instead of a division an element.
 double Norm(const double* first, const double* last) {
-  double largest = 0.0;
-  for (const double* x = first; x < last; ++x) largest = std::max(largest, std::fabs(*x));
+  double even = 0.0;
+  double odd = 0.0;
+  const double* y = first;
+  for (; y + 2 <= last; y += 2) {
+    even = std::max(even, std::fabs(y[0]));
+    odd = std::max(odd, std::fabs(y[1]));
+  }
+  if (y < last) even = std::max(even, std::fabs(*y));
+  const double largest = std::max(even, odd);
   if (largest == 0.0 || !std::isfinite(largest)) return largest;
-  double sum = 0.0;
-  for (const double* x = first; x < last; ++x) sum += (*x / largest) * (*x / largest);
-  return largest * std::sqrt(sum);
+  const int exponent = std::max(std::ilogb(largest), -1000);  // 2^1000 is finite
+  const double down = std::ldexp(1.0, -exponent);
+  double s0 = 0.0;
+  double s1 = 0.0;
+  const double* x = first;
+  for (; x + 2 <= last; x += 2) {
+    s0 += (x[0] * down) * (x[0] * down);
+    s1 += (x[1] * down) * (x[1] * down);
+  }
+  if (x < last) s0 += (*x * down) * (*x * down);
+  return std::ldexp(std::sqrt(s0 + s1), exponent);
 }
 
 // Householder QR of the n × p matrix `a` (column-major, columns of n),
@@ -61,37 +109,55 @@ double Norm(const double* first, const double* last) {
 // holds R and y holds Qᵀy. False when a column is (nearly) a combination of
 // the others (`failed` names it).
 bool HouseholderQr(std::vector<double>& a, std::vector<double>& y, std::size_t n, std::size_t p, std::size_t& failed) {
-  const auto at = [&](std::size_t i, std::size_t j) -> double& { return a[j * n + i]; };
   for (std::size_t k = 0; k < p; ++k) {
-    const double norm = Norm(&at(k, k), &at(k, k) + (n - k));
-    // The columns have unit length, so a pivot this small means the
+    double* column = &a[k * n];
+    // The columns were scaled to lengths between 1 and 2, so their squares
+    // can neither overflow nor vanish, and a pivot this small means the
     // column adds nothing the others do not already give.
+    const std::size_t m = n - k;
+    const double norm = std::sqrt(Dot(column + k, column + k, m));
     if (norm < 1e-12) {
       failed = k;
       return false;
     }
-    const double alpha = at(k, k) > 0.0 ? -norm : norm;
-    std::vector<double> v(n - k);
-    for (std::size_t i = k; i < n; ++i) v[i - k] = at(i, k);
+    const double alpha = column[k] > 0.0 ? -norm : norm;
+    // The reflector v is formed where the column stood (below the diagonal
+    // nothing of it is read again); each later column, and y, loses twice
+    // its projection on v.
+    double* v = column + k;
     v[0] -= alpha;
-    double vv = 0.0;
-    for (double x : v) vv += x * x;
-    at(k, k) = alpha;
-    for (std::size_t i = k + 1; i < n; ++i) at(i, k) = 0.0;
-    if (vv == 0.0) continue;
-    const auto reflect = [&](auto&& element) {
-      double dot = 0.0;
-      for (std::size_t i = k; i < n; ++i) dot += v[i - k] * element(i);
-      const double f = 2.0 * dot / vv;
-      for (std::size_t i = k; i < n; ++i) element(i) -= f * v[i - k];
-    };
-    for (std::size_t j = k + 1; j < p; ++j) reflect([&](std::size_t i) -> double& { return at(i, j); });
-    reflect([&](std::size_t i) -> double& { return y[i]; });
+    const double vv = Dot(v, v, m);
+    if (vv != 0.0) {
+      const auto reflect = [&](double* element) {
+        const double f = 2.0 * Dot(v, element, m) / vv;
+        for (std::size_t i = 0; i < m; ++i) element[i] -= f * v[i];
+      };
+      for (std::size_t j = k + 1; j < p; ++j) reflect(&a[j * n + k]);
+      reflect(&y[k]);
+    }
+    column[k] = alpha;  // R's diagonal
   }
   return true;
 }
 
 }  // namespace
+
+double Dot(const double* a, const double* b, std::size_t n) {
+  double s0 = 0.0;
+  double s1 = 0.0;
+  double s2 = 0.0;
+  double s3 = 0.0;
+  std::size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    s0 += a[i] * b[i];
+    s1 += a[i + 1] * b[i + 1];
+    s2 += a[i + 2] * b[i + 2];
+    s3 += a[i + 3] * b[i + 3];
+  }
+  for (; i < n; ++i) s0 += a[i] * b[i];
+  return (s0 + s1) + (s2 + s3);
+}
+
 
 LeastSquaresSolution SolveLeastSquares(std::vector<double> x, std::vector<double> y, std::size_t n, std::size_t p) {
   LeastSquaresSolution solution;
@@ -99,17 +165,20 @@ LeastSquaresSolution SolveLeastSquares(std::vector<double> x, std::vector<double
     solution.failedColumn = n;
     return solution;
   }
-  // Columns scaled to unit length, so that terms of very different size
-  // (1 and V⁴·Vr²) are judged alike.
+  // Columns scaled to about unit length (by the power of two nearest it,
+  // which rounds nothing), so that terms of very different size (1 and
+  // V⁴·Vr²) are judged alike.
   std::vector<double> scale(p, 0.0);
   for (std::size_t j = 0; j < p; ++j) {
-    scale[j] = Norm(&x[j * n], &x[j * n] + n);
-    if (!(scale[j] > 0.0) || !std::isfinite(scale[j])) {
+    const double norm = Norm(&x[j * n], &x[j * n] + n);
+    if (!(norm > 0.0) || !std::isfinite(norm)) {
       solution.failedColumn = j;
       solution.zeroColumn = true;
       return solution;
     }
-    for (std::size_t k = 0; k < n; ++k) x[j * n + k] /= scale[j];
+    scale[j] = std::ldexp(1.0, std::clamp(std::ilogb(norm), -1000, 1000));
+    const double down = 1.0 / scale[j];
+    for (std::size_t k = 0; k < n; ++k) x[j * n + k] *= down;
   }
   std::size_t failed = 0;
   if (!HouseholderQr(x, y, n, p, failed)) {
@@ -151,24 +220,30 @@ double StudentTQuantile(double probability, double dof) {
   const double nu = dof;
   const double wanted = 1.0 - probability;
   // P(|T| > t) = I_{ν/(ν+t²)}(ν/2, 1/2) falls as t grows; its slope is
-  // −2·f(t), f the density. Newton's steps from a bracket, bisecting where a
-  // step would leave it: a few evaluations instead of fifty.
-  const auto tail = [&](double t) { return IncompleteBeta(nu / 2.0, 0.5, nu / (nu + t * t)); };
-  const double logDensityScale =
-      std::lgamma((nu + 1.0) / 2.0) - std::lgamma(nu / 2.0) - 0.5 * std::log(nu * 3.14159265358979323846);
+  // −2·f(t), f the density, and both share ln B(ν/2, 1/2).
+  const double logBeta = std::lgamma(nu / 2.0) + std::lgamma(0.5) - std::lgamma((nu + 1.0) / 2.0);
+  const auto tail = [&](double t) { return IncompleteBeta(nu / 2.0, 0.5, nu / (nu + t * t), logBeta); };
+  const double logDensityScale = -logBeta - 0.5 * std::log(nu);
   const auto density = [&](double t) { return std::exp(logDensityScale - (nu + 1.0) / 2.0 * std::log1p(t * t / nu)); };
+  // Newton's steps from the normal quantile widened for ν (Cornish-Fisher),
+  // which is close for all but a few degrees of freedom, bisecting the
+  // bracket found so far where a step would leave it: two or three
+  // evaluations of the tail where a bracket from t = 1 takes ten.
+  const double z = NormalUpperQuantile(wanted / 2.0);
+  const double z2 = z * z;
+  double t = z + z * (z2 + 1.0) / (4.0 * nu) + z * ((5.0 * z2 + 16.0) * z2 + 3.0) / (96.0 * nu * nu);
+  if (!(t > 0.0) || !std::isfinite(t)) t = 1.0;
   double low = 0.0;
-  double high = 1.0;
-  while (tail(high) > wanted && high < 1e12) high *= 2.0;
-  double t = 0.5 * (low + high);
-  for (int i = 0; i < 200 && high - low > 1e-13 * high; ++i) {
+  double high = std::numeric_limits<double>::infinity();
+  for (int i = 0; i < 200; ++i) {
     const double excess = tail(t) - wanted;
     if (excess == 0.0) return t;
     (excess > 0.0 ? low : high) = t;
     const double slope = -2.0 * density(t);
-    const double step = slope < 0.0 ? t - excess / slope : 0.5 * (low + high);
-    const double next = step > low && step < high ? step : 0.5 * (low + high);
-    if (std::fabs(next - t) <= 1e-14 * t) return next;
+    const double step = slope < 0.0 ? t - excess / slope : kNotANumber;
+    const double halfway = std::isfinite(high) ? 0.5 * (low + high) : 2.0 * t;
+    const double next = step > low && step < high ? step : halfway;
+    if (std::fabs(next - t) <= 1e-14 * t || (std::isfinite(high) && high - low <= 1e-13 * high)) return next;
     t = next;
   }
   return t;
@@ -207,40 +282,39 @@ Autocovariance ResidualAutocovariance(const std::vector<double>& residuals, cons
 std::vector<double> SandwichCovariance(const std::vector<double>& x, std::size_t n, std::size_t p,
                                        const std::vector<double>& inverse, const std::vector<long>& group,
                                        const std::vector<long>& position, const std::vector<double>& gamma) {
+  // M = XᵀΩX = Σ γ(|ti − tj|)·xi·xjᵀ over neighbours, the diagonal
+  // included: column by column, Ω times the column, then its dot product
+  // with each column (M is symmetric, so the upper triangle is formed and
+  // mirrored). Contiguous columns and independent sums keep the processor's
+  // pipelines full, where a row's outer product a row would wait on memory.
+  const auto weight = [&](std::size_t lag) { return std::isfinite(gamma[lag]) ? gamma[lag] : 0.0; };
   const std::size_t maxLag = gamma.size() - 1;
-  const auto lagWeight = [&](long lag) {
-    const double g = gamma[static_cast<std::size_t>(lag)];
-    return std::isfinite(g) ? g : 0.0;
-  };
-  // M = Σ γ(|ti − tj|)·xi·xjᵀ over neighbours, the diagonal included. Each
-  // row's later neighbours are summed first, weighted by their lag, so that
-  // M = Σ xi·(γ(0)·xi + 2·si)ᵀ symmetrised, si = Σ_{j>i} γ(tj − ti)·xj: one
-  // outer product a row instead of one a pair.
-  std::vector<double> m(p * p, 0.0);
-  std::vector<double> row(p);
-  std::vector<double> later(p);
-  const double gamma0 = lagWeight(0);
-  for (std::size_t i = 0; i < n; ++i) {
-    std::fill(later.begin(), later.end(), 0.0);
-    if (group[i] != 0) {
-      for (std::size_t j = i + 1; j < n && group[j] == group[i]; ++j) {
-        const long lag = position[j] - position[i];
-        if (lag > static_cast<long>(maxLag)) break;
-        if (lag <= 0) continue;
-        const double weight = lagWeight(lag);
-        if (weight == 0.0) continue;
-        for (std::size_t b = 0; b < p; ++b) later[b] += weight * x[b * n + j];
-      }
-    }
-    for (std::size_t a = 0; a < p; ++a) row[a] = x[a * n + i];
-    for (std::size_t a = 0; a < p; ++a) {
-      for (std::size_t b = a; b < p; ++b) {
-        m[a * p + b] += gamma0 * row[a] * row[b] + row[a] * later[b] + later[a] * row[b];
+  // The weight of each row with the row d places later, for d = 1 … maxLag
+  // (rows of one group lie one after the other at rising positions, so a
+  // neighbour within maxLag steps is within maxLag places): 0 where that
+  // row is of another group or more than maxLag steps on.
+  std::vector<std::vector<double>> later(maxLag + 1);
+  for (std::size_t d = 1; d <= maxLag && d < n; ++d) {
+    later[d].assign(n - d, 0.0);
+    for (std::size_t i = 0; i + d < n; ++i) {
+      const long lag = position[i + d] - position[i];
+      if (group[i] != 0 && group[i + d] == group[i] && lag > 0 && lag <= static_cast<long>(maxLag)) {
+        later[d][i] = weight(static_cast<std::size_t>(lag));
       }
     }
   }
-  for (std::size_t a = 0; a < p; ++a) {
-    for (std::size_t b = 0; b < a; ++b) m[a * p + b] = m[b * p + a];
+  const double gamma0 = weight(0);
+  std::vector<double> m(p * p, 0.0);
+  std::vector<double> omegaX(n);
+  for (std::size_t b = 0; b < p; ++b) {
+    const double* xb = &x[b * n];
+    for (std::size_t i = 0; i < n; ++i) omegaX[i] = gamma0 * xb[i];
+    for (std::size_t d = 1; d < later.size(); ++d) {
+      const std::vector<double>& w = later[d];
+      for (std::size_t i = 0; i < w.size(); ++i) omegaX[i] += w[i] * xb[i + d];
+      for (std::size_t i = 0; i < w.size(); ++i) omegaX[i + d] += w[i] * xb[i];
+    }
+    for (std::size_t a = 0; a <= b; ++a) m[a * p + b] = m[b * p + a] = Dot(&x[a * n], omegaX.data(), n);
   }
   // (XᵀX)⁻¹·M·(XᵀX)⁻¹.
   std::vector<double> left(p * p, 0.0);

@@ -23,6 +23,11 @@ struct LeastSquaresSolution {
 // `x` holds the n × p design matrix column by column (column j at j·n).
 LeastSquaresSolution SolveLeastSquares(std::vector<double> x, std::vector<double> y, std::size_t n, std::size_t p);
 
+// Σ a[i]·b[i] over n elements, in four running sums so that each addition
+// need not wait for the one before it (a long dot product is otherwise
+// bound by the latency of one addition an element).
+double Dot(const double* a, const double* b, std::size_t n);
+
 // The two-sided quantile of Student's t with `dof` degrees of freedom:
 // P(|T| <= t) = probability. NaN for no degree of freedom. `dof` may be
 // fractional (an effective number of degrees of freedom).

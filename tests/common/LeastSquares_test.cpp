@@ -190,3 +190,26 @@ TEST(LeastSquaresTest, TheUnbiasedAutocovarianceFollowsThePositions) {
 }
 
 }  // namespace
+
+// Student's t where its quantile has a closed form, across probabilities and
+// fractional and very large degrees of freedom: one degree of freedom is
+// Cauchy's tan(π·P/2), two are P·√(2 / (1 − P²)), and many approach the
+// normal quantile (1.959963984540054 for 95 %) as
+// z + z(z² + 1)/(4ν) + z(5z⁴ + 16z² + 3)/(96ν²).
+TEST(LeastSquaresTest, StudentsTQuantileMatchesItsClosedForms) {
+  const double pi = 3.14159265358979323846;
+  for (const double p : {0.5, 0.8, 0.9, 0.95, 0.99, 0.999, 0.99999}) {
+    SCOPED_TRACE(p);
+    EXPECT_NEAR(StudentTQuantile(p, 1.0), std::tan(pi * p / 2.0), 1e-11 * std::tan(pi * p / 2.0));
+    EXPECT_NEAR(StudentTQuantile(p, 2.0), p * std::sqrt(2.0 / (1.0 - p * p)), 1e-11 * StudentTQuantile(p, 2.0));
+  }
+  const double z = 1.959963984540054;
+  for (const double nu : {1e4, 1e5}) {
+    const double expansion = z + z * (z * z + 1.0) / (4.0 * nu) + z * ((5.0 * z * z + 16.0) * z * z + 3.0) / (96.0 * nu * nu);
+    EXPECT_NEAR(StudentTQuantile(0.95, nu), expansion, 1e-9);
+  }
+  // A fractional number of degrees of freedom lies between its neighbours.
+  EXPECT_GT(StudentTQuantile(0.95, 2.5), StudentTQuantile(0.95, 3.0));
+  EXPECT_LT(StudentTQuantile(0.95, 2.5), StudentTQuantile(0.95, 2.0));
+  EXPECT_TRUE(std::isnan(StudentTQuantile(0.95, 0.0)));
+}
