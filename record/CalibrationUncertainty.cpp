@@ -6,6 +6,7 @@
 // and their scatter measures it.
 #include "record/CalibrationUncertainty.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -205,14 +206,17 @@ void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSamp
     const PairEstimate offset = YawOffsetFromPairs(runs, c);
     add("Ka", "", "the gain at which the head wind of each pair of CAL runs agrees", c.Ka, gain,
         std::isfinite(gain.standardUncertainty) && gain.standardUncertainty > 0.0 ? gain.standardUncertainty : 1e-3,
-        [&, lastDelta = std::numeric_limits<double>::quiet_NaN(), ratio = 1.0](const FitSample& s,
-                                                                               double delta) mutable {
+        [&, deltas = std::array<double, 2>{kNone, kNone}, ratios = std::array<double, 2>{}](const FitSample& s,
+                                                                                          double delta) mutable {
           // Ky and k3 follow the gain, as the calibration couples them; the
-          // yaw's ratio is the same for every sample of one step.
-          if (delta != lastDelta) {
-            lastDelta = delta;
-            ratio = std::pow((c.Ka + delta) / c.Ka, -1.5);
+          // yaw's ratio is the same for every sample of one step, and the
+          // steps come up and down in turn.
+          const std::size_t side = delta < 0.0 ? 1 : 0;
+          if (delta != deltas[side]) {
+            deltas[side] = delta;
+            ratios[side] = std::pow((c.Ka + delta) / c.Ka, -1.5);
           }
+          const double ratio = ratios[side];
           const double k3 = c.k3 + delta * 0.00053;
           FitSample moved = s;
           moved.Y = s.Y * ratio;

@@ -96,32 +96,48 @@ BlockSums BlockSumVariance(const std::vector<double>& residuals, const std::vect
                            const std::vector<double>& inverse, const std::vector<long>& group,
                            const std::vector<long>& position, long length) {
   const std::size_t n = residuals.size();
+  const auto span = static_cast<std::size_t>(length);
+  // The stretches of neighbours (one run, one second apart), and every
+  // block of `length` of them by the sample it starts at.
+  std::vector<char> opens(n, 0);
+  std::vector<std::size_t> starts;
+  std::size_t stretch = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    if (k == 0 || group[k] != group[k - 1] || position[k] != position[k - 1] + 1) {
+      stretch = k;
+      opens[k] = 1;
+    }
+    if (k + 1 >= stretch + span && group[k] != 0) starts.push_back(k + 1 - span);
+  }
   BlockSums result;
-  long blocks = 0;
-  std::vector<double> terms(p);
-  for (std::size_t start = 0; start < n; ++start) {
-    if (group[start] == 0) continue;
-    double sum = 0.0;
-    std::fill(terms.begin(), terms.end(), 0.0);
-    long taken = 0;
-    for (std::size_t k = start; k < n && taken < length; ++k, ++taken) {
-      if (k > start && (group[k] != group[k - 1] || position[k] != position[k - 1] + 1)) break;
-      sum += residuals[k];
-      for (std::size_t j = 0; j < p; ++j) terms[j] += x[j * n + k];
+  if (starts.empty()) return result;
+  const std::size_t blocks = starts.size();
+  // A block's sum is the difference of two running sums over its stretch,
+  // each from 0 so that none grows beyond one run's, instead of `length`
+  // additions for every block.
+  std::vector<double> running(n + 1, 0.0);
+  const auto blockSums = [&](const double* column, double* sums) {
+    for (std::size_t k = 0; k < n; ++k) running[k + 1] = (opens[k] != 0 ? 0.0 : running[k]) + column[k];
+    for (std::size_t b = 0; b < blocks; ++b) {
+      const std::size_t first = starts[b];
+      sums[b] = running[first + span] - (opens[first] != 0 ? 0.0 : running[first]);
     }
-    if (taken != length) continue;
-    result.meanSquare += sum * sum;
-    double leverage = 0.0;
-    for (std::size_t i = 0; i < p; ++i) {
-      for (std::size_t j = 0; j < p; ++j) leverage += terms[i] * inverse[i * p + j] * terms[j];
+  };
+  std::vector<double> sums(blocks);
+  blockSums(residuals.data(), sums.data());
+  result.meanSquare = Dot(sums.data(), sums.data(), blocks) / static_cast<double>(blocks);
+  // Each block's leverage is tᵀ·(XᵀX)⁻¹·t, t the sums of its terms; their
+  // sum is Σ (XᵀX)⁻¹ᵢⱼ·Tᵢ·Tⱼ, Tᵢ the column of every block's sum of term i.
+  std::vector<double> terms(p * blocks);
+  for (std::size_t j = 0; j < p; ++j) blockSums(&x[j * n], &terms[j * blocks]);
+  double leverage = 0.0;
+  for (std::size_t i = 0; i < p; ++i) {
+    for (std::size_t j = i; j < p; ++j) {
+      const double products = Dot(&terms[i * blocks], &terms[j * blocks], blocks);
+      leverage += (i == j ? 1.0 : 2.0) * inverse[i * p + j] * products;
     }
-    result.fitShare += leverage / static_cast<double>(length);
-    ++blocks;
   }
-  if (blocks > 0) {
-    result.meanSquare /= static_cast<double>(blocks);
-    result.fitShare /= static_cast<double>(blocks);
-  }
+  result.fitShare = leverage / static_cast<double>(length) / static_cast<double>(blocks);
   return result;
 }
 
@@ -146,8 +162,9 @@ double FitCovarianceAt(const UncertaintyRecord& fit, std::size_t i, std::size_t 
   return fit.correlation[i][j] * fit.coefficients[i].standardError * fit.coefficients[j].standardError;
 }
 
-// gᵀ·C·h, C the fit's own covariance of the fitted coefficients.
-double FitCovariance(const UncertaintyRecord& fit, const std::array<double, 8>& g, const std::array<double, 8>& h) {
+// Where each of the model's coefficients m0 … a4 stands among the fit's
+// coefficients, or −1 for one it holds.
+std::array<int, 8> Positions(const UncertaintyRecord& fit) {
   std::array<int, 8> position{};
   position.fill(-1);
   for (std::size_t i = 0; i < fit.coefficients.size(); ++i) {
@@ -155,6 +172,12 @@ double FitCovariance(const UncertaintyRecord& fit, const std::array<double, 8>& 
       if (fit.coefficients[i].name == kNames[j]) position[static_cast<std::size_t>(j)] = static_cast<int>(i);
     }
   }
+  return position;
+}
+
+// gᵀ·C·h, C the fit's own covariance of the fitted coefficients.
+double FitCovariance(const UncertaintyRecord& fit, const std::array<int, 8>& position, const std::array<double, 8>& g,
+                     const std::array<double, 8>& h) {
   double sum = 0.0;
   for (std::size_t i = 0; i < 8; ++i) {
     for (std::size_t j = 0; j < 8; ++j) {
@@ -177,8 +200,9 @@ double Moved(const InputUncertainty& input, const std::array<double, 8>& g) {
 }
 
 // gᵀ·C·h with every contribution: the fit's and each input's.
-double TotalCovariance(const UncertaintyRecord& fit, const std::array<double, 8>& g, const std::array<double, 8>& h) {
-  double sum = FitCovariance(fit, g, h);
+double TotalCovariance(const UncertaintyRecord& fit, const std::array<int, 8>& position,
+                       const std::array<double, 8>& g, const std::array<double, 8>& h) {
+  double sum = FitCovariance(fit, position, g, h);
   for (const InputUncertainty& input : fit.inputs) {
     sum += Moved(input, g) * Moved(input, h) * input.standardUncertainty * input.standardUncertainty;
   }
@@ -374,24 +398,28 @@ std::vector<std::array<double, 8>> Sensitivities(const FitDesign& design, const 
   for (std::size_t j = 0; j < p; ++j) {
     for (std::size_t k = 0; k < n; ++k) residuals[k] -= a[j * n + k] * qr.beta[j];
   }
-  std::vector<FitSample> moved(n);
-  std::array<std::vector<double>, 2> movedA;
-  std::array<std::vector<double>, 2> movedY;
+  // Sample by sample: the moved design's rows are used once each, so they
+  // are never stored.
   for (std::size_t input = 0; input < inputs.size(); ++input) {
     const SampleInput& in = inputs[input];
-    for (std::size_t side = 0; side < 2; ++side) {
-      const double delta = side == 0 ? in.step : -in.step;
-      for (std::size_t k = 0; k < n; ++k) moved[k] = in.transform(samples[k], delta);
-      DesignMatrix(moved, fitted, design.constrained, design.cdAp, movedA[side], movedY[side]);
-    }
     // Xᵀ·(dy − dX·b) + dXᵀ·r, with dX and dy per unit of the input.
     const double scale = 1.0 / (2.0 * in.step);
-    const auto dX = [&](std::size_t j, std::size_t k) { return (movedA[0][j * n + k] - movedA[1][j * n + k]) * scale; };
-    std::vector<double> g(p, 0.0);
+    std::array<double, 8> g{};
+    std::array<double, 8> dX{};
     for (std::size_t k = 0; k < n; ++k) {
-      double dyMinusDxB = (movedY[0][k] - movedY[1][k]) * scale;
-      for (std::size_t j = 0; j < p; ++j) dyMinusDxB -= dX(j, k) * qr.beta[j];
-      for (std::size_t j = 0; j < p; ++j) g[j] += a[j * n + k] * dyMinusDxB + dX(j, k) * residuals[k];
+      const FitSample up = in.transform(samples[k], in.step);
+      const FitSample down = in.transform(samples[k], -in.step);
+      const std::array<double, 8> tUp = Terms(up);
+      const std::array<double, 8> tDown = Terms(down);
+      const double yUp = up.F - (design.constrained ? design.cdAp * tUp[3] : 0.0);
+      const double yDown = down.F - (design.constrained ? design.cdAp * tDown[3] : 0.0);
+      for (std::size_t j = 0; j < p; ++j) {
+        const auto term = static_cast<std::size_t>(fitted[j]);
+        dX[j] = (tUp[term] - tDown[term]) * scale;
+      }
+      double dyMinusDxB = (yUp - yDown) * scale;
+      for (std::size_t j = 0; j < p; ++j) dyMinusDxB -= dX[j] * qr.beta[j];
+      for (std::size_t j = 0; j < p; ++j) g[j] += a[j * n + k] * dyMinusDxB + dX[j] * residuals[k];
     }
     bool finite = true;
     std::array<double, 8> slope{};
@@ -413,9 +441,10 @@ void CombineInputs(UncertaintyRecord& fit) {
   // Every pair's total covariance once, then the correlations from it.
   std::vector<std::array<double, 8>> unit(p);
   for (std::size_t i = 0; i < p; ++i) unit[i] = UnitVector(fit.coefficients[i].name);
+  const std::array<int, 8> position = Positions(fit);
   std::vector<double> total(p * p);
   for (std::size_t i = 0; i < p; ++i) {
-    for (std::size_t j = 0; j < p; ++j) total[i * p + j] = TotalCovariance(fit, unit[i], unit[j]);
+    for (std::size_t j = 0; j < p; ++j) total[i * p + j] = TotalCovariance(fit, position, unit[i], unit[j]);
   }
   fit.correlation.assign(p, std::vector<double>(p, kNone));
   for (std::size_t i = 0; i < p; ++i) {
@@ -436,7 +465,7 @@ Estimate LinearEstimate(const UncertaintyRecord& fit, double value, const std::a
   if (!fit.available) return e;
   // The fit's own scatter, then each input: their standard uncertainties
   // add in squares, and their degrees of freedom give the effective one.
-  const double fitVariance = std::max(0.0, FitCovariance(fit, g, g));
+  const double fitVariance = std::max(0.0, FitCovariance(fit, Positions(fit), g, g));
   e.components.push_back({"fit", std::sqrt(fitVariance), static_cast<double>(fit.dof)});
   double variance = fitVariance;
   bool known = true;

@@ -95,19 +95,27 @@ void Recorder::OnRunRecords(const CDataCol& records) {
   // noise (6σ², with neighbours' products of −4σ²), and a random force from
   // the road changes them only as 2f and −f, which the combination below
   // cancels.
+  // In one pass over the records, keeping the two speeds before each.
   double previous = 0.0;
-  const long n = records.Count();
-  for (long k = 2; k + 1 <= n; ++k) {
-    const double dd = records[k + 1].dVehicleSpeed.value() - 2.0 * records[k].dVehicleSpeed.value() +
-                      records[k - 1].dVehicleSpeed.value();
-    if (!std::isfinite(dd)) return;
-    secondDifferenceSquares_ += dd * dd;
-    ++secondDifferences_;
-    if (k > 2) {
-      secondDifferenceProducts_ += dd * previous;
-      ++secondDifferencePairs_;
+  double before = 0.0;  // the speed two records back
+  double last = 0.0;    // the speed one record back
+  long k = 0;
+  for (const CMeasurement& m : records) {
+    ++k;
+    const double speed = m.dVehicleSpeed.value();
+    if (k >= 3) {
+      const double dd = speed - 2.0 * last + before;
+      if (!std::isfinite(dd)) return;
+      secondDifferenceSquares_ += dd * dd;
+      ++secondDifferences_;
+      if (k > 3) {
+        secondDifferenceProducts_ += dd * previous;
+        ++secondDifferencePairs_;
+      }
+      previous = dd;
     }
-    previous = dd;
+    before = last;
+    last = speed;
   }
   if (secondDifferences_ > 100 && secondDifferencePairs_ > 100) {
     const double c0 = secondDifferenceSquares_ / static_cast<double>(secondDifferences_);

@@ -41,18 +41,6 @@ bool KnowsTheRoadLoadTerms(const UncertaintyRecord& u) {
 
 }  // namespace
 
-std::array<double, 8> ModelTerms(double V, double Vr, double Y) {
-  const double vr2 = Vr * Vr;
-  return {1.0, V, V * V, vr2, vr2 * Y, vr2 * Y * Y, vr2 * Y * Y * Y, vr2 * Y * Y * Y * Y};
-}
-
-double ModelForce(const std::array<double, 8>& coefficients, double V, double Vr, double Y) {
-  const std::array<double, 8> t = ModelTerms(V, Vr, Y);
-  double model = 0.0;
-  for (std::size_t j = 0; j < 8; ++j) model += coefficients[j] * t[j];
-  return model;
-}
-
 const FitRecord& ResultFit(const AnalysisRecord& record) {
   return record.methodFit.ran ? record.methodFit : SpecifiedFit(record);
 }

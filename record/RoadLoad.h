@@ -5,17 +5,27 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "record/AnalysisRecord.h"
 
 namespace record {
 
 // The model's eight terms at speed V and relative wind Vr (m/s) and yaw Y
-// (degrees): 1, V, V², Vr², Vr²·Y, Vr²·Y², Vr²·Y³, Vr²·Y⁴.
-std::array<double, 8> ModelTerms(double V, double Vr, double Y);
+// (degrees): 1, V, V², Vr², Vr²·Y, Vr²·Y², Vr²·Y³, Vr²·Y⁴. Inline: the
+// record's uncertainty forms them for every sample several times over.
+inline std::array<double, 8> ModelTerms(double V, double Vr, double Y) {
+  const double vr2 = Vr * Vr;
+  return {1.0, V, V * V, vr2, vr2 * Y, vr2 * Y * Y, vr2 * Y * Y * Y, vr2 * Y * Y * Y * Y};
+}
 // The force the coefficients m0 m1 m2 a0 … a4 give there, N: the sum of
 // each coefficient times its term, in that order.
-double ModelForce(const std::array<double, 8>& coefficients, double V, double Vr, double Y);
+inline double ModelForce(const std::array<double, 8>& coefficients, double V, double Vr, double Y) {
+  const std::array<double, 8> t = ModelTerms(V, Vr, Y);
+  double model = 0.0;
+  for (std::size_t j = 0; j < 8; ++j) model += coefficients[j] * t[j];
+  return model;
+}
 
 // The fit the results come from: a method's in place of the fit when one
 // ran, else the final one, or the first when the final one never ran.
