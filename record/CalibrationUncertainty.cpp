@@ -184,8 +184,7 @@ void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSamp
   // the fit's own factorisation.
   std::vector<SampleInput> moves;
   const auto add = [&](const std::string& name, const std::string& unit, const std::string& source, double value,
-                       const PairEstimate& e, double step,
-                       const std::function<FitSample(const FitSample&, double)>& transform) {
+                       const PairEstimate& e, SampleInput move) {
     InputUncertainty input;
     input.name = name;
     input.unit = unit;
@@ -193,7 +192,7 @@ void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSamp
     input.value = value;
     input.standardUncertainty = e.standardUncertainty;
     input.dof = e.dof;
-    moves.push_back({step, transform});
+    moves.push_back(std::move(move));
     if (!e.why.empty() && u.inputsWhyNot.empty()) u.inputsWhyNot = e.why;
     u.inputs.push_back(input);
   };
@@ -205,39 +204,35 @@ void AddCalibrationUncertainty(AnalysisRecord& record, const std::vector<FitSamp
     const PairEstimate gain = GainFromPairs(runs, c);
     const PairEstimate offset = YawOffsetFromPairs(runs, c);
     add("Ka", "", "the gain at which the head wind of each pair of CAL runs agrees", c.Ka, gain,
-        std::isfinite(gain.standardUncertainty) && gain.standardUncertainty > 0.0 ? gain.standardUncertainty : 1e-3,
-        [&, deltas = std::array<double, 2>{kNone, kNone}, ratios = std::array<double, 2>{}](const FitSample& s,
-                                                                                          double delta) mutable {
-          // Ky and k3 follow the gain, as the calibration couples them; the
-          // yaw's ratio is the same for every sample of one step, and the
-          // steps come up and down in turn.
-          const std::size_t side = delta < 0.0 ? 1 : 0;
-          if (delta != deltas[side]) {
-            deltas[side] = delta;
-            ratios[side] = std::pow((c.Ka + delta) / c.Ka, -1.5);
-          }
-          const double ratio = ratios[side];
-          const double k3 = c.k3 + delta * 0.00053;
-          FitSample moved = s;
-          moved.Y = s.Y * ratio;
-          moved.Vr = s.Vr * ((c.Ka + delta) / c.Ka) * (1.0 - k3 * moved.Y * moved.Y) / (1.0 - c.k3 * s.Y * s.Y);
-          return moved;
-        });
+        {std::isfinite(gain.standardUncertainty) && gain.standardUncertainty > 0.0 ? gain.standardUncertainty : 1e-3,
+         [&c](const std::vector<FitSample>& samples, double delta, std::vector<FitSample>& moved) {
+           // Ky and k3 follow the gain, as the calibration couples them.
+           const double ratio = std::pow((c.Ka + delta) / c.Ka, -1.5);
+           const double k3 = c.k3 + delta * 0.00053;
+           moved.resize(samples.size());
+           for (std::size_t k = 0; k < samples.size(); ++k) {
+             const FitSample& s = samples[k];
+             FitSample& m = moved[k];
+             m = s;
+             m.Y = s.Y * ratio;
+             m.Vr = s.Vr * ((c.Ka + delta) / c.Ka) * (1.0 - k3 * m.Y * m.Y) / (1.0 - c.k3 * s.Y * s.Y);
+           }
+         }});
     add("yaw_offset", "deg", "the yaw offset at which the cross wind of each pair of CAL runs agrees",
-        c.CalYawOffset, offset, 0.01, [&](const FitSample& s, double delta) {
+        c.CalYawOffset, offset, EachSample(0.01, [&c](const FitSample& s, double delta) {
           FitSample moved = s;
           moved.Y = s.Y - delta * c.Ky;
           moved.Vr = s.Vr * (1.0 - c.k3 * moved.Y * moved.Y) / (1.0 - c.k3 * s.Y * s.Y);
           return moved;
-        });
+        }));
   } else if (record.yawOffsetFromZero) {
     const PairEstimate zero = ZeroOffsetFromPairs(RunMeans(record, SetKind::Zero));
-    add("zero_yaw_offset", "deg", "the mean yaw of each pair of ZERO runs", record.yawOffset, zero, 0.01,
-        [](const FitSample& s, double delta) {
+    add("zero_yaw_offset", "deg", "the mean yaw of each pair of ZERO runs", record.yawOffset, zero,
+        EachSample(0.01, [](const FitSample& s, double delta) {
           FitSample moved = s;
           moved.Y = s.Y - delta;
           return moved;
-        });
+        }));
   }
   const std::vector<std::array<double, 8>> slopes = Sensitivities(design, used, moves);
   for (std::size_t i = 0; i < slopes.size(); ++i) u.inputs[u.inputs.size() - slopes.size() + i].sensitivity = slopes[i];

@@ -168,9 +168,11 @@ std::array<int, 8> Positions(const UncertaintyRecord& fit) {
   std::array<int, 8> position{};
   position.fill(-1);
   for (std::size_t i = 0; i < fit.coefficients.size(); ++i) {
-    for (int j = 0; j < 8; ++j) {
-      if (fit.coefficients[i].name == kNames[j]) position[static_cast<std::size_t>(j)] = static_cast<int>(i);
-    }
+    // The names are m0 … m2 and a0 … a4, the model's order.
+    const std::string& name = fit.coefficients[i].name;
+    if (name.size() != 2 || (name[0] != 'm' && name[0] != 'a')) continue;
+    const int j = (name[0] == 'm' ? 0 : 3) + (name[1] - '0');
+    if (j >= 0 && j < 8 && name == kNames[j]) position[static_cast<std::size_t>(j)] = static_cast<int>(i);
   }
   return position;
 }
@@ -398,17 +400,22 @@ std::vector<std::array<double, 8>> Sensitivities(const FitDesign& design, const 
   for (std::size_t j = 0; j < p; ++j) {
     for (std::size_t k = 0; k < n; ++k) residuals[k] -= a[j * n + k] * qr.beta[j];
   }
-  // Sample by sample: the moved design's rows are used once each, so they
-  // are never stored.
+  // The moved samples' design rows are used once each, as they are formed,
+  // so they are never stored.
+  std::vector<FitSample> ups;
+  std::vector<FitSample> downs;
   for (std::size_t input = 0; input < inputs.size(); ++input) {
     const SampleInput& in = inputs[input];
+    in.move(samples, in.step, ups);
+    in.move(samples, -in.step, downs);
+    if (ups.size() != n || downs.size() != n) continue;
     // Xᵀ·(dy − dX·b) + dXᵀ·r, with dX and dy per unit of the input.
     const double scale = 1.0 / (2.0 * in.step);
     std::array<double, 8> g{};
     std::array<double, 8> dX{};
     for (std::size_t k = 0; k < n; ++k) {
-      const FitSample up = in.transform(samples[k], in.step);
-      const FitSample down = in.transform(samples[k], -in.step);
+      const FitSample& up = ups[k];
+      const FitSample& down = downs[k];
       const std::array<double, 8> tUp = Terms(up);
       const std::array<double, 8> tDown = Terms(down);
       const double yUp = up.F - (design.constrained ? design.cdAp * tUp[3] : 0.0);

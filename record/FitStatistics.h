@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -75,12 +76,23 @@ UncertaintyRecord FitUncertainty(const FitDesign& design, const std::vector<FitS
                                  const std::array<double, 8>& coefficients, std::vector<double>& residuals,
                                  const FitNoise& noise = {});
 
-// An input quantity of the samples: how a sample moves when the quantity
-// moves by `delta`, and the step over which that move is differenced.
+// An input quantity of the samples: where every sample stands when the
+// quantity moves by `delta` (all at once, so that what one step of the
+// quantity shares is formed once), and the step over which that move is
+// differenced.
 struct SampleInput {
   double step = 0.0;
-  std::function<FitSample(const FitSample&, double)> transform;
+  std::function<void(const std::vector<FitSample>& samples, double delta, std::vector<FitSample>& moved)> move;
 };
+
+// An input whose move of a sample depends on that sample alone.
+template <typename MoveOne>
+SampleInput EachSample(double step, MoveOne moveOne) {
+  return {step, [moveOne](const std::vector<FitSample>& samples, double delta, std::vector<FitSample>& moved) {
+            moved.resize(samples.size());
+            for (std::size_t k = 0; k < samples.size(); ++k) moved[k] = moveOne(samples[k], delta);
+          }};
+}
 
 // How the refitted coefficients move per unit of each input: the first-order
 // change of the least-squares solution, (XᵀX)⁻¹·(dXᵀ·r + Xᵀ·(dy − dX·b)),

@@ -127,11 +127,11 @@ TEST(FitStatisticsTest, FitsWithNothingToJudgeTheirScatterBy) {
 TEST(FitStatisticsTest, SensitivityIsTheMoveOfTheRefittedCoefficients) {
   std::mt19937 random(7);
   const Fit exact(random, 60, 0.0, 3.0);
-  const record::SampleInput gain{1e-4, [](const FitSample& s, double delta) {
-                                   FitSample moved = s;
-                                   moved.Vr = s.Vr * (1.0 + delta);
-                                   return moved;
-                                 }};
+  const record::SampleInput gain = record::EachSample(1e-4, [](const FitSample& s, double delta) {
+    FitSample moved = s;
+    moved.Vr = s.Vr * (1.0 + delta);
+    return moved;
+  });
   const std::array<double, 8> slope =
       record::Sensitivities(record::FitDesign(exact.samples, false, 0.0), exact.samples, {gain})[0];
   for (std::size_t j = 0; j < 8; ++j) {
@@ -146,7 +146,8 @@ TEST(FitStatisticsTest, SensitivityIsTheMoveOfTheRefittedCoefficients) {
     return moved;
   };
   const std::array<double, 8> first =
-      record::Sensitivities(record::FitDesign(noisy.samples, false, 0.0), noisy.samples, {gain, {0.01, offset}})[1];
+      record::Sensitivities(record::FitDesign(noisy.samples, false, 0.0), noisy.samples,
+                            {gain, record::EachSample(0.01, offset)})[1];
   // The refit of samples moved by ±h, by the central difference.
   constexpr double h = 1e-3;
   std::array<std::array<double, 8>, 2> refit{};
