@@ -12,7 +12,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/MethodInputs.h"
@@ -104,9 +107,22 @@ struct Folder {
   std::int64_t bytes = 0;
 };
 
+// A folder of this run's own, so that two benchmarks on one machine never
+// write into each other's test; they are removed when the run ends.
 std::string FreshFolder(const std::string& name) {
-  const std::string path = (std::filesystem::temp_directory_path() / ("coastdown_bench_" + name)).string();
+  struct Made {
+    std::string suffix = std::to_string(std::random_device{}());
+    std::vector<std::string> folders;
+    ~Made() {
+      std::error_code ignored;
+      for (const std::string& folder : folders) std::filesystem::remove_all(folder, ignored);
+    }
+  };
+  static Made made;
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("coastdown_bench_" + name + "_" + made.suffix)).string();
   std::filesystem::remove_all(path);
+  made.folders.push_back(path);
   return path;
 }
 

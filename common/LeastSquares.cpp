@@ -241,9 +241,13 @@ double StudentTQuantile(double probability, double dof) {
     (excess > 0.0 ? low : high) = t;
     const double slope = -2.0 * density(t);
     const double step = slope < 0.0 ? t - excess / slope : kNotANumber;
+    // Newton's error squares with each step: after a step of 1e-9·t it is
+    // below what the tail's rounding lets an evaluation tell (such a step
+    // may land a rounding beyond the bracket's end at t).
+    if (std::fabs(step - t) <= 1e-9 * t) return step;
     const double halfway = std::isfinite(high) ? 0.5 * (low + high) : 2.0 * t;
     const double next = step > low && step < high ? step : halfway;
-    if (std::fabs(next - t) <= 1e-14 * t || (std::isfinite(high) && high - low <= 1e-13 * high)) return next;
+    if (std::isfinite(high) && high - low <= 1e-13 * high) return next;
     t = next;
   }
   return t;
