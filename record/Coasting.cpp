@@ -28,31 +28,52 @@ struct Coast {
 };
 
 Coast FitCoast(const std::vector<const SampleRecord*>& samples) {
+  // Each sample's speed, v² and deceleration side by side, and whether the
+  // last fit kept it.
+  const std::size_t n = samples.size();
+  std::vector<double> v(n);
+  std::vector<double> x(n);
+  std::vector<double> d(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    v[i] = samples[i]->speed;
+    x[i] = v[i] * v[i];
+    d[i] = samples[i]->deceleration;
+  }
+  std::vector<char> kept(n, 1);
+  std::size_t keptCount = n;
+  std::vector<double> residuals;
+  residuals.reserve(n);
   Coast coast;
-  std::vector<const SampleRecord*> kept = samples;
-  for (int iteration = 0; iteration < 20 && kept.size() >= 3; ++iteration) {
-    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-    for (const SampleRecord* s : kept) {
-      const double x = s->speed * s->speed;
-      n += 1;
-      sx += x;
-      sy += s->deceleration;
-      sxx += x * x;
-      sxy += x * s->deceleration;
+  for (int iteration = 0; iteration < 20 && keptCount >= 3; ++iteration) {
+    double count = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (kept[i] == 0) continue;
+      count += 1;
+      sx += x[i];
+      sy += d[i];
+      sxx += x[i] * x[i];
+      sxy += x[i] * d[i];
     }
-    const double varX = sxx - sx * sx / n;
-    coast.c2 = varX > 1e-12 * std::max(1.0, sxx) ? (sxy - sx * sy / n) / varX : 0.0;
-    coast.c0 = (sy - coast.c2 * sx) / n;
-    std::vector<double> residuals;
-    residuals.reserve(samples.size());
-    for (const SampleRecord* s : kept) residuals.push_back(std::fabs(s->deceleration - coast(s->speed)));
+    const double varX = sxx - sx * sx / count;
+    coast.c2 = varX > 1e-12 * std::max(1.0, sxx) ? (sxy - sx * sy / count) / varX : 0.0;
+    coast.c0 = (sy - coast.c2 * sx) / count;
+    residuals.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+      if (kept[i] != 0) residuals.push_back(std::fabs(d[i] - coast(v[i])));
+    }
     coast.spread = std::max(1.4826 * Median(residuals), 0.005);
-    std::vector<const SampleRecord*> next;
-    for (const SampleRecord* s : samples) {
-      if (std::fabs(s->deceleration - coast(s->speed)) <= 3.0 * coast.spread) next.push_back(s);
+    // The samples within three spreads of this fit are the next fit's.
+    bool changed = false;
+    std::size_t nextCount = 0;
+    std::vector<char> next(n, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+      next[i] = std::fabs(d[i] - coast(v[i])) <= 3.0 * coast.spread ? 1 : 0;
+      nextCount += static_cast<std::size_t>(next[i]);
+      changed = changed || next[i] != kept[i];
     }
-    if (next == kept || next.size() < 3) break;
+    if (!changed || nextCount < 3) break;
     kept = std::move(next);
+    keptCount = nextCount;
   }
   return coast;
 }

@@ -97,30 +97,32 @@ BlockSums BlockSumVariance(const std::vector<double>& residuals, const std::vect
                            const std::vector<long>& position, long length) {
   const std::size_t n = residuals.size();
   const auto span = static_cast<std::size_t>(length);
-  // The stretches of neighbours (one run, one second apart), and every
-  // block of `length` of them by the sample it starts at.
-  std::vector<char> opens(n, 0);
-  std::vector<std::size_t> starts;
-  std::size_t stretch = 0;
-  for (std::size_t k = 0; k < n; ++k) {
-    if (k == 0 || group[k] != group[k - 1] || position[k] != position[k - 1] + 1) {
-      stretch = k;
-      opens[k] = 1;
+  // The stretches of neighbours (one run, one second apart) long enough to
+  // hold a block of `length` of them.
+  std::vector<std::pair<std::size_t, std::size_t>> stretches;
+  std::size_t blocks = 0;
+  for (std::size_t first = 0; first < n;) {
+    std::size_t end = first + 1;
+    while (end < n && group[end] == group[first] && position[end] == position[end - 1] + 1) ++end;
+    if (group[first] != 0 && end - first >= span) {
+      stretches.emplace_back(first, end);
+      blocks += end - first - span + 1;
     }
-    if (k + 1 >= stretch + span && group[k] != 0) starts.push_back(k + 1 - span);
+    first = end;
   }
   BlockSums result;
-  if (starts.empty()) return result;
-  const std::size_t blocks = starts.size();
-  // A block's sum is the difference of two running sums over its stretch,
-  // each from 0 so that none grows beyond one run's, instead of `length`
-  // additions for every block.
-  std::vector<double> running(n + 1, 0.0);
+  if (blocks == 0) return result;
+  // Every block's sum, in block order, the window sliding along each
+  // stretch: one addition and one subtraction a block instead of `length`.
   const auto blockSums = [&](const double* column, double* sums) {
-    for (std::size_t k = 0; k < n; ++k) running[k + 1] = (opens[k] != 0 ? 0.0 : running[k]) + column[k];
-    for (std::size_t b = 0; b < blocks; ++b) {
-      const std::size_t first = starts[b];
-      sums[b] = running[first + span] - (opens[first] != 0 ? 0.0 : running[first]);
+    for (const auto& [first, end] : stretches) {
+      double sum = 0.0;
+      for (std::size_t k = first; k < first + span; ++k) sum += column[k];
+      *sums++ = sum;
+      for (std::size_t k = first + span; k < end; ++k) {
+        sum += column[k] - column[k - span];
+        *sums++ = sum;
+      }
     }
   };
   std::vector<double> sums(blocks);
@@ -400,6 +402,16 @@ std::vector<std::array<double, 8>> Sensitivities(const FitDesign& design, const 
   for (std::size_t j = 0; j < p; ++j) {
     for (std::size_t k = 0; k < n; ++k) residuals[k] -= a[j * n + k] * qr.beta[j];
   }
+  // Each term's column and coefficient, a held term's zero.
+  const std::vector<double> zeros(n, 0.0);
+  std::array<const double*, 8> columns;
+  columns.fill(zeros.data());
+  std::array<double, 8> beta{};
+  for (std::size_t j = 0; j < p; ++j) {
+    const auto term = static_cast<std::size_t>(fitted[j]);
+    columns[term] = &a[j * n];
+    beta[term] = qr.beta[j];
+  }
   // The moved samples' design rows are used once each, as they are formed,
   // so they are never stored.
   std::vector<FitSample> ups;
@@ -409,10 +421,11 @@ std::vector<std::array<double, 8>> Sensitivities(const FitDesign& design, const 
     in.move(samples, in.step, ups);
     in.move(samples, -in.step, downs);
     if (ups.size() != n || downs.size() != n) continue;
-    // Xᵀ·(dy − dX·b) + dXᵀ·r, with dX and dy per unit of the input.
+    // Xᵀ·(dy − dX·b) + dXᵀ·r, with dX and dy per unit of the input, over
+    // all eight terms (a held one counts as a zero column with a zero
+    // coefficient), a size the compiler keeps in registers.
     const double scale = 1.0 / (2.0 * in.step);
     std::array<double, 8> g{};
-    std::array<double, 8> dX{};
     for (std::size_t k = 0; k < n; ++k) {
       const FitSample& up = ups[k];
       const FitSample& down = downs[k];
@@ -420,19 +433,18 @@ std::vector<std::array<double, 8>> Sensitivities(const FitDesign& design, const 
       const std::array<double, 8> tDown = Terms(down);
       const double yUp = up.F - (design.constrained ? design.cdAp * tUp[3] : 0.0);
       const double yDown = down.F - (design.constrained ? design.cdAp * tDown[3] : 0.0);
-      for (std::size_t j = 0; j < p; ++j) {
-        const auto term = static_cast<std::size_t>(fitted[j]);
-        dX[j] = (tUp[term] - tDown[term]) * scale;
-      }
+      std::array<double, 8> dX;
+      for (std::size_t t = 0; t < 8; ++t) dX[t] = (tUp[t] - tDown[t]) * scale;
+      if (design.constrained) dX[3] = 0.0;
       double dyMinusDxB = (yUp - yDown) * scale;
-      for (std::size_t j = 0; j < p; ++j) dyMinusDxB -= dX[j] * qr.beta[j];
-      for (std::size_t j = 0; j < p; ++j) g[j] += a[j * n + k] * dyMinusDxB + dX[j] * residuals[k];
+      for (std::size_t t = 0; t < 8; ++t) dyMinusDxB -= dX[t] * beta[t];
+      for (std::size_t t = 0; t < 8; ++t) g[t] += columns[t][k] * dyMinusDxB + dX[t] * residuals[k];
     }
     bool finite = true;
     std::array<double, 8> slope{};
     for (std::size_t i = 0; i < p; ++i) {
       double s = 0.0;
-      for (std::size_t j = 0; j < p; ++j) s += qr.inverse[i * p + j] * g[j];
+      for (std::size_t j = 0; j < p; ++j) s += qr.inverse[i * p + j] * g[static_cast<std::size_t>(fitted[j])];
       finite = finite && std::isfinite(s);
       slope[static_cast<std::size_t>(fitted[i])] = s;
     }

@@ -95,28 +95,33 @@ void Recorder::OnRunRecords(const CDataCol& records) {
   // noise (6σ², with neighbours' products of −4σ²), and a random force from
   // the road changes them only as 2f and −f, which the combination below
   // cancels.
-  // In one pass over the records, keeping the two speeds before each.
+  // In one pass over the records, keeping the two speeds before each, in
+  // sums of its own that the records' memory cannot be taken to alias.
   double previous = 0.0;
   double before = 0.0;  // the speed two records back
   double last = 0.0;    // the speed one record back
+  double squares = 0.0;
+  double products = 0.0;
+  long differences = 0;
   long k = 0;
   for (const CMeasurement& m : records) {
     ++k;
     const double speed = m.dVehicleSpeed.value();
     if (k >= 3) {
       const double dd = speed - 2.0 * last + before;
-      if (!std::isfinite(dd)) return;
-      secondDifferenceSquares_ += dd * dd;
-      ++secondDifferences_;
-      if (k > 3) {
-        secondDifferenceProducts_ += dd * previous;
-        ++secondDifferencePairs_;
-      }
+      if (!std::isfinite(dd)) break;  // the run's records up to here still count
+      squares += dd * dd;
+      ++differences;
+      if (k > 3) products += dd * previous;
       previous = dd;
     }
     before = last;
     last = speed;
   }
+  secondDifferenceSquares_ += squares;
+  secondDifferences_ += differences;
+  secondDifferenceProducts_ += products;
+  secondDifferencePairs_ += std::max(0L, differences - 1);
   if (secondDifferences_ > 100 && secondDifferencePairs_ > 100) {
     const double c0 = secondDifferenceSquares_ / static_cast<double>(secondDifferences_);
     const double c1 = secondDifferenceProducts_ / static_cast<double>(secondDifferencePairs_);

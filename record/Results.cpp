@@ -23,6 +23,8 @@ void DeriveResults(AnalysisRecord& record) {
   // statistics from the samples the final fit used.
   std::vector<FitSample> used;
   std::vector<std::size_t> usedAt;
+  used.reserve(record.samples.size());
+  usedAt.reserve(record.samples.size());
   FitNoise noise;
   noise.speedNoiseVariance = record.speedNoiseVariance;
   noise.massKg = record.weightN / kStandardGravity;
