@@ -1,9 +1,14 @@
 // NumberText and the fixed formats, both built on the 15-significant-digit
-// decimal form of the exact binary value that printf("%.14e") gives.
+// decimal form of the exact binary value that printf("%.14e") gives; and the
+// shortest round-trip text.
 #include "common/NumberText.h"
 
+#include <bit>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "common/RuntimeError.h"
@@ -112,4 +117,231 @@ std::string FormatFixed(double value, std::string_view pattern) {
   text.append(whole, 0, whole.size() - decimals);
   if (decimals > 0) text.append(1, '.').append(whole, whole.size() - decimals, std::string::npos);
   return text;
+}
+
+namespace {
+
+#if defined(__SIZEOF_INT128__)
+
+// The shortest digits of a double by the "Schubfach" method (R. Giulietti,
+// "The Schubfach way to render doubles"): the value's rounding interval is
+// scaled by a power of ten with 128-bit arithmetic, and of the decimals in
+// it the shortest is taken, the one nearest the value when several are,
+// the even one of two equally near; the same digits as std::to_chars.
+__extension__ using Uint128 = unsigned __int128;
+
+// 10^k for k from 0 to 38 (all that fit in 128 bits) scaled into
+// [2^127, 2^128) and raised by one unit: an over-estimate by less than one
+// unit, which the rounding to odd below needs. The values from 2^-74 to
+// 2^53 (some 5e-23 to 9e15) need no other.
+struct Pow10Table {
+  Uint128 scaled[39];
+  int log2[39];  // floor(log2(10^k))
+};
+
+constexpr Pow10Table MakePow10Table() {
+  Pow10Table table{};
+  Uint128 power = 1;
+  for (int k = 0; k <= 38; ++k) {
+    int width = 0;
+    for (Uint128 rest = power; rest != 0; rest >>= 1) ++width;
+    table.scaled[k] = (power << (128 - width)) + 1;
+    table.log2[k] = width - 1;
+    if (k < 38) power *= 10;
+  }
+  return table;
+}
+
+constexpr Pow10Table kPow10 = MakePow10Table();
+
+// floor(g * cp / 2^128), its lowest bit set when anything was cut off.
+std::uint64_t RoundToOdd(Uint128 g, std::uint64_t cp) {
+  const Uint128 low = static_cast<Uint128>(static_cast<std::uint64_t>(g)) * cp;
+  const Uint128 high = static_cast<Uint128>(static_cast<std::uint64_t>(g >> 64)) * cp;
+  const Uint128 sum = high + (low >> 64);
+  return static_cast<std::uint64_t>(sum >> 64) | (static_cast<std::uint64_t>(sum) > 1 ? 1u : 0u);
+}
+
+// The value is digits x 10^exponent.
+struct ShortestDecimal {
+  std::uint64_t digits = 0;
+  int exponent = 0;
+};
+
+// The shortest decimal of a positive normal double below 2^53 and not below
+// 2^-74; false for any other.
+bool ToShortestDecimal(std::uint64_t bits, ShortestDecimal& out) {
+  constexpr std::uint64_t kFractionMask = (std::uint64_t{1} << 52) - 1;
+  const std::uint64_t fraction = bits & kFractionMask;
+  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+  if (biased == 0 || biased == 0x7FF) return false;  // zero, subnormal, infinite, NaN
+  const std::uint64_t c = fraction | (std::uint64_t{1} << 52);
+  const int q = biased - 1075;  // the value is c x 2^q
+  if (q > 0) return false;
+  if (-q < 53 && (c & ((std::uint64_t{1} << -q) - 1)) == 0) {
+    // A whole number: its own digits are the shortest.
+    out = {c >> -q, 0};
+    return true;
+  }
+  const bool even = (c & 1) == 0;
+  // At a power of two the next double below is half as far as the one above.
+  const bool lowerCloser = fraction == 0 && biased > 1;
+  const std::uint64_t cbl = 4 * c - 2 + (lowerCloser ? 1 : 0);
+  const std::uint64_t cb = 4 * c;
+  const std::uint64_t cbr = 4 * c + 2;
+  // floor(log10(2^q)), or floor(log10(3/4 x 2^q)) when the lower boundary is closer.
+  const int k = (q * 1262611 - (lowerCloser ? 524031 : 0)) >> 22;
+  if (-k > 38) return false;
+  const int h = q + kPow10.log2[-k] + 1;  // 1 to 4
+  const Uint128 g = kPow10.scaled[-k];
+  const std::uint64_t vbl = RoundToOdd(g, cbl << h);
+  const std::uint64_t vb = RoundToOdd(g, cb << h);
+  const std::uint64_t vbr = RoundToOdd(g, cbr << h);
+  // The interval's ends belong to it when the significand is even, as a
+  // reader rounding half to even takes them.
+  const std::uint64_t lower = vbl + (even ? 0 : 1);
+  const std::uint64_t upper = vbr - (even ? 0 : 1);
+  const std::uint64_t s = vb / 4;
+  if (s >= 10) {
+    // One digit fewer, when exactly one of its two candidates is inside.
+    const std::uint64_t sp = s / 10;
+    const bool upInside = lower <= 40 * sp;
+    const bool wpInside = 40 * sp + 40 <= upper;
+    if (upInside != wpInside) {
+      out = {sp + (wpInside ? 1 : 0), k + 1};
+      return true;
+    }
+  }
+  const bool uInside = lower <= 4 * s;
+  const bool wInside = 4 * s + 4 <= upper;
+  if (uInside != wInside) {
+    out = {s + (wInside ? 1 : 0), k};
+    return true;
+  }
+  // Both inside: the nearer, the even one at a tie.
+  const std::uint64_t mid = 4 * s + 2;
+  const bool up = vb > mid || (vb == mid && (s & 1) != 0);
+  out = {s + (up ? 1 : 0), k};
+  return true;
+}
+
+// "00" to "99".
+struct DigitPairs {
+  char text[200];
+};
+
+constexpr DigitPairs MakeDigitPairs() {
+  DigitPairs pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs.text[2 * i] = static_cast<char>('0' + i / 10);
+    pairs.text[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}
+
+constexpr DigitPairs kDigitPairs = MakeDigitPairs();
+
+void PutPair(char* at, std::uint32_t value) { std::memcpy(at, kDigitPairs.text + 2 * value, 2); }
+
+int DigitCount(std::uint64_t value) {
+  static constexpr std::uint64_t kPowers[20] = {1,
+                                                10,
+                                                100,
+                                                1000,
+                                                10000,
+                                                100000,
+                                                1000000,
+                                                10000000,
+                                                100000000,
+                                                1000000000,
+                                                10000000000,
+                                                100000000000,
+                                                1000000000000,
+                                                10000000000000,
+                                                100000000000000,
+                                                1000000000000000,
+                                                10000000000000000,
+                                                100000000000000000,
+                                                1000000000000000000,
+                                                10000000000000000000u};
+  const int width = std::bit_width(value);
+  const int guess = (width * 1233) >> 12;  // log10(2^width), one too many at most
+  return guess + 1 - (value < kPowers[guess] ? 1 : 0);
+}
+
+// The n digits of `value` (below 10^n) at `at`: eight at a time in 32 bits.
+void PutDigits(char* at, int n, std::uint64_t value) {
+  char* end = at + n;
+  while (value >= 100000000) {
+    auto eight = static_cast<std::uint32_t>(value % 100000000);
+    value /= 100000000;
+    PutPair(end - 2, eight % 100);
+    eight /= 100;
+    PutPair(end - 4, eight % 100);
+    eight /= 100;
+    PutPair(end - 6, eight % 100);
+    PutPair(end - 8, eight / 100);
+    end -= 8;
+  }
+  auto rest = static_cast<std::uint32_t>(value);
+  while (rest >= 100) {
+    PutPair(end - 2, rest % 100);
+    rest /= 100;
+    end -= 2;
+  }
+  if (rest >= 10) {
+    PutPair(end - 2, rest);
+  } else {
+    end[-1] = static_cast<char>('0' + rest);
+  }
+}
+
+#endif
+
+}  // namespace
+
+char* PutShortest(char* at, double value) {
+#if defined(__SIZEOF_INT128__)
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  ShortestDecimal d;
+  if (ToShortestDecimal(bits & ~(std::uint64_t{1} << 63), d)) {
+    while (d.digits % 10 == 0) {
+      d.digits /= 10;
+      ++d.exponent;
+    }
+    const int n = DigitCount(d.digits);
+    const int e = d.exponent + n - 1;  // of the first digit
+    // to_chars writes the shorter of the two forms, the fixed one at a tie;
+    // the scientific one ("1e-05", "1.5e+20") is left to it.
+    const int scientificLength = n + (n > 1 ? 1 : 0) + (e <= -100 || e >= 100 ? 5 : 4);
+    const int fixedLength = d.exponent >= 0 ? n + d.exponent : e >= 0 ? n + 1 : n + 1 - e;
+    if (fixedLength <= scientificLength) {
+      // Put together in whole blocks: the text is at most 24 bytes, and the
+      // digits are at most 17.
+      char digits[40] = {};
+      PutDigits(digits, n, d.digits);
+      char text[48];
+      char* t = text;
+      if ((bits >> 63) != 0) *t++ = '-';
+      if (d.exponent >= 0) {
+        // A whole number below 2^53, so exactly its digits and zeros.
+        std::memcpy(t, digits, 17);
+        std::memset(t + n, '0', 16);
+      } else if (e >= 0) {
+        std::memcpy(t, digits, 17);
+        t[e + 1] = '.';
+        std::memcpy(t + e + 2, digits + e + 1, 17);
+      } else {
+        // Fixed is shorter only down to 0.0001: at most three zeros after the point.
+        std::memcpy(t, "0.000", 5);
+        std::memcpy(t + 1 - e, digits, 17);
+      }
+      const auto length = static_cast<std::size_t>(t - text + fixedLength);
+      std::memcpy(at, text, 24);
+      return at + length;
+    }
+  }
+#endif
+  return std::to_chars(at, at + kShortestRoom, value).ptr;
 }

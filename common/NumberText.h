@@ -1,9 +1,11 @@
-// The two ways the program writes numbers into text: NumberText, the plain
+// The ways the program writes numbers into text: NumberText, the plain
 // form used for value items and result texts, and the fixed formats such as
-// "0.00" and "0.000000". Both start from the value rounded to 15 significant
-// digits and never depend on the locale.
+// "0.00" and "0.000000", both from the value rounded to 15 significant
+// digits; and the shortest text that reads back to the same double, which
+// the record's files use. None depends on the locale.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,6 +21,16 @@ std::string NumberText(double value);
 // it, the 15-digit decimal form rounded half away from zero, "-" for negative
 // values (also when they round to zero), no blank. Any other pattern is error 5.
 std::string FormatFixed(double value, std::string_view pattern);
+
+// Room PutShortest needs at `at`: "-2.2250738585072014e-308" and more.
+inline constexpr std::size_t kShortestRoom = 32;
+
+// A finite `value` as the shortest decimal text that reads back to the same
+// double, byte for byte what std::to_chars(at, at + kShortestRoom, value)
+// writes (fixed or scientific form, whichever is shorter). Tens of thousands
+// of samples are written this way, so the common magnitudes take a faster
+// road to the same text. Returns the end of the text.
+char* PutShortest(char* at, double value);
 
 inline std::string NumberText(Real value) { return NumberText(value.value()); }
 inline std::string FormatFixed(Real value, std::string_view pattern) { return FormatFixed(value.value(), pattern); }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/NumberText.h"
 #include "common/Utf8.h"
 
 namespace record {
@@ -111,8 +112,8 @@ void JsonWriter::Number(double value) {
     text_ += "null";
     return;
   }
-  char text[32];
-  text_.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+  char text[kShortestRoom];
+  text_.append(text, PutShortest(text, value));
 }
 
 void JsonWriter::Integer(long long value) {

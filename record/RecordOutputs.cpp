@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "common/NumberText.h"
 #include "pipeline/CommandFields.h"
 #include "record/Coasting.h"
 #include "record/JsonWriter.h"
@@ -438,7 +439,7 @@ void WriteSamplesCsv(const AnalysisRecord& record, const OutputSink& write) {
       *at++ = ',';
     };
     const auto number = [&](double value) {
-      if (std::isfinite(value)) at = std::to_chars(at, at + 32, value).ptr;
+      if (std::isfinite(value)) at = PutShortest(at, value);
       *at++ = ',';
     };
     text(SetName(s.set));
