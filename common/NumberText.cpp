@@ -121,6 +121,61 @@ std::string FormatFixed(double value, std::string_view pattern) {
 
 namespace {
 
+void PutPair(char* at, std::uint32_t value) { std::memcpy(at, kDigitPairs.data() + 2 * value, 2); }
+
+int DigitCount(std::uint64_t value) {
+  static constexpr std::uint64_t kPowers[20] = {1,
+                                                10,
+                                                100,
+                                                1000,
+                                                10000,
+                                                100000,
+                                                1000000,
+                                                10000000,
+                                                100000000,
+                                                1000000000,
+                                                10000000000,
+                                                100000000000,
+                                                1000000000000,
+                                                10000000000000,
+                                                100000000000000,
+                                                1000000000000000,
+                                                10000000000000000,
+                                                100000000000000000,
+                                                1000000000000000000,
+                                                10000000000000000000u};
+  const int width = std::bit_width(value);
+  const int guess = (width * 1233) >> 12;  // log10(2^width), one too many at most
+  return guess + 1 - (value < kPowers[guess] ? 1 : 0);
+}
+
+// The n digits of `value` (below 10^n) at `at`: eight at a time in 32 bits.
+void PutDigits(char* at, int n, std::uint64_t value) {
+  char* end = at + n;
+  while (value >= 100000000) {
+    auto eight = static_cast<std::uint32_t>(value % 100000000);
+    value /= 100000000;
+    PutPair(end - 2, eight % 100);
+    eight /= 100;
+    PutPair(end - 4, eight % 100);
+    eight /= 100;
+    PutPair(end - 6, eight % 100);
+    PutPair(end - 8, eight / 100);
+    end -= 8;
+  }
+  auto rest = static_cast<std::uint32_t>(value);
+  while (rest >= 100) {
+    PutPair(end - 2, rest % 100);
+    rest /= 100;
+    end -= 2;
+  }
+  if (rest >= 10) {
+    PutPair(end - 2, rest);
+  } else {
+    end[-1] = static_cast<char>('0' + rest);
+  }
+}
+
 #if defined(__SIZEOF_INT128__)
 
 // The shortest digits of a double by the "Schubfach" method (R. Giulietti,
@@ -225,77 +280,6 @@ bool ToShortestDecimal(std::uint64_t bits, ShortestDecimal& out) {
   return true;
 }
 
-// "00" to "99".
-struct DigitPairs {
-  char text[200];
-};
-
-constexpr DigitPairs MakeDigitPairs() {
-  DigitPairs pairs{};
-  for (int i = 0; i < 100; ++i) {
-    pairs.text[2 * i] = static_cast<char>('0' + i / 10);
-    pairs.text[2 * i + 1] = static_cast<char>('0' + i % 10);
-  }
-  return pairs;
-}
-
-constexpr DigitPairs kDigitPairs = MakeDigitPairs();
-
-void PutPair(char* at, std::uint32_t value) { std::memcpy(at, kDigitPairs.text + 2 * value, 2); }
-
-int DigitCount(std::uint64_t value) {
-  static constexpr std::uint64_t kPowers[20] = {1,
-                                                10,
-                                                100,
-                                                1000,
-                                                10000,
-                                                100000,
-                                                1000000,
-                                                10000000,
-                                                100000000,
-                                                1000000000,
-                                                10000000000,
-                                                100000000000,
-                                                1000000000000,
-                                                10000000000000,
-                                                100000000000000,
-                                                1000000000000000,
-                                                10000000000000000,
-                                                100000000000000000,
-                                                1000000000000000000,
-                                                10000000000000000000u};
-  const int width = std::bit_width(value);
-  const int guess = (width * 1233) >> 12;  // log10(2^width), one too many at most
-  return guess + 1 - (value < kPowers[guess] ? 1 : 0);
-}
-
-// The n digits of `value` (below 10^n) at `at`: eight at a time in 32 bits.
-void PutDigits(char* at, int n, std::uint64_t value) {
-  char* end = at + n;
-  while (value >= 100000000) {
-    auto eight = static_cast<std::uint32_t>(value % 100000000);
-    value /= 100000000;
-    PutPair(end - 2, eight % 100);
-    eight /= 100;
-    PutPair(end - 4, eight % 100);
-    eight /= 100;
-    PutPair(end - 6, eight % 100);
-    PutPair(end - 8, eight / 100);
-    end -= 8;
-  }
-  auto rest = static_cast<std::uint32_t>(value);
-  while (rest >= 100) {
-    PutPair(end - 2, rest % 100);
-    rest /= 100;
-    end -= 2;
-  }
-  if (rest >= 10) {
-    PutPair(end - 2, rest);
-  } else {
-    end[-1] = static_cast<char>('0' + rest);
-  }
-}
-
 #endif
 
 }  // namespace
@@ -344,4 +328,10 @@ char* PutShortest(char* at, double value) {
   }
 #endif
   return std::to_chars(at, at + kShortestRoom, value).ptr;
+}
+
+char* PutLongerWhole(char* at, std::uint32_t value) {
+  const int n = DigitCount(value);
+  PutDigits(at, n, value);
+  return at + n;
 }

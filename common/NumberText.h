@@ -5,7 +5,10 @@
 // the record's files use. None depends on the locale.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -31,6 +34,38 @@ inline constexpr std::size_t kShortestRoom = 32;
 // of samples are written this way, so the common magnitudes take a faster
 // road to the same text. Returns the end of the text.
 char* PutShortest(char* at, double value);
+
+// "00", "01", ... "99": digits written two at a time.
+inline constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+// PutWhole's values of four digits and more.
+char* PutLongerWhole(char* at, std::uint32_t value);
+
+// The digits of a whole number, as std::to_chars writes them, for the tens
+// of thousands of small numbers of a page's plots. Returns their end.
+inline char* PutWhole(char* at, std::uint32_t value) {
+  if (value < 10) {
+    *at = static_cast<char>('0' + value);
+    return at + 1;
+  }
+  if (value < 100) {
+    std::memcpy(at, kDigitPairs.data() + 2 * value, 2);
+    return at + 2;
+  }
+  if (value < 1000) {
+    *at = static_cast<char>('0' + value / 100);
+    std::memcpy(at + 1, kDigitPairs.data() + 2 * (value % 100), 2);
+    return at + 3;
+  }
+  return PutLongerWhole(at, value);
+}
 
 inline std::string NumberText(Real value) { return NumberText(value.value()); }
 inline std::string FormatFixed(Real value, std::string_view pattern) { return FormatFixed(value.value(), pattern); }

@@ -28,6 +28,11 @@ std::string FixedDigits(double value, int decimals) {
 std::string Escape(std::string_view text) {
   std::string out;
   out.reserve(text.size());
+  AppendEscaped(out, text);
+  return out;
+}
+
+void AppendEscaped(std::string& out, std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const char c = text[i];
     const auto u = static_cast<unsigned char>(c);
@@ -60,7 +65,6 @@ std::string Escape(std::string_view text) {
     }
     ++i;
   }
-  return out;
 }
 
 std::string Fixed(double value, int decimals) {

@@ -91,8 +91,9 @@ class Plot {
   void RenderTo(std::string& out, std::string_view description) const;
 
  private:
-  std::string AxesSvg() const;
-  std::string PolarSvg() const;
+  // The axes (or the polar grid) appended to `out`.
+  void AxesTo(std::string& out) const;
+  void PolarTo(std::string& out) const;
   std::string LegendSvg(double top, double& height) const;
 
   std::string name_;
