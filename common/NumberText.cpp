@@ -149,31 +149,33 @@ int DigitCount(std::uint64_t value) {
   return guess + 1 - (value < kPowers[guess] ? 1 : 0);
 }
 
-// The n digits of `value` (below 10^n) at `at`: eight at a time in 32 bits.
+// The eight digits of `value` (below 10^8, leading zeros written): value /
+// 10^6 as a binary fraction of 48 bits, rounded up, gives two digits at a
+// time as it is multiplied by 100. The rounding up adds less than 0.11 of
+// the last digit's unit in all, never enough to reach the next digit.
+void PutEight(char* at, std::uint32_t value) {
+  constexpr std::uint64_t kMask = (std::uint64_t{1} << 48) - 1;
+  std::uint64_t fraction = value * std::uint64_t{281474977};  // ceil(2^48 / 10^6)
+  PutPair(at, static_cast<std::uint32_t>(fraction >> 48));
+  fraction = (fraction & kMask) * 100;
+  PutPair(at + 2, static_cast<std::uint32_t>(fraction >> 48));
+  fraction = (fraction & kMask) * 100;
+  PutPair(at + 4, static_cast<std::uint32_t>(fraction >> 48));
+  fraction = (fraction & kMask) * 100;
+  PutPair(at + 6, static_cast<std::uint32_t>(fraction >> 48));
+}
+
+// The n digits of `value` (below 10^n) at `at`, eight at a time from the
+// last; the first eight may begin before `at`, where zeros are written
+// into up to 7 bytes.
 void PutDigits(char* at, int n, std::uint64_t value) {
   char* end = at + n;
   while (value >= 100000000) {
-    auto eight = static_cast<std::uint32_t>(value % 100000000);
+    PutEight(end - 8, static_cast<std::uint32_t>(value % 100000000));
     value /= 100000000;
-    PutPair(end - 2, eight % 100);
-    eight /= 100;
-    PutPair(end - 4, eight % 100);
-    eight /= 100;
-    PutPair(end - 6, eight % 100);
-    PutPair(end - 8, eight / 100);
     end -= 8;
   }
-  auto rest = static_cast<std::uint32_t>(value);
-  while (rest >= 100) {
-    PutPair(end - 2, rest % 100);
-    rest /= 100;
-    end -= 2;
-  }
-  if (rest >= 10) {
-    PutPair(end - 2, rest);
-  } else {
-    end[-1] = static_cast<char>('0' + rest);
-  }
+  PutEight(end - 8, static_cast<std::uint32_t>(value));
 }
 
 #if defined(__SIZEOF_INT128__)
@@ -303,7 +305,8 @@ char* PutShortest(char* at, double value) {
     if (fixedLength <= scientificLength) {
       // Put together in whole blocks: the text is at most 24 bytes, and the
       // digits are at most 17.
-      char digits[40] = {};
+      char written[48] = {};
+      char* const digits = written + 8;
       PutDigits(digits, n, d.digits);
       char text[48];
       char* t = text;
@@ -332,6 +335,8 @@ char* PutShortest(char* at, double value) {
 
 char* PutLongerWhole(char* at, std::uint32_t value) {
   const int n = DigitCount(value);
-  PutDigits(at, n, value);
+  char written[24];
+  PutDigits(written + 8, n, value);
+  std::memcpy(at, written + 8, static_cast<std::size_t>(n));
   return at + n;
 }

@@ -75,6 +75,17 @@ void JsonWriter::Quoted(std::string_view value) {
   static constexpr char kHex[] = "0123456789abcdef";
   text_ += '"';
   for (std::size_t i = 0; i < value.size(); ++i) {
+    // A run of printable ASCII but the quote and the backslash stands as it is.
+    std::size_t plain = i;
+    while (plain < value.size() && value[plain] >= 0x20 && value[plain] < 0x7f && value[plain] != '"' &&
+           value[plain] != '\\') {
+      ++plain;
+    }
+    if (plain > i) {
+      text_.append(value.data() + i, plain - i);
+      i = plain;
+      if (i == value.size()) break;
+    }
     const auto c = static_cast<unsigned char>(value[i]);
     if (c == '"' || c == '\\') {
       text_ += '\\';
