@@ -116,6 +116,9 @@ class RunSlots {
 
  private:
   std::map<int, std::pair<int, int>> times_;
+  // The runs last added and looked up: the samples of a run come together.
+  std::pair<const int, std::pair<int, int>>* added_ = nullptr;
+  mutable const std::pair<const int, std::pair<int, int>>* found_ = nullptr;
 };
 
 // Legend entries for the statuses drawn, with their counts.
@@ -145,10 +148,7 @@ template <typename XOf, typename YOf>
 std::array<long, 6> DrawSamples(svg::Plot& plot, const std::vector<const record::SampleRecord*>& samples, XOf x,
                                 YOf y) {
   // Each sample's point once, kept by status in the order the samples come.
-  struct Point {
-    double x, y;
-  };
-  std::array<std::vector<Point>, 6> points;
+  std::array<std::vector<svg::Point>, 6> points;
   for (const record::SampleRecord* s : samples) {
     const double px = x(*s);
     const double py = y(*s);
@@ -156,10 +156,9 @@ std::array<long, 6> DrawSamples(svg::Plot& plot, const std::vector<const record:
   }
   std::array<long, 6> counts{};
   for (const record::SampleStatus status : kDrawOrder) {
-    const std::vector<Point>& drawn = points[static_cast<std::size_t>(status)];
-    const std::string cls = "pt " + StatusClass(status);
+    const std::vector<svg::Point>& drawn = points[static_cast<std::size_t>(status)];
     plot.ReserveMarks(drawn.size());
-    for (const Point& p : drawn) plot.Mark(p.x, p.y, StatusShape(status), cls);
+    plot.Marks(drawn, StatusShape(status), "pt " + StatusClass(status));
     counts[static_cast<std::size_t>(status)] = static_cast<long>(drawn.size());
   }
   return counts;

@@ -27,11 +27,10 @@ constexpr double kPi = 3.14159265358979323846;
 char* PutPx(char* at, double value) {
   constexpr double kFar = 1e6;
   if (!(std::fabs(value) <= kFar)) value = std::isfinite(value) ? std::clamp(value, -kFar, kFar) : 0.0;
-  // Rounded half away from zero, as std::llround would, without the call.
-  const double scaled = value * 10.0;
-  const auto tenths = static_cast<long long>(scaled < 0.0 ? scaled - 0.5 : scaled + 0.5);
-  const auto magnitude = static_cast<std::uint32_t>(tenths < 0 ? -tenths : tenths);  // at most 10^7
-  if (tenths < 0) *at++ = '-';
+  // Rounded half away from zero, as std::llround would, without the call:
+  // the magnitude, since rounding is the same either side of zero.
+  const auto magnitude = static_cast<std::uint32_t>(std::fabs(value) * 10.0 + 0.5);  // at most 10^7
+  if (value < 0.0 && magnitude != 0) *at++ = '-';
   const std::uint32_t whole = magnitude / 10;
   const std::uint32_t tenth = magnitude - whole * 10;
   at = PutWhole(at, whole);
@@ -68,23 +67,9 @@ char* Put(char* at, std::string_view text) {
   return at + text.size();
 }
 
-// A marker is assembled whole and appended once: a page holds ten thousand.
-void AppendMarker(std::string& out, double x, double y, Shape shape, std::string_view cssClass,
-                  std::string_view attributes) {
-  // Room for the longest shape with its coordinates besides the class and
-  // the attributes; longer texts than a plot of the program's own has are
-  // appended on their own.
-  constexpr std::size_t kTexts = 128;
-  char buffer[kTexts + 128];
-  const bool inBuffer = cssClass.size() + attributes.size() <= kTexts;
-  char* at = buffer;
-  at = Put(at, shape == Shape::Circle ? std::string_view("<circle class=\"") : std::string_view("<path class=\""));
-  if (inBuffer) {
-    at = Put(at, cssClass);
-  } else {
-    out.append(buffer, static_cast<std::size_t>(at - buffer)).append(cssClass);
-    at = buffer;
-  }
+// A marker's part after its class: `" cx="…" cy="…" r="3.2"` or the
+// outline of a path, `" d="M…"`, at most 64 bytes. Returns its end.
+char* PutShape(char* at, double x, double y, Shape shape) {
   // The shape's first point, then its outline relative to it.
   const auto path = [&](double px, double py, std::string_view outline) {
     at = PutPx(at, px);
@@ -97,28 +82,43 @@ void AppendMarker(std::string& out, double x, double y, Shape shape, std::string
     at = PutPx(at, x);
     at = Put(at, "\" cy=\"");
     at = PutPx(at, y);
-    at = Put(at, "\" r=\"3.2\"");
-  } else {
-    at = Put(at, "\" d=\"M");
-    switch (shape) {
-      case Shape::Square: path(x - 3, y - 3, "h6v6h-6z"); break;
-      case Shape::Diamond: path(x, y - 4.2, "l4.2 4.2-4.2 4.2-4.2-4.2z"); break;
-      case Shape::Triangle: path(x, y - 4.4, "l3.8 6.6h-7.6z"); break;
-      case Shape::TriangleDown: path(x, y + 4.4, "l3.8-6.6h-7.6z"); break;
-      case Shape::Cross: path(x - 3.2, y - 3.2, "l6.4 6.4m0-6.4l-6.4 6.4"); break;
-      case Shape::Plus: path(x - 4, y, "h8m-4-4v8"); break;
-      case Shape::Circle: break;
-    }
-    *at++ = '"';
+    return Put(at, "\" r=\"3.2\"");
   }
+  at = Put(at, "\" d=\"M");
+  switch (shape) {
+    case Shape::Square: path(x - 3, y - 3, "h6v6h-6z"); break;
+    case Shape::Diamond: path(x, y - 4.2, "l4.2 4.2-4.2 4.2-4.2-4.2z"); break;
+    case Shape::Triangle: path(x, y - 4.4, "l3.8 6.6h-7.6z"); break;
+    case Shape::TriangleDown: path(x, y + 4.4, "l3.8-6.6h-7.6z"); break;
+    case Shape::Cross: path(x - 3.2, y - 3.2, "l6.4 6.4m0-6.4l-6.4 6.4"); break;
+    case Shape::Plus: path(x - 4, y, "h8m-4-4v8"); break;
+    case Shape::Circle: break;
+  }
+  *at++ = '"';
+  return at;
+}
+
+std::string_view MarkerStart(Shape shape) {
+  return shape == Shape::Circle ? "<circle class=\"" : "<path class=\"";
+}
+
+// One marker element appended to `out`, put together whole.
+void AppendMarker(std::string& out, double x, double y, Shape shape, std::string_view cssClass,
+                  std::string_view attributes) {
+  char buffer[256];
+  if (cssClass.size() + attributes.size() > 160) {
+    // Longer texts than any plot of the program's own has.
+    out.append(MarkerStart(shape)).append(cssClass);
+    out.append(buffer, static_cast<std::size_t>(PutShape(buffer, x, y, shape) - buffer));
+    if (!attributes.empty()) out.append(" ").append(attributes);
+    out.append("/>");
+    return;
+  }
+  char* at = Put(Put(buffer, MarkerStart(shape)), cssClass);
+  at = PutShape(at, x, y, shape);
   if (!attributes.empty()) {
     *at++ = ' ';
-    if (inBuffer) {
-      at = Put(at, attributes);
-    } else {
-      out.append(buffer, static_cast<std::size_t>(at - buffer)).append(attributes);
-      at = buffer;
-    }
+    at = Put(at, attributes);
   }
   at = Put(at, "/>");
   out.append(buffer, static_cast<std::size_t>(at - buffer));
@@ -209,12 +209,18 @@ std::string TickLabel(double value, double step) {
 }
 
 std::pair<double, double> FiniteRange(const std::vector<double>& values) {
-  double lo = std::numeric_limits<double>::quiet_NaN();
+  std::size_t i = 0;
+  while (i < values.size() && !std::isfinite(values[i])) ++i;
+  if (i == values.size()) return {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
+  // From the first finite value on, plain comparisons (a page sets
+  // thousands of samples against them).
+  double lo = values[i];
   double hi = lo;
-  for (const double v : values) {
+  for (++i; i < values.size(); ++i) {
+    const double v = values[i];
     if (!std::isfinite(v)) continue;
-    if (!(v >= lo)) lo = v;
-    if (!(v <= hi)) hi = v;
+    lo = v < lo ? v : lo;
+    hi = v > hi ? v : hi;
   }
   return {lo, hi};
 }
@@ -265,9 +271,40 @@ void Plot::Mark(double x, double y, Shape shape, std::string_view cssClass, std:
   AppendMarker(marks_, X(x), Y(y), shape, cssClass, attributes);
 }
 
+void Plot::Marks(const std::vector<Point>& points, Shape shape, std::string_view cssClass) {
+  // The element's start with its class, copied whole into every marker:
+  // room for it, the shape and the end, and thousands of markers are put
+  // together in a few kilobytes at a time.
+  char start[128];
+  const std::string_view opening = MarkerStart(shape);
+  if (opening.size() + cssClass.size() > sizeof start) {
+    for (const Point& p : points) Mark(p.x, p.y, shape, cssClass);
+    return;
+  }
+  const std::size_t startLength = static_cast<std::size_t>(Put(Put(start, opening), cssClass) - start);
+  char chunk[8192];
+  char* const full = chunk + sizeof chunk - (sizeof start + 64 + 2);
+  char* at = chunk;
+  for (const Point& p : points) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+    if (at > full) {
+      marks_.append(chunk, static_cast<std::size_t>(at - chunk));
+      at = chunk;
+    }
+    std::memcpy(at, start, sizeof start);
+    at = PutShape(at + startLength, X(p.x), Y(p.y), shape);
+    *at++ = '/';
+    *at++ = '>';
+  }
+  marks_.append(chunk, static_cast<std::size_t>(at - chunk));
+}
+
 void Plot::Line(const std::vector<double>& xs, const std::vector<double>& ys, std::string_view cssClass,
                 std::string_view attributes) {
-  // Each point is put together whole and appended to the plot once.
+  // The points are put together a few kilobytes at a time.
+  char chunk[4096];
+  char* const full = chunk + sizeof chunk - 32;
+  char* at = chunk;
   bool started = false;
   bool pen = false;
   for (std::size_t i = 0; i < xs.size() && i < ys.size(); ++i) {
@@ -279,16 +316,18 @@ void Plot::Line(const std::vector<double>& xs, const std::vector<double>& ys, st
       clipped_.append("<path class=\"").append(cssClass).append("\" d=\"");
       started = true;
     }
-    char point[32];
-    char* at = point;
+    if (at > full) {
+      clipped_.append(chunk, static_cast<std::size_t>(at - chunk));
+      at = chunk;
+    }
     *at++ = pen ? 'L' : 'M';
     at = PutPx(at, X(xs[i]));
     *at++ = ' ';
     at = PutPx(at, Y(ys[i]));
-    clipped_.append(point, static_cast<std::size_t>(at - point));
     pen = true;
   }
   if (!started) return;
+  clipped_.append(chunk, static_cast<std::size_t>(at - chunk));
   clipped_ += '"';
   if (!attributes.empty()) clipped_.append(" ").append(attributes);
   clipped_ += "/>";

@@ -35,6 +35,11 @@ std::pair<double, double> FiniteRange(const std::vector<double>& values);
 
 enum class Shape { Circle, Square, Diamond, Triangle, TriangleDown, Cross, Plus };
 
+// A point in data coordinates.
+struct Point {
+  double x, y;
+};
+
 struct LegendEntry {
   enum class Kind { Mark, Line, Band } kind = Kind::Mark;
   // The class that gives the sample its look; for a mark, leave out the
@@ -68,6 +73,9 @@ class Plot {
 
   // One marker element. `attributes` is added verbatim (already escaped).
   void Mark(double x, double y, Shape shape, std::string_view cssClass, std::string_view attributes = {});
+  // A marker of one shape and class at each point, in order; what Mark
+  // would draw for each, put together in bulk for the thousands of samples.
+  void Marks(const std::vector<Point>& points, Shape shape, std::string_view cssClass);
   // Room for `count` more markers, so that thousands are written without
   // the markup being copied as it grows.
   void ReserveMarks(std::size_t count) { marks_.reserve(marks_.size() + count * 64); }

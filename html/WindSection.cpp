@@ -44,7 +44,11 @@ void WindSection(const PageContext& c, std::string& out) {
     svg::Plot plot("wind-polar", 260, 260);
     plot.SetPolar(svg::NiceTicks(0.0, largest > 0.0 ? largest : 1.0, 4), "mph", "from ahead (odd runs)",
                   "from the right", "from behind", "from the left");
-    for (const SampleRecord* s : used) plot.Mark(Mph(c, s->cross), Mph(c, s->head), svg::Shape::Circle, "pt wind");
+    std::vector<svg::Point> winds;
+    winds.reserve(used.size());
+    for (const SampleRecord* s : used) winds.push_back({Mph(c, s->cross), Mph(c, s->head)});
+    plot.ReserveMarks(winds.size());
+    plot.Marks(winds, svg::Shape::Circle, "pt wind");
     plot.Mark(meanCross, meanHead, svg::Shape::Plus, "mean-wind");
     plot.AddLegend({svg::LegendEntry::Kind::Mark, "wind", svg::Shape::Circle,
                     "used samples (" + Count(static_cast<long long>(used.size())) + ")"});
