@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "common/NumberText.h"
 #include "common/Utf8.h"
@@ -59,6 +60,31 @@ void JsonWriter::EndArray() {
 }
 
 JsonWriter& JsonWriter::Key(std::string_view name) {
+  // A member of the object being written, whose name needs no escape (as
+  // the record's names): the comma, the line end, the indent, the name and
+  // the colon are put together and appended once.
+  constexpr std::size_t kRoom = 256;
+  const std::size_t indent = 2 * first_.size();
+  if (!afterKey_ && !first_.empty() && name.size() + indent + 8 <= kRoom) {
+    bool plain = true;
+    for (const char c : name) plain = plain && c >= 0x20 && c < 0x7f && c != '"' && c != '\\';
+    if (plain) {
+      char member[kRoom];
+      char* at = member;
+      if (!first_.back()) *at++ = ',';
+      first_.back() = false;
+      *at++ = '\n';
+      std::memset(at, ' ', indent);
+      at += indent;
+      *at++ = '"';
+      std::memcpy(at, name.data(), name.size());
+      at += name.size();
+      std::memcpy(at, "\": ", 3);
+      text_.append(member, static_cast<std::size_t>(at + 3 - member));
+      afterKey_ = true;
+      return *this;
+    }
+  }
   BeforeValue();
   Quoted(name);
   text_ += ": ";
