@@ -23,6 +23,11 @@ std::string FixedDigits(double value, int decimals) {
   return text;
 }
 
+// Printable ASCII that needs no reference: it is copied in runs.
+bool Plain(char c) {
+  return c >= 0x20 && c < 0x7F && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'';
+}
+
 }  // namespace
 
 std::string Escape(std::string_view text) {
@@ -34,6 +39,13 @@ std::string Escape(std::string_view text) {
 
 void AppendEscaped(std::string& out, std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
+    std::size_t plain = i;
+    while (plain < text.size() && Plain(text[plain])) ++plain;
+    if (plain > i) {
+      out.append(text.data() + i, plain - i);
+      i = plain;
+      if (i == text.size()) break;
+    }
     const char c = text[i];
     const auto u = static_cast<unsigned char>(c);
     switch (c) {

@@ -42,7 +42,7 @@ svg::Shape StatusShape(SampleStatus status) {
 }
 
 PageContext MakePageContext(const AnalysisRecord& record, std::string_view truthText) {
-  PageContext c{record, Truth(truthText), UnitsOf(record), record::StillAirRoadLoad(record), {}, {}, {}, {}};
+  PageContext c{record, Truth(truthText), UnitsOf(record), record::StillAirRoadLoad(record), {}, {}, {}, {}, {}};
   // The samples of a run come together: its figures are looked up once.
   RunStats* run = nullptr;
   std::pair<int, int> runKey;
@@ -71,7 +71,13 @@ PageContext MakePageContext(const AnalysisRecord& record, std::string_view truth
 }
 
 std::string Cell(std::string_view escapedContent, std::string_view cssClass) {
-  std::string out = cssClass.empty() ? "<td>" : "<td class=\"" + std::string(cssClass) + "\">";
+  std::string out;
+  out.reserve(escapedContent.size() + cssClass.size() + 24);
+  if (cssClass.empty()) {
+    out.append("<td>");
+  } else {
+    out.append("<td class=\"").append(cssClass).append("\">");
+  }
   return out.append(escapedContent).append("</td>");
 }
 
@@ -121,6 +127,17 @@ void AppendFigure(std::string& out, std::string_view id, const svg::Plot& plot, 
                   std::string_view escapedCaption) {
   out.append("<figure id=\"fig-").append(id).append("\">");
   plot.RenderTo(out, description);
+  out.append("<figcaption>").append(escapedCaption).append("</figcaption></figure>");
+}
+
+void AppendFigure(const PageContext& c, std::string& out, std::string_view id, const svg::Plot& plot,
+                  std::string_view description, std::string_view escapedCaption) {
+  if (!c.handOn) {
+    AppendFigure(out, id, plot, description, escapedCaption);
+    return;
+  }
+  out.append("<figure id=\"fig-").append(id).append("\">");
+  plot.RenderTo(out, description, c.handOn);
   out.append("<figcaption>").append(escapedCaption).append("</figcaption></figure>");
 }
 

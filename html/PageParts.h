@@ -61,6 +61,11 @@ struct PageContext {
   // Hands on what the page holds so far, when it has grown large; none
   // when the page is made whole.
   std::function<void(std::string&)> passOn;
+  // Appends a part of the page, or when the page is written as it is made
+  // and the part is large (a plot's thousands of markers), hands on the
+  // page so far and then the part itself, which is not copied; none when
+  // the page is made whole.
+  svg::Plot::HandOn handOn;
 };
 
 PageContext MakePageContext(const record::AnalysisRecord& record, std::string_view truthText);
@@ -92,6 +97,10 @@ std::string RangeText(double lo, double hi, int decimals, std::string_view betwe
 // The plot as a figure with its caption, appended to `out`.
 void AppendFigure(std::string& out, std::string_view id, const svg::Plot& plot, std::string_view description,
                   std::string_view escapedCaption);
+// The same with the plot's lines and markers handed on by the context's
+// handOn, when it has one.
+void AppendFigure(const PageContext& c, std::string& out, std::string_view id, const svg::Plot& plot,
+                  std::string_view description, std::string_view escapedCaption);
 
 // A fitted quantity with its interval: the value shown to the decimals its
 // interval justifies (two significant digits of the half-width).

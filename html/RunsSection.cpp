@@ -142,7 +142,7 @@ void SpeedTimePlot(const PageContext& c, std::string& out) {
   MarkNotCoasting(
       plot, c.data, [](const SampleRecord& s) { return static_cast<double>(s.time); },
       [&](const SampleRecord& s) { return Mph(c, s.speed); });
-  AppendFigure(out, "speed-time", plot, "Speed against time of every DATA run",
+  AppendFigure(c, out, "speed-time", plot, "Speed against time of every DATA run",
                "Speed against time, one line per DATA run (" + Count(static_cast<long long>(lines.size())) +
                    "), one point per one-second sample.");
 }

@@ -501,13 +501,17 @@ std::string Plot::Render(std::string_view description) const {
 }
 
 void Plot::RenderTo(std::string& out, std::string_view description) const {
+  out.reserve(out.size() + clipped_.size() + marks_.size() + 8192);
+  RenderTo(out, description, [](std::string& to, std::string_view part) { to.append(part); });
+}
+
+void Plot::RenderTo(std::string& out, std::string_view description, const HandOn& handOn) const {
   const double totalWidth = left_ + width_ + right_;
   const double legendTop = top_ + height_ + bottom_;
   double legendHeight = 0.0;
   const std::string legend = LegendSvg(legendTop, legendHeight);
   const double totalHeight = legendTop + legendHeight;
   const std::string clip = html::Escape(name_) + "-clip";
-  out.reserve(out.size() + clipped_.size() + marks_.size() + legend.size() + 8192);
   out.append("<svg class=\"plot\" data-plot=\"");
   out.append(html::Escape(name_)).append("\" viewBox=\"0 0 ").append(Px(totalWidth)).append(" ");
   out.append(Px(totalHeight)).append("\" width=\"").append(Px(totalWidth)).append("\" height=\"");
@@ -524,8 +528,11 @@ void Plot::RenderTo(std::string& out, std::string_view description) const {
   } else {
     AxesTo(out);
   }
-  out.append("<g class=\"data\" clip-path=\"url(#").append(clip).append(")\">").append(clipped_).append("</g>");
-  out.append("<g class=\"marks\">").append(marks_).append("</g>");
+  out.append("<g class=\"data\" clip-path=\"url(#").append(clip).append(")\">");
+  handOn(out, clipped_);
+  out.append("</g><g class=\"marks\">");
+  handOn(out, marks_);
+  out.append("</g>");
   out += legend;
   out += "</svg>";
 }

@@ -5,6 +5,7 @@
 // still reads when printed in grey.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -97,6 +98,10 @@ class Plot {
   std::string Render(std::string_view description) const;
   // The same, appended to `out`: a plot of thousands of markers is copied once.
   void RenderTo(std::string& out, std::string_view description) const;
+  // The same, with its lines and markers given to `handOn` with `out`, to
+  // append them or to write them where they go without copying them.
+  using HandOn = std::function<void(std::string& out, std::string_view part)>;
+  void RenderTo(std::string& out, std::string_view description, const HandOn& handOn) const;
 
  private:
   // The axes (or the polar grid) appended to `out`.

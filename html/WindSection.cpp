@@ -55,7 +55,7 @@ void WindSection(const PageContext& c, std::string& out) {
     if (Finite(meanHead) && Finite(meanCross)) {
       plot.AddLegend({svg::LegendEntry::Kind::Mark, "mean-wind", svg::Shape::Plus, "mean"});
     }
-    AppendFigure(out, "wind-polar", plot, "True wind of every used sample",
+    AppendFigure(c, out, "wind-polar", plot, "True wind of every used sample",
                  "Where the true wind came from, relative to the heading of the odd runs: head and cross "
                  "components of every used DATA sample, and their mean.");
   }
@@ -89,7 +89,7 @@ void WindSection(const PageContext& c, std::string& out) {
       plot.VerticalLine(r.window.maxYaw, "limit");
       plot.AddLegend({svg::LegendEntry::Kind::Line, "limit", {}, "window"});
     }
-    AppendFigure(out, "yaw-histogram", plot, "Histogram of yaw angles",
+    AppendFigure(c, out, "yaw-histogram", plot, "Histogram of yaw angles",
                  "Yaw angle of the used DATA samples (" + Count(static_cast<long long>(yaws.size())) + "), bins " +
                      svg::TickLabel(bins.step, bins.step) + "\u00B0 wide.");
   }
