@@ -165,9 +165,38 @@ void PutEight(char* at, std::uint32_t value) {
   PutPair(at + 6, static_cast<std::uint32_t>(fraction >> 48));
 }
 
+// The same eight digits as characters in a word, the first in its lowest
+// byte (as they lie in memory on a little-endian machine): a text put
+// together from such words is not read back from single characters.
+std::uint64_t EightDigits(std::uint32_t value) {
+  constexpr std::uint64_t kMask = (std::uint64_t{1} << 48) - 1;
+  const auto pair = [](std::uint64_t digits) {
+    std::uint16_t two = 0;
+    std::memcpy(&two, kDigitPairs.data() + 2 * digits, 2);
+    return std::uint64_t{two};
+  };
+  std::uint64_t fraction = value * std::uint64_t{281474977};  // ceil(2^48 / 10^6)
+  std::uint64_t word = pair(fraction >> 48);
+  fraction = (fraction & kMask) * 100;
+  word |= pair(fraction >> 48) << 16;
+  fraction = (fraction & kMask) * 100;
+  word |= pair(fraction >> 48) << 32;
+  fraction = (fraction & kMask) * 100;
+  return word | pair(fraction >> 48) << 48;
+}
+
+// How many '0' characters end a text of words made by EightDigits, `last`
+// its last word and `before` the one before it; up to 16.
+int TrailingZeros(std::uint64_t before, std::uint64_t last) {
+  constexpr std::uint64_t kZeros = 0x3030303030303030u;  // "00000000"
+  // The last character is the highest byte; a '0' becomes a zero byte.
+  const int inLast = std::countl_zero(last ^ kZeros) / 8;
+  return inLast < 8 ? inLast : 8 + std::countl_zero(before ^ kZeros) / 8;
+}
+
 // The n digits of `value` (below 10^n) at `at`, eight at a time from the
 // last; the first eight may begin before `at`, where zeros are written
-// into up to 7 bytes.
+// into up to 6 bytes.
 void PutDigits(char* at, int n, std::uint64_t value) {
   char* end = at + n;
   while (value >= 100000000) {
@@ -175,7 +204,15 @@ void PutDigits(char* at, int n, std::uint64_t value) {
     value /= 100000000;
     end -= 8;
   }
-  PutEight(end - 8, static_cast<std::uint32_t>(value));
+  // The first one or two digits of 17 or 18 are written on their own.
+  const auto first = static_cast<std::uint32_t>(value);
+  if (first < 10) {
+    end[-1] = static_cast<char>('0' + first);
+  } else if (first < 100) {
+    PutPair(end - 2, first);
+  } else {
+    PutEight(end - 8, first);
+  }
 }
 
 #if defined(__SIZEOF_INT128__)
@@ -258,27 +295,22 @@ bool ToShortestDecimal(std::uint64_t bits, ShortestDecimal& out) {
   // reader rounding half to even takes them.
   const std::uint64_t lower = vbl + (even ? 0 : 1);
   const std::uint64_t upper = vbr - (even ? 0 : 1);
-  const std::uint64_t s = vb / 4;
-  if (s >= 10) {
-    // One digit fewer, when exactly one of its two candidates is inside.
-    const std::uint64_t sp = s / 10;
-    const bool upInside = lower <= 40 * sp;
-    const bool wpInside = 40 * sp + 40 <= upper;
-    if (upInside != wpInside) {
-      out = {sp + (wpInside ? 1 : 0), k + 1};
-      return true;
-    }
-  }
+  const std::uint64_t s = vb / 4;  // 16 or 17 digits
+  // One digit fewer when exactly one of its two candidates is inside; else
+  // the one of the two candidates of s and s + 1 inside, or when both are,
+  // the nearer, the even one at a tie. Chosen without branches: which way
+  // a value goes is as good as random.
+  const std::uint64_t sp = s / 10;
+  const bool upInside = lower <= 40 * sp;
+  const bool wpInside = 40 * sp + 40 <= upper;
+  const bool shorter = upInside != wpInside;
   const bool uInside = lower <= 4 * s;
   const bool wInside = 4 * s + 4 <= upper;
-  if (uInside != wInside) {
-    out = {s + (wInside ? 1 : 0), k};
-    return true;
-  }
-  // Both inside: the nearer, the even one at a tie.
   const std::uint64_t mid = 4 * s + 2;
-  const bool up = vb > mid || (vb == mid && (s & 1) != 0);
-  out = {s + (up ? 1 : 0), k};
+  const bool nearerUp = (vb > mid) | ((vb == mid) & ((s & 1) != 0));
+  const bool up = uInside != wInside ? wInside : nearerUp;
+  out.digits = shorter ? sp + wpInside : s + up;
+  out.exponent = k + (shorter ? 1 : 0);
   return true;
 }
 
@@ -291,42 +323,45 @@ char* PutShortest(char* at, double value) {
   std::uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
   ShortestDecimal d;
-  if (ToShortestDecimal(bits & ~(std::uint64_t{1} << 63), d)) {
-    while (d.digits % 10 == 0) {
-      d.digits /= 10;
-      ++d.exponent;
-    }
-    const int n = DigitCount(d.digits);
-    const int e = d.exponent + n - 1;  // of the first digit
+  if (std::endian::native == std::endian::little && ToShortestDecimal(bits & ~(std::uint64_t{1} << 63), d)) {
+    // All 24 places made as three words, whatever the number of digits (at
+    // most 17), so that no branch depends on it; the zeros at the end are
+    // counted in the words rather than divided off one by one.
+    const std::uint64_t top = d.digits / 100000000;
+    const std::uint64_t words[3] = {EightDigits(static_cast<std::uint32_t>(top / 100000000)),
+                                    EightDigits(static_cast<std::uint32_t>(top % 100000000)),
+                                    EightDigits(static_cast<std::uint32_t>(d.digits % 100000000))};
+    const int all = DigitCount(d.digits);
+    const int zeros = TrailingZeros(words[1], words[2]);
+    const int n = all - zeros;
+    const int exponent = d.exponent + zeros;  // of the last digit
+    const int e = exponent + n - 1;           // of the first digit
     // to_chars writes the shorter of the two forms, the fixed one at a tie;
     // the scientific one ("1e-05", "1.5e+20") is left to it.
     const int scientificLength = n + (n > 1 ? 1 : 0) + (e <= -100 || e >= 100 ? 5 : 4);
-    const int fixedLength = d.exponent >= 0 ? n + d.exponent : e >= 0 ? n + 1 : n + 1 - e;
+    const int fixedLength = exponent >= 0 ? n + exponent : e >= 0 ? n + 1 : n + 1 - e;
     if (fixedLength <= scientificLength) {
-      // Put together in whole blocks: the text is at most 24 bytes, and the
-      // digits are at most 17.
-      char written[48] = {};
-      char* const digits = written + 8;
-      PutDigits(digits, n, d.digits);
-      char text[48];
-      char* t = text;
+      char places[48];
+      std::memcpy(places, words, sizeof words);
+      const char* const digits = places + 24 - all;
+      // Written in whole blocks straight to `at`: up to 34 bytes, of which
+      // the text is at most 24.
+      char* t = at;
       if ((bits >> 63) != 0) *t++ = '-';
-      if (d.exponent >= 0) {
+      if (exponent >= 0) {
         // A whole number below 2^53, so exactly its digits and zeros.
-        std::memcpy(t, digits, 17);
+        std::memcpy(t, digits, 16);
         std::memset(t + n, '0', 16);
       } else if (e >= 0) {
-        std::memcpy(t, digits, 17);
+        std::memcpy(t, digits, 16);
         t[e + 1] = '.';
-        std::memcpy(t + e + 2, digits + e + 1, 17);
+        std::memcpy(t + e + 2, digits + e + 1, 16);
       } else {
         // Fixed is shorter only down to 0.0001: at most three zeros after the point.
         std::memcpy(t, "0.000", 5);
         std::memcpy(t + 1 - e, digits, 17);
       }
-      const auto length = static_cast<std::size_t>(t - text + fixedLength);
-      std::memcpy(at, text, 24);
-      return at + length;
+      return t + fixedLength;
     }
   }
 #endif

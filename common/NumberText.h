@@ -25,14 +25,16 @@ std::string NumberText(double value);
 // values (also when they round to zero), no blank. Any other pattern is error 5.
 std::string FormatFixed(double value, std::string_view pattern);
 
-// Room PutShortest needs at `at`: "-2.2250738585072014e-308" and more.
-inline constexpr std::size_t kShortestRoom = 32;
+// Room PutShortest needs at `at`: "-2.2250738585072014e-308" is 24 bytes,
+// and the text is put together in blocks that may reach further.
+inline constexpr std::size_t kShortestRoom = 40;
 
 // A finite `value` as the shortest decimal text that reads back to the same
 // double, byte for byte what std::to_chars(at, at + kShortestRoom, value)
-// writes (fixed or scientific form, whichever is shorter). Tens of thousands
-// of samples are written this way, so the common magnitudes take a faster
-// road to the same text. Returns the end of the text.
+// writes (fixed or scientific form, whichever is shorter); the bytes after
+// the text, up to kShortestRoom, may be overwritten. Tens of thousands of
+// samples are written this way, so the common magnitudes take a faster road
+// to the same text. Returns the end of the text.
 char* PutShortest(char* at, double value);
 
 // "00", "01", ... "99": digits written two at a time.
