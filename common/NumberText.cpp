@@ -123,30 +123,21 @@ namespace {
 
 void PutPair(char* at, std::uint32_t value) { std::memcpy(at, kDigitPairs.data() + 2 * value, 2); }
 
+// 10^0 to 10^19, all that fit in 64 bits.
+constexpr std::array<std::uint64_t, 20> kPowersOfTen = [] {
+  std::array<std::uint64_t, 20> powers{};
+  std::uint64_t power = 1;
+  for (std::uint64_t& p : powers) {
+    p = power;
+    power *= 10;
+  }
+  return powers;
+}();
+
 int DigitCount(std::uint64_t value) {
-  static constexpr std::uint64_t kPowers[20] = {1,
-                                                10,
-                                                100,
-                                                1000,
-                                                10000,
-                                                100000,
-                                                1000000,
-                                                10000000,
-                                                100000000,
-                                                1000000000,
-                                                10000000000,
-                                                100000000000,
-                                                1000000000000,
-                                                10000000000000,
-                                                100000000000000,
-                                                1000000000000000,
-                                                10000000000000000,
-                                                100000000000000000,
-                                                1000000000000000000,
-                                                10000000000000000000u};
   const int width = std::bit_width(value);
   const int guess = (width * 1233) >> 12;  // log10(2^width), one too many at most
-  return guess + 1 - (value < kPowers[guess] ? 1 : 0);
+  return guess + 1 - (value < kPowersOfTen[static_cast<std::size_t>(guess)] ? 1 : 0);
 }
 
 // The eight digits of `value` (below 10^8, leading zeros written): value /
@@ -248,6 +239,8 @@ constexpr Pow10Table MakePow10Table() {
 
 constexpr Pow10Table kPow10 = MakePow10Table();
 
+int Pow10Log2(int k) { return kPow10.log2[k]; }
+
 // floor(g * cp / 2^128), its lowest bit set when anything was cut off.
 std::uint64_t RoundToOdd(Uint128 g, std::uint64_t cp) {
   const Uint128 low = static_cast<Uint128>(static_cast<std::uint64_t>(g)) * cp;
@@ -264,7 +257,7 @@ struct ShortestDecimal {
 
 // The shortest decimal of a positive normal double below 2^53 and not below
 // 2^-74; false for any other.
-bool ToShortestDecimal(std::uint64_t bits, ShortestDecimal& out) {
+[[gnu::always_inline]] inline bool ToShortestDecimal(std::uint64_t bits, ShortestDecimal& out) {
   constexpr std::uint64_t kFractionMask = (std::uint64_t{1} << 52) - 1;
   const std::uint64_t fraction = bits & kFractionMask;
   const int biased = static_cast<int>((bits >> 52) & 0x7FF);
@@ -366,6 +359,62 @@ char* PutShortest(char* at, double value) {
   }
 #endif
   return std::to_chars(at, at + kShortestRoom, value).ptr;
+}
+
+std::to_chars_result PutFixed(char* first, char* last, double value, int decimals) {
+#if defined(__SIZEOF_INT128__)
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  ShortestDecimal d;
+  // The value's neighbours must lie closer than a unit of the last decimal
+  // (the spacing of doubles 2^q below 10^-decimals): then its shortest
+  // decimal, when it has no more decimals than asked for, is the nearest
+  // text of that many decimals, and when it has more, rounding it gives
+  // what rounding the value gives, but where it ends in a 5 just after the
+  // last decimal kept (the value may lie either side of that tie).
+  const int q = static_cast<int>((bits >> 52) & 0x7FF) - 1075;
+  if (std::endian::native == std::endian::little && decimals >= 0 && decimals <= 16 && last - first >= 48 &&
+      -q > Pow10Log2(decimals) && ToShortestDecimal(bits & ~(std::uint64_t{1} << 63), d)) {
+    std::uint64_t scaled = 0;  // the value in units of the last decimal, rounded
+    bool known = true;
+    if (d.exponent + decimals >= 0) {
+      const int shift = d.exponent + decimals;
+      known = shift <= 19 && DigitCount(d.digits) + shift <= 17;
+      if (known) scaled = d.digits * kPowersOfTen[static_cast<std::size_t>(shift)];
+    } else {
+      const int cut = -(d.exponent + decimals);  // digits to round off
+      if (cut <= 18) {
+        const std::uint64_t unit = kPowersOfTen[static_cast<std::size_t>(cut)];
+        const std::uint64_t rest = d.digits % unit;
+        const std::uint64_t half = unit / 2;
+        known = rest != half;
+        scaled = d.digits / unit + (rest > half ? 1 : 0);
+      }  // else the digits are all below half a unit: 0
+    }
+    if (known) {
+      const std::uint64_t top = scaled / 100000000;
+      const std::uint64_t words[3] = {EightDigits(static_cast<std::uint32_t>(top / 100000000)),
+                                      EightDigits(static_cast<std::uint32_t>(top % 100000000)),
+                                      EightDigits(static_cast<std::uint32_t>(scaled % 100000000))};
+      char places[48];
+      std::memcpy(places, words, sizeof words);
+      const int n = std::max(DigitCount(scaled), decimals + 1);  // at least one digit before the point
+      const char* const digits = places + 24 - n;
+      char* t = first;
+      if ((bits >> 63) != 0) *t++ = '-';
+      const int whole = n - decimals;
+      std::memcpy(t, digits, 24);
+      t += whole;
+      if (decimals > 0) {
+        *t++ = '.';
+        std::memcpy(t, digits + whole, 16);
+        t += decimals;
+      }
+      return {t, std::errc()};
+    }
+  }
+#endif
+  return std::to_chars(first, last, value, std::chars_format::fixed, decimals);
 }
 
 char* PutLongerWhole(char* at, std::uint32_t value) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "common/NumberText.h"
 #include "common/Utf8.h"
 
 namespace html {
@@ -15,7 +16,7 @@ constexpr std::string_view kReplacement = "\uFFFD";
 
 std::string FixedDigits(double value, int decimals) {
   char buffer[400];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  const auto result = PutFixed(buffer, buffer + sizeof buffer, value, decimals);
   if (result.ec != std::errc()) return std::string(kDash);
   std::string text(buffer, result.ptr);
   // A negative value that rounds to zero shows no sign.

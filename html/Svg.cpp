@@ -24,7 +24,7 @@ constexpr double kPi = 3.14159265358979323846;
 // Beyond a million pixels a point is off any page, and the clip path hides
 // it; holding it there keeps the number short. Writes at most 10 bytes at
 // `at` and returns their end.
-char* PutPx(char* at, double value) {
+[[gnu::always_inline]] inline char* PutPx(char* at, double value) {
   constexpr double kFar = 1e6;
   if (!(std::fabs(value) <= kFar)) value = std::isfinite(value) ? std::clamp(value, -kFar, kFar) : 0.0;
   // Rounded half away from zero, as std::llround would, without the call:

@@ -94,6 +94,52 @@ TEST(NumberTextTest, ShortestIsWhatToCharsWrites) {
   EXPECT_EQ(mismatches, 0);
 }
 
+// The page's fixed texts promise what std::to_chars writes with so many
+// decimals. The faster road rounds the shortest decimal instead of the
+// value, so ties of each are where it could go wrong: values of every
+// magnitude, decimals of 1 to 17 digits with their neighbours, and
+// fractions of a power of two (exact ties) to every number of decimals.
+TEST(NumberTextTest, FixedIsWhatToCharsWrites) {
+  long mismatches = 0;
+  const auto check = [&](double value, int decimals) {
+    char expected[400];
+    char got[400];
+    const auto want = std::to_chars(expected, expected + sizeof expected, value, std::chars_format::fixed, decimals);
+    const auto have = PutFixed(got, got + sizeof got, value, decimals);
+    const std::string_view wantText(expected, static_cast<std::size_t>(want.ptr - expected));
+    const std::string_view haveText(got, static_cast<std::size_t>(have.ptr - got));
+    if ((want.ec != have.ec || wantText != haveText) && ++mismatches <= 10) {
+      ADD_FAILURE() << wantText << " written as " << haveText << " (" << decimals << " decimals)";
+    }
+  };
+  std::mt19937_64 random(20261207);
+  std::uniform_real_distribution<double> magnitude(-22.0, 18.0);
+  for (int i = 0; i < 500000; ++i) {
+    const double value = std::pow(10.0, magnitude(random));
+    check((random() & 1) != 0 ? -value : value, static_cast<int>(random() % 18));
+  }
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::uint64_t limit = 1;
+    for (int j = 0; j < digits; ++j) limit *= 10;
+    for (int i = 0; i < 3000; ++i) {
+      const auto whole = static_cast<double>(random() % limit);
+      const int exponent = static_cast<int>(random() % 30) - 20;
+      const double value = exponent >= 0 ? whole * std::pow(10.0, exponent) : whole / std::pow(10.0, -exponent);
+      for (int decimals = 0; decimals <= 17; ++decimals) {
+        for (const double v : {value, std::nextafter(value, 0.0), std::nextafter(value, HUGE_VAL), -value}) {
+          check(v, decimals);
+        }
+      }
+    }
+  }
+  for (int n = 0; n < 20000; ++n) {
+    for (const double part : {1.0, 2.0, 8.0, 64.0, 1024.0}) {
+      for (int decimals = 0; decimals <= 12; ++decimals) check(n / part, decimals);
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
 // The value of a number text, or "none" when its syntax is not a number's.
 TEST(TextConversionTest, NumberSyntax) {
   const std::pair<const char*, const char*> cases[] = {
