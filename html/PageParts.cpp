@@ -73,12 +73,17 @@ PageContext MakePageContext(const AnalysisRecord& record, std::string_view truth
 std::string Cell(std::string_view escapedContent, std::string_view cssClass) {
   std::string out;
   out.reserve(escapedContent.size() + cssClass.size() + 24);
+  AppendCell(out, escapedContent, cssClass);
+  return out;
+}
+
+void AppendCell(std::string& out, std::string_view escapedContent, std::string_view cssClass) {
   if (cssClass.empty()) {
     out.append("<td>");
   } else {
     out.append("<td class=\"").append(cssClass).append("\">");
   }
-  return out.append(escapedContent).append("</td>");
+  out.append(escapedContent).append("</td>");
 }
 
 std::string HeaderRow(std::initializer_list<std::string_view> names) {

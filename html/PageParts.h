@@ -81,6 +81,8 @@ inline double Mph(const PageContext& c, double speed) { return speed / c.units.m
 // ---- markup; arguments named "escaped" are put in as they are
 
 std::string Cell(std::string_view escapedContent, std::string_view cssClass = {});
+// The same appended to `out`.
+void AppendCell(std::string& out, std::string_view escapedContent, std::string_view cssClass = {});
 inline std::string NumCell(std::string_view number) { return Cell(number, "num"); }
 std::string HeaderRow(std::initializer_list<std::string_view> names);
 // A sentence in place of what a section cannot show.
