@@ -121,7 +121,7 @@ std::string FormatFixed(double value, std::string_view pattern) {
 
 namespace {
 
-void PutPair(char* at, std::uint32_t value) { std::memcpy(at, kDigitPairs.data() + 2 * value, 2); }
+#if defined(__SIZEOF_INT128__)
 
 // 10^0 to 10^19, all that fit in 64 bits.
 constexpr std::array<std::uint64_t, 20> kPowersOfTen = [] {
@@ -140,25 +140,13 @@ int DigitCount(std::uint64_t value) {
   return guess + 1 - (value < kPowersOfTen[static_cast<std::size_t>(guess)] ? 1 : 0);
 }
 
-// The eight digits of `value` (below 10^8, leading zeros written): value /
-// 10^6 as a binary fraction of 48 bits, rounded up, gives two digits at a
-// time as it is multiplied by 100. The rounding up adds less than 0.11 of
-// the last digit's unit in all, never enough to reach the next digit.
-void PutEight(char* at, std::uint32_t value) {
-  constexpr std::uint64_t kMask = (std::uint64_t{1} << 48) - 1;
-  std::uint64_t fraction = value * std::uint64_t{281474977};  // ceil(2^48 / 10^6)
-  PutPair(at, static_cast<std::uint32_t>(fraction >> 48));
-  fraction = (fraction & kMask) * 100;
-  PutPair(at + 2, static_cast<std::uint32_t>(fraction >> 48));
-  fraction = (fraction & kMask) * 100;
-  PutPair(at + 4, static_cast<std::uint32_t>(fraction >> 48));
-  fraction = (fraction & kMask) * 100;
-  PutPair(at + 6, static_cast<std::uint32_t>(fraction >> 48));
-}
-
-// The same eight digits as characters in a word, the first in its lowest
-// byte (as they lie in memory on a little-endian machine): a text put
-// together from such words is not read back from single characters.
+// The eight digits of `value` (below 10^8, leading zeros written) as
+// characters in a word, the first in its lowest byte (as they lie in memory
+// on a little-endian machine), so that a text put together from such words
+// is not read back from single characters. value / 10^6 as a binary
+// fraction of 48 bits, rounded up, gives two digits at a time as it is
+// multiplied by 100; the rounding up adds less than 0.11 of the last
+// digit's unit in all, never enough to reach the next digit.
 std::uint64_t EightDigits(std::uint32_t value) {
   constexpr std::uint64_t kMask = (std::uint64_t{1} << 48) - 1;
   const auto pair = [](std::uint64_t digits) {
@@ -184,29 +172,6 @@ int TrailingZeros(std::uint64_t before, std::uint64_t last) {
   const int inLast = std::countl_zero(last ^ kZeros) / 8;
   return inLast < 8 ? inLast : 8 + std::countl_zero(before ^ kZeros) / 8;
 }
-
-// The n digits of `value` (below 10^n) at `at`, eight at a time from the
-// last; the first eight may begin before `at`, where zeros are written
-// into up to 6 bytes.
-void PutDigits(char* at, int n, std::uint64_t value) {
-  char* end = at + n;
-  while (value >= 100000000) {
-    PutEight(end - 8, static_cast<std::uint32_t>(value % 100000000));
-    value /= 100000000;
-    end -= 8;
-  }
-  // The first one or two digits of 17 or 18 are written on their own.
-  const auto first = static_cast<std::uint32_t>(value);
-  if (first < 10) {
-    end[-1] = static_cast<char>('0' + first);
-  } else if (first < 100) {
-    PutPair(end - 2, first);
-  } else {
-    PutEight(end - 8, first);
-  }
-}
-
-#if defined(__SIZEOF_INT128__)
 
 // The shortest digits of a double by the "Schubfach" method (R. Giulietti,
 // "The Schubfach way to render doubles"): the value's rounding interval is
@@ -417,10 +382,4 @@ std::to_chars_result PutFixed(char* first, char* last, double value, int decimal
   return std::to_chars(first, last, value, std::chars_format::fixed, decimals);
 }
 
-char* PutLongerWhole(char* at, std::uint32_t value) {
-  const int n = DigitCount(value);
-  char written[24];
-  PutDigits(written + 8, n, value);
-  std::memcpy(at, written + 8, static_cast<std::size_t>(n));
-  return at + n;
-}
+char* PutLongerWhole(char* at, std::uint32_t value) { return std::to_chars(at, at + 10, value).ptr; }
