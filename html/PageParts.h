@@ -117,6 +117,11 @@ EstimateText FormatEstimate(const record::Estimate& e);
 // spread across the slot in time order, so the plot shows how a run went.
 class RunSlots {
  public:
+  RunSlots() = default;
+  // Not copied: it keeps pointers into its own map.
+  RunSlots(const RunSlots&) = delete;
+  RunSlots& operator=(const RunSlots&) = delete;
+
   void Add(const record::SampleRecord& sample);
   bool Empty() const { return times_.empty(); }
   // The sample's x; NaN for a run never added.
