@@ -94,6 +94,21 @@ TEST(NumberTextTest, ShortestIsWhatToCharsWrites) {
   EXPECT_EQ(mismatches, 0);
 }
 
+// The pixel numbers of a page's plots: their whole part's digits, as
+// to_chars writes them, for every value a coordinate can have.
+TEST(NumberTextTest, WholeIsWhatToCharsWrites) {
+  long mismatches = 0;
+  for (std::uint32_t value = 0; value <= 10000000; ++value) {
+    char expected[16];
+    char got[16];
+    const char* const wantEnd = std::to_chars(expected, expected + sizeof expected, value).ptr;
+    const std::string_view want(expected, static_cast<std::size_t>(wantEnd - expected));
+    const std::string_view have(got, static_cast<std::size_t>(PutWhole(got, value) - got));
+    if (want != have && ++mismatches <= 10) ADD_FAILURE() << want << " written as " << have;
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
 // The page's fixed texts promise what std::to_chars writes with so many
 // decimals. The faster road rounds the shortest decimal instead of the
 // value, so ties of each are where it could go wrong: values of every
