@@ -289,6 +289,9 @@ char* PutShortest(char* at, double value) {
     const std::uint64_t words[3] = {EightDigits(static_cast<std::uint32_t>(top / 100000000)),
                                     EightDigits(static_cast<std::uint32_t>(top % 100000000)),
                                     EightDigits(static_cast<std::uint32_t>(d.digits % 100000000))};
+    // Stored at once, well before they are read back at another offset.
+    char places[48];
+    std::memcpy(places, words, sizeof words);
     const int all = DigitCount(d.digits);
     const int zeros = TrailingZeros(words[1], words[2]);
     const int n = all - zeros;
@@ -299,8 +302,6 @@ char* PutShortest(char* at, double value) {
     const int scientificLength = n + (n > 1 ? 1 : 0) + (e <= -100 || e >= 100 ? 5 : 4);
     const int fixedLength = exponent >= 0 ? n + exponent : e >= 0 ? n + 1 : n + 1 - e;
     if (fixedLength <= scientificLength) {
-      char places[48];
-      std::memcpy(places, words, sizeof words);
       const char* const digits = places + 24 - all;
       // Written in whole blocks straight to `at`: up to 34 bytes, of which
       // the text is at most 24.
