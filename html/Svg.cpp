@@ -152,7 +152,8 @@ void AppendLine(std::string& out, double x1, double y1, double x2, double y2, st
   *at++ = ' ';
   at = PutPx(at, y2);
   at = Put(at, "\"/>");
-  out.append("<path class=\"").append(cssClass).append("\" d=\"M").append(buffer, static_cast<std::size_t>(at - buffer));
+  out.append("<path class=\"").append(cssClass).append("\" d=\"M");
+  out.append(buffer, static_cast<std::size_t>(at - buffer));
 }
 
 }  // namespace
