@@ -85,7 +85,7 @@ std::string RunWindPlot(const PageContext& c) {
   plot.AddLegend({svg::LegendEntry::Kind::Mark, "cal cross before", svg::Shape::Triangle, "cross, as read"});
   plot.AddLegend({svg::LegendEntry::Kind::Mark, "cal cross after", svg::Shape::Triangle, "cross, calibrated"});
   std::string out;
-  AppendFigure(out, "cal-wind", plot, "True wind of each CAL run before and after calibration",
+  AppendFigure(c, out, "cal-wind", plot, "True wind of each CAL run before and after calibration",
                "True wind each CAL run implies, as read (open) and as calibrated (filled); the two runs of a "
                "pair met the same wind, so calibrated values of a pair should agree.");
   return out;
@@ -127,7 +127,7 @@ void YawTest(const PageContext& c, std::string& out) {
       plot, c.cal, [&](const SampleRecord& s) { return slots.X(s); }, [](const SampleRecord& s) { return s.yaw; });
   StatusLegend(plot, counts);
   if (Finite(cal.yawLimit)) plot.AddLegend({svg::LegendEntry::Kind::Line, "limit", {}, "run mean \u00B1 limit"});
-  AppendFigure(out, "cal-yaw", plot, "Yaw of every CAL sample and the yaw test's limits",
+  AppendFigure(c, out, "cal-yaw", plot, "Yaw of every CAL sample and the yaw test's limits",
                "Yaw of every one-second CAL sample by run, in time order, with its run's mean and the yaw limit "
                "of " +
                    Fixed(cal.yawLimit, 2) + "\u00B0 either side.");

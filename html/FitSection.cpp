@@ -70,7 +70,7 @@ void ForcePlot(const PageContext& c, std::string& out) {
                   "from the still-air drag."
                 : "Deceleration of every one-second DATA sample against speed, marked by what became of it; the "
                   "record holds no force to set against the model.";
-  AppendFigure(out, "fit", plot, "Decelerating force against speed, every DATA sample", Escape(caption));
+  AppendFigure(c, out, "fit", plot, "Decelerating force against speed, every DATA sample", Escape(caption));
 }
 
 // First-fit residuals, as the outlier filter judged them, against speed.
@@ -100,7 +100,7 @@ void FilterResidualPlot(const PageContext& c, std::string& out) {
       [](const SampleRecord& s) { return s.filterResidual; });
   StatusLegend(plot, counts);
   if (Finite(filter.limit)) plot.AddLegend({svg::LegendEntry::Kind::Line, "limit", {}, "mean \u00B1 3 sd"});
-  AppendFigure(out, "residual-speed", plot, "First-fit residuals against speed",
+  AppendFigure(c, out, "residual-speed", plot, "First-fit residuals against speed",
                "Residuals of the first fit against speed, with the outlier filter's limits: mean " +
                    Fixed(filter.mean, 1) + " N \u00B1 " + Fixed(filter.limit, 1) + " N (3 sd).");
 }
@@ -137,7 +137,7 @@ void RunResidualPlot(const PageContext& c, std::string& out) {
       [](const SampleRecord& s) { return s.residual; });
   StatusLegend(plot, counts);
   if (Finite(filter.limit)) plot.AddLegend({svg::LegendEntry::Kind::Line, "limit", {}, "filter limits"});
-  AppendFigure(out, "residual-run", plot, "Final-fit residuals by run",
+  AppendFigure(c, out, "residual-run", plot, "Final-fit residuals by run",
                "Residuals of the final fit by DATA run (even runs shaded), each run's samples in time order, with "
                "the outlier filter's limits for scale.");
 }

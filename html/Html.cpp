@@ -5,6 +5,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "common/NumberText.h"
 #include "common/Utf8.h"
 
 namespace html {
@@ -15,7 +16,7 @@ constexpr std::string_view kReplacement = "\uFFFD";
 
 std::string FixedDigits(double value, int decimals) {
   char buffer[400];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  const auto result = PutFixed(buffer, buffer + sizeof buffer, value, decimals);
   if (result.ec != std::errc()) return std::string(kDash);
   std::string text(buffer, result.ptr);
   // A negative value that rounds to zero shows no sign.
@@ -23,12 +24,29 @@ std::string FixedDigits(double value, int decimals) {
   return text;
 }
 
+// Printable ASCII that needs no reference: it is copied in runs.
+bool Plain(char c) {
+  return c >= 0x20 && c < 0x7F && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'';
+}
+
 }  // namespace
 
 std::string Escape(std::string_view text) {
   std::string out;
   out.reserve(text.size());
+  AppendEscaped(out, text);
+  return out;
+}
+
+void AppendEscaped(std::string& out, std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
+    std::size_t plain = i;
+    while (plain < text.size() && Plain(text[plain])) ++plain;
+    if (plain > i) {
+      out.append(text.data() + i, plain - i);
+      i = plain;
+      if (i == text.size()) break;
+    }
     const char c = text[i];
     const auto u = static_cast<unsigned char>(c);
     switch (c) {
@@ -60,7 +78,6 @@ std::string Escape(std::string_view text) {
     }
     ++i;
   }
-  return out;
 }
 
 std::string Fixed(double value, int decimals) {

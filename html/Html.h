@@ -17,6 +17,8 @@ inline constexpr std::string_view kDash = "\u2014";
 // characters other than tab and line ends, become U+FFFD, so that a folder
 // name in another encoding still gives a well-formed page.
 std::string Escape(std::string_view text);
+// The same appended to `out`.
+void AppendEscaped(std::string& out, std::string_view text);
 
 // `decimals` digits after the point, "-0.00" shown as "0.00"; the dash when
 // the value is not finite.

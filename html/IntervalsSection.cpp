@@ -159,7 +159,7 @@ void ForcePlot(std::string& out, const PageContext& c) {
     plot.Line(speeds, truth, "curve truth");
     plot.AddLegend({svg::LegendEntry::Kind::Line, "curve truth", {}, "truth at test conditions (simulator)"});
   }
-  AppendFigure(out, "forces", plot, "Forces at the reference speeds with the fitted road load",
+  AppendFigure(c, out, "forces", plot, "Forces at the reference speeds with the fitted road load",
                "The force at each reference speed with h\u00B7s(F), and the road load fitted to them by least "
                "squares with its 95 % band, at test conditions (the mean mass and the test's air).");
 }

@@ -75,6 +75,15 @@ void WriteHtmlPage(const record::AnalysisRecord& record, std::string_view truthT
     write(part);
     part.clear();
   };
+  c.handOn = [&](std::string& page, std::string_view part) {
+    if (part.size() < kPart) {
+      page.append(part);
+      return;
+    }
+    write(page);
+    page.clear();
+    write(part);
+  };
   Page(c, page);
   write(page);
 }

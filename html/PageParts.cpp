@@ -42,9 +42,17 @@ svg::Shape StatusShape(SampleStatus status) {
 }
 
 PageContext MakePageContext(const AnalysisRecord& record, std::string_view truthText) {
-  PageContext c{record, Truth(truthText), UnitsOf(record), record::StillAirRoadLoad(record), {}, {}, {}, {}};
+  PageContext c{record, Truth(truthText), UnitsOf(record), record::StillAirRoadLoad(record), {}, {}, {}, {}, {}};
+  // The samples of a run come together: its figures are looked up once.
+  RunStats* run = nullptr;
+  std::pair<int, int> runKey;
   for (const SampleRecord& s : record.samples) {
-    RunStats& r = c.runs[{static_cast<int>(s.set), s.run}];
+    const std::pair<int, int> key{static_cast<int>(s.set), s.run};
+    if (run == nullptr || key != runKey) {
+      run = &c.runs[key];
+      runKey = key;
+    }
+    RunStats& r = *run;
     r.byStatus[static_cast<std::size_t>(s.status)] += 1;
     r.samples += 1;
     if (Finite(s.speed)) {
@@ -63,8 +71,19 @@ PageContext MakePageContext(const AnalysisRecord& record, std::string_view truth
 }
 
 std::string Cell(std::string_view escapedContent, std::string_view cssClass) {
-  std::string out = cssClass.empty() ? "<td>" : "<td class=\"" + std::string(cssClass) + "\">";
-  return out.append(escapedContent).append("</td>");
+  std::string out;
+  out.reserve(escapedContent.size() + cssClass.size() + 24);
+  AppendCell(out, escapedContent, cssClass);
+  return out;
+}
+
+void AppendCell(std::string& out, std::string_view escapedContent, std::string_view cssClass) {
+  if (cssClass.empty()) {
+    out.append("<td>");
+  } else {
+    out.append("<td class=\"").append(cssClass).append("\">");
+  }
+  out.append(escapedContent).append("</td>");
 }
 
 std::string HeaderRow(std::initializer_list<std::string_view> names) {
@@ -116,6 +135,17 @@ void AppendFigure(std::string& out, std::string_view id, const svg::Plot& plot, 
   out.append("<figcaption>").append(escapedCaption).append("</figcaption></figure>");
 }
 
+void AppendFigure(const PageContext& c, std::string& out, std::string_view id, const svg::Plot& plot,
+                  std::string_view description, std::string_view escapedCaption) {
+  if (!c.handOn) {
+    AppendFigure(out, id, plot, description, escapedCaption);
+    return;
+  }
+  out.append("<figure id=\"fig-").append(id).append("\">");
+  plot.RenderTo(out, description, c.handOn);
+  out.append("<figcaption>").append(escapedCaption).append("</figcaption></figure>");
+}
+
 EstimateText FormatEstimate(const record::Estimate& e) {
   EstimateText out;
   const double half = (e.high - e.low) / 2.0;
@@ -133,15 +163,20 @@ EstimateText FormatEstimate(const record::Estimate& e) {
 }
 
 void RunSlots::Add(const record::SampleRecord& sample) {
-  auto [it, added] = times_.try_emplace(sample.run, sample.time, sample.time);
-  it->second.first = std::min(it->second.first, sample.time);
-  it->second.second = std::max(it->second.second, sample.time);
+  if (added_ == nullptr || added_->first != sample.run) {
+    added_ = &*times_.try_emplace(sample.run, sample.time, sample.time).first;
+  }
+  added_->second.first = std::min(added_->second.first, sample.time);
+  added_->second.second = std::max(added_->second.second, sample.time);
 }
 
 double RunSlots::X(const record::SampleRecord& sample) const {
-  const auto it = times_.find(sample.run);
-  if (it == times_.end()) return record::kNone;
-  const auto [first, last] = it->second;
+  if (found_ == nullptr || found_->first != sample.run) {
+    const auto it = times_.find(sample.run);
+    if (it == times_.end()) return record::kNone;
+    found_ = &*it;
+  }
+  const auto [first, last] = found_->second;
   return sample.run - 0.35 + (last > first ? 0.7 * (sample.time - first) / (last - first) : 0.35);
 }
 

@@ -61,6 +61,11 @@ struct PageContext {
   // Hands on what the page holds so far, when it has grown large; none
   // when the page is made whole.
   std::function<void(std::string&)> passOn;
+  // Appends a part of the page, or when the page is written as it is made
+  // and the part is large (a plot's thousands of markers), hands on the
+  // page so far and then the part itself, which is not copied; none when
+  // the page is made whole.
+  svg::Plot::HandOn handOn;
 };
 
 PageContext MakePageContext(const record::AnalysisRecord& record, std::string_view truthText);
@@ -76,6 +81,8 @@ inline double Mph(const PageContext& c, double speed) { return speed / c.units.m
 // ---- markup; arguments named "escaped" are put in as they are
 
 std::string Cell(std::string_view escapedContent, std::string_view cssClass = {});
+// The same appended to `out`.
+void AppendCell(std::string& out, std::string_view escapedContent, std::string_view cssClass = {});
 inline std::string NumCell(std::string_view number) { return Cell(number, "num"); }
 std::string HeaderRow(std::initializer_list<std::string_view> names);
 // A sentence in place of what a section cannot show.
@@ -92,6 +99,10 @@ std::string RangeText(double lo, double hi, int decimals, std::string_view betwe
 // The plot as a figure with its caption, appended to `out`.
 void AppendFigure(std::string& out, std::string_view id, const svg::Plot& plot, std::string_view description,
                   std::string_view escapedCaption);
+// The same with the plot's lines and markers handed on by the context's
+// handOn, when it has one.
+void AppendFigure(const PageContext& c, std::string& out, std::string_view id, const svg::Plot& plot,
+                  std::string_view description, std::string_view escapedCaption);
 
 // A fitted quantity with its interval: the value shown to the decimals its
 // interval justifies (two significant digits of the half-width).
@@ -106,6 +117,11 @@ EstimateText FormatEstimate(const record::Estimate& e);
 // spread across the slot in time order, so the plot shows how a run went.
 class RunSlots {
  public:
+  RunSlots() = default;
+  // Not copied: it keeps pointers into its own map.
+  RunSlots(const RunSlots&) = delete;
+  RunSlots& operator=(const RunSlots&) = delete;
+
   void Add(const record::SampleRecord& sample);
   bool Empty() const { return times_.empty(); }
   // The sample's x; NaN for a run never added.
@@ -116,6 +132,9 @@ class RunSlots {
 
  private:
   std::map<int, std::pair<int, int>> times_;
+  // The runs last added and looked up: the samples of a run come together.
+  std::pair<const int, std::pair<int, int>>* added_ = nullptr;
+  mutable const std::pair<const int, std::pair<int, int>>* found_ = nullptr;
 };
 
 // Legend entries for the statuses drawn, with their counts.
@@ -145,10 +164,7 @@ template <typename XOf, typename YOf>
 std::array<long, 6> DrawSamples(svg::Plot& plot, const std::vector<const record::SampleRecord*>& samples, XOf x,
                                 YOf y) {
   // Each sample's point once, kept by status in the order the samples come.
-  struct Point {
-    double x, y;
-  };
-  std::array<std::vector<Point>, 6> points;
+  std::array<std::vector<svg::Point>, 6> points;
   for (const record::SampleRecord* s : samples) {
     const double px = x(*s);
     const double py = y(*s);
@@ -156,10 +172,9 @@ std::array<long, 6> DrawSamples(svg::Plot& plot, const std::vector<const record:
   }
   std::array<long, 6> counts{};
   for (const record::SampleStatus status : kDrawOrder) {
-    const std::vector<Point>& drawn = points[static_cast<std::size_t>(status)];
-    const std::string cls = "pt " + StatusClass(status);
+    const std::vector<svg::Point>& drawn = points[static_cast<std::size_t>(status)];
     plot.ReserveMarks(drawn.size());
-    for (const Point& p : drawn) plot.Mark(p.x, p.y, StatusShape(status), cls);
+    plot.Marks(drawn, StatusShape(status), "pt " + StatusClass(status));
     counts[static_cast<std::size_t>(status)] = static_cast<long>(drawn.size());
   }
   return counts;

@@ -84,7 +84,7 @@ void RoadLoadSection(const PageContext& c, std::string& out) {
     plot.Line(speeds, truth, "curve truth");
     plot.AddLegend({svg::LegendEntry::Kind::Line, "curve truth", {}, "truth (simulator)"});
   }
-  AppendFigure(out, "roadload", plot, "Still-air road load against speed",
+  AppendFigure(c, out, "roadload", plot, "Still-air road load against speed",
                "Still-air road load at standard conditions (20 \u00B0C, 98.21 kPa) over the tested speeds, " +
                    Fixed(lo, 1) + " to " + Fixed(hi, 1) + " mph" +
                    (c.roadLoad.Available() && !c.roadLoad.HasInterval() ? "; no interval: the fit has no "

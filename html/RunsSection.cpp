@@ -66,20 +66,23 @@ std::string RunsTable(const PageContext& c) {
       const RunStats stats = it == c.runs.end() ? RunStats{} : it->second;
       const bool error = f.state == record::FileRecord::State::Error;
       out += "<tr class=\"" + std::string(error ? "fail" : "file") + "\" data-set=\"" + record::SetName(kind) + "\">";
-      out += Cell(Escape(f.name)) + Cell(f.run % 2 != 0 ? "odd" : "even");
+      AppendCell(out, Escape(f.name));
+      AppendCell(out, f.run % 2 != 0 ? "odd" : "even");
       // At the run files' rate (--rate).
       const double rate = c.record.method.rateHz > 0.0 ? c.record.method.rateHz : 5.0;
-      out += NumCell(f.records > 0 ? Fixed(static_cast<double>(f.records) / rate, 1) : std::string(html::kDash));
-      out += NumCell(RangeText(Mph(c, stats.minSpeed), Mph(c, stats.maxSpeed), 1, "\u2013"));
-      out += NumCell(Count(f.samples));
+      const std::string duration =
+          f.records > 0 ? Fixed(static_cast<double>(f.records) / rate, 1) : std::string(html::kDash);
+      AppendCell(out, duration, "num");
+      AppendCell(out, RangeText(Mph(c, stats.minSpeed), Mph(c, stats.maxSpeed), 1, "\u2013"), "num");
+      AppendCell(out, Count(f.samples), "num");
       for (const SampleStatus s : {SampleStatus::Used, SampleStatus::NegativeDeceleration, SampleStatus::FilterOutlier,
                                    SampleStatus::YawOutlier, SampleStatus::OutsideWindow, SampleStatus::NotUsed}) {
         const long n = stats.byStatus[static_cast<std::size_t>(s)];
-        out += Cell(Count(n), n == 0 ? "num zero" : "num");
+        AppendCell(out, Count(n), n == 0 ? "num zero" : "num");
       }
       if (kind == SetKind::Data && stats.windSamples > 0) {
-        out += NumCell(Fixed(Mph(c, stats.headSum / static_cast<double>(stats.windSamples)), 2));
-        out += NumCell(Fixed(Mph(c, stats.crossSum / static_cast<double>(stats.windSamples)), 2));
+        AppendCell(out, Fixed(Mph(c, stats.headSum / static_cast<double>(stats.windSamples)), 2), "num");
+        AppendCell(out, Fixed(Mph(c, stats.crossSum / static_cast<double>(stats.windSamples)), 2), "num");
       } else {
         double head = record::kNone, cross = record::kNone;
         if (kind == SetKind::Cal) {
@@ -90,9 +93,11 @@ std::string RunsTable(const PageContext& c) {
             }
           }
         }
-        out += NumCell(Fixed(Mph(c, head), 2)) + NumCell(Fixed(Mph(c, cross), 2));
+        AppendCell(out, Fixed(Mph(c, head), 2), "num");
+        AppendCell(out, Fixed(Mph(c, cross), 2), "num");
       }
-      out += Cell(FileNotes(f, notCoasting, kind), "notes") + "</tr>";
+      AppendCell(out, FileNotes(f, notCoasting, kind), "notes");
+      out += "</tr>";
     }
     const bool failed = set.end == record::SetRecord::End::Error;
     out += "<tr class=\"" + std::string(failed ? "setend fail" : "setend") + "\"><td colspan=\"14\">" +
@@ -142,7 +147,7 @@ void SpeedTimePlot(const PageContext& c, std::string& out) {
   MarkNotCoasting(
       plot, c.data, [](const SampleRecord& s) { return static_cast<double>(s.time); },
       [&](const SampleRecord& s) { return Mph(c, s.speed); });
-  AppendFigure(out, "speed-time", plot, "Speed against time of every DATA run",
+  AppendFigure(c, out, "speed-time", plot, "Speed against time of every DATA run",
                "Speed against time, one line per DATA run (" + Count(static_cast<long long>(lines.size())) +
                    "), one point per one-second sample.");
 }

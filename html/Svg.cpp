@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
+#include "common/NumberText.h"
 #include "html/Html.h"
 
 namespace svg {
@@ -22,18 +24,19 @@ constexpr double kPi = 3.14159265358979323846;
 // Beyond a million pixels a point is off any page, and the clip path hides
 // it; holding it there keeps the number short. Writes at most 10 bytes at
 // `at` and returns their end.
-char* PutPx(char* at, double value) {
+[[gnu::always_inline]] inline char* PutPx(char* at, double value) {
   constexpr double kFar = 1e6;
-  if (!std::isfinite(value)) value = 0.0;
-  // Rounded half away from zero, as std::llround would, without the call.
-  const double scaled = std::clamp(value, -kFar, kFar) * 10.0;
-  const auto tenths = static_cast<long long>(scaled < 0.0 ? scaled - 0.5 : scaled + 0.5);
-  const long long magnitude = tenths < 0 ? -tenths : tenths;
-  if (tenths < 0) *at++ = '-';
-  at = std::to_chars(at, at + 8, magnitude / 10).ptr;
-  if (magnitude % 10 != 0) {
+  if (!(std::fabs(value) <= kFar)) value = std::isfinite(value) ? std::clamp(value, -kFar, kFar) : 0.0;
+  // Rounded half away from zero, as std::llround would, without the call:
+  // the magnitude, since rounding is the same either side of zero.
+  const auto magnitude = static_cast<std::uint32_t>(std::fabs(value) * 10.0 + 0.5);  // at most 10^7
+  if (value < 0.0 && magnitude != 0) *at++ = '-';
+  const std::uint32_t whole = magnitude / 10;
+  const std::uint32_t tenth = magnitude - whole * 10;
+  at = PutWhole(at, whole);
+  if (tenth != 0) {
     *at++ = '.';
-    *at++ = static_cast<char>('0' + magnitude % 10);
+    *at++ = static_cast<char>('0' + tenth);
   }
   return at;
 }
@@ -64,25 +67,9 @@ char* Put(char* at, std::string_view text) {
   return at + text.size();
 }
 
-// A marker is assembled whole and appended once: a page holds ten thousand.
-void AppendMarker(std::string& out, double x, double y, Shape shape, std::string_view cssClass,
-                  std::string_view attributes) {
-  // Texts of any length (the class, attributes) go into the buffer while
-  // they leave room for the longest shape with its coordinates after them.
-  constexpr std::size_t kRoom = 64;
-  char buffer[192];
-  char* at = buffer;
-  const auto text = [&](std::string_view part) {
-    if (static_cast<std::size_t>(at - buffer) + part.size() + kRoom > sizeof buffer) {
-      out.append(buffer, static_cast<std::size_t>(at - buffer));
-      at = buffer;
-      if (part.size() + kRoom > sizeof buffer) {
-        out.append(part);
-        return;
-      }
-    }
-    at = Put(at, part);
-  };
+// A marker's part after its class: `" cx="…" cy="…" r="3.2"` or the
+// outline of a path, `" d="M…"`, at most 64 bytes. Returns its end.
+char* PutShape(char* at, double x, double y, Shape shape) {
   // The shape's first point, then its outline relative to it.
   const auto path = [&](double px, double py, std::string_view outline) {
     at = PutPx(at, px);
@@ -91,51 +78,82 @@ void AppendMarker(std::string& out, double x, double y, Shape shape, std::string
     at = Put(at, outline);
   };
   if (shape == Shape::Circle) {
-    text("<circle class=\"");
-    text(cssClass);
     at = Put(at, "\" cx=\"");
     at = PutPx(at, x);
     at = Put(at, "\" cy=\"");
     at = PutPx(at, y);
-    at = Put(at, "\" r=\"3.2\"");
-  } else {
-    text("<path class=\"");
-    text(cssClass);
-    at = Put(at, "\" d=\"M");
-    switch (shape) {
-      case Shape::Square: path(x - 3, y - 3, "h6v6h-6z"); break;
-      case Shape::Diamond: path(x, y - 4.2, "l4.2 4.2-4.2 4.2-4.2-4.2z"); break;
-      case Shape::Triangle: path(x, y - 4.4, "l3.8 6.6h-7.6z"); break;
-      case Shape::TriangleDown: path(x, y + 4.4, "l3.8-6.6h-7.6z"); break;
-      case Shape::Cross: path(x - 3.2, y - 3.2, "l6.4 6.4m0-6.4l-6.4 6.4"); break;
-      case Shape::Plus: path(x - 4, y, "h8m-4-4v8"); break;
-      case Shape::Circle: break;
-    }
-    *at++ = '"';
+    return Put(at, "\" r=\"3.2\"");
   }
+  at = Put(at, "\" d=\"M");
+  switch (shape) {
+    case Shape::Square: path(x - 3, y - 3, "h6v6h-6z"); break;
+    case Shape::Diamond: path(x, y - 4.2, "l4.2 4.2-4.2 4.2-4.2-4.2z"); break;
+    case Shape::Triangle: path(x, y - 4.4, "l3.8 6.6h-7.6z"); break;
+    case Shape::TriangleDown: path(x, y + 4.4, "l3.8-6.6h-7.6z"); break;
+    case Shape::Cross: path(x - 3.2, y - 3.2, "l6.4 6.4m0-6.4l-6.4 6.4"); break;
+    case Shape::Plus: path(x - 4, y, "h8m-4-4v8"); break;
+    case Shape::Circle: break;
+  }
+  *at++ = '"';
+  return at;
+}
+
+std::string_view MarkerStart(Shape shape) {
+  return shape == Shape::Circle ? "<circle class=\"" : "<path class=\"";
+}
+
+// One marker element appended to `out`, put together whole.
+void AppendMarker(std::string& out, double x, double y, Shape shape, std::string_view cssClass,
+                  std::string_view attributes) {
+  char buffer[256];
+  if (cssClass.size() + attributes.size() > 160) {
+    // Longer texts than any plot of the program's own has.
+    out.append(MarkerStart(shape)).append(cssClass);
+    out.append(buffer, static_cast<std::size_t>(PutShape(buffer, x, y, shape) - buffer));
+    if (!attributes.empty()) out.append(" ").append(attributes);
+    out.append("/>");
+    return;
+  }
+  char* at = Put(Put(buffer, MarkerStart(shape)), cssClass);
+  at = PutShape(at, x, y, shape);
   if (!attributes.empty()) {
-    text(" ");
-    text(attributes);
+    *at++ = ' ';
+    at = Put(at, attributes);
   }
-  text("/>");
+  at = Put(at, "/>");
   out.append(buffer, static_cast<std::size_t>(at - buffer));
 }
 
-std::string TextSvg(double x, double y, std::string_view anchor, std::string_view cssClass, std::string_view text,
-                    std::string_view extra = {}) {
-  std::string out = "<text class=\"";
-  out.append(cssClass).append("\" x=\"").append(Px(x)).append("\" y=\"").append(Px(y));
-  out.append("\" text-anchor=\"").append(anchor).append("\"");
+// A text element appended to `out`; `text` is escaped on the way.
+void AppendText(std::string& out, double x, double y, std::string_view anchor, std::string_view cssClass,
+                std::string_view text, std::string_view extra = {}) {
+  char buffer[64];
+  char* at = Put(buffer, "\" x=\"");
+  at = PutPx(at, x);
+  at = Put(at, "\" y=\"");
+  at = PutPx(at, y);
+  at = Put(at, "\" text-anchor=\"");
+  out.append("<text class=\"").append(cssClass).append(buffer, static_cast<std::size_t>(at - buffer));
+  out.append(anchor).append("\"");
   if (!extra.empty()) out.append(" ").append(extra);
-  out.append(">").append(html::Escape(text)).append("</text>");
-  return out;
+  out.append(">");
+  html::AppendEscaped(out, text);
+  out.append("</text>");
 }
 
-std::string LineSvg(double x1, double y1, double x2, double y2, std::string_view cssClass) {
-  std::string out = "<path class=\"";
-  out.append(cssClass).append("\" d=\"M").append(Px(x1)).append(" ").append(Px(y1));
-  out.append("L").append(Px(x2)).append(" ").append(Px(y2)).append("\"/>");
-  return out;
+// A straight line from (x1, y1) to (x2, y2) appended to `out`.
+void AppendLine(std::string& out, double x1, double y1, double x2, double y2, std::string_view cssClass) {
+  char buffer[64];
+  char* at = PutPx(buffer, x1);
+  *at++ = ' ';
+  at = PutPx(at, y1);
+  *at++ = 'L';
+  at = PutPx(at, x2);
+  *at++ = ' ';
+  at = PutPx(at, y2);
+  at = Put(at, "\"/>");
+  out.append("<path class=\"").append(cssClass).append("\" d=\"M");
+  out.append(buffer, static_cast<std::size_t>(at - buffer));
 }
 
 }  // namespace
@@ -192,12 +210,18 @@ std::string TickLabel(double value, double step) {
 }
 
 std::pair<double, double> FiniteRange(const std::vector<double>& values) {
-  double lo = std::numeric_limits<double>::quiet_NaN();
+  std::size_t i = 0;
+  while (i < values.size() && !std::isfinite(values[i])) ++i;
+  if (i == values.size()) return {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
+  // From the first finite value on, plain comparisons (a page sets
+  // thousands of samples against them).
+  double lo = values[i];
   double hi = lo;
-  for (const double v : values) {
+  for (++i; i < values.size(); ++i) {
+    const double v = values[i];
     if (!std::isfinite(v)) continue;
-    if (!(v >= lo)) lo = v;
-    if (!(v <= hi)) hi = v;
+    lo = v < lo ? v : lo;
+    hi = v > hi ? v : hi;
   }
   return {lo, hi};
 }
@@ -248,23 +272,68 @@ void Plot::Mark(double x, double y, Shape shape, std::string_view cssClass, std:
   AppendMarker(marks_, X(x), Y(y), shape, cssClass, attributes);
 }
 
+void Plot::Marks(const std::vector<Point>& points, Shape shape, std::string_view cssClass) {
+  // The element's start with its class, copied whole into every marker:
+  // room for it, the shape and the end, and thousands of markers are put
+  // together in a few kilobytes at a time.
+  char start[128];
+  const std::string_view opening = MarkerStart(shape);
+  if (opening.size() + cssClass.size() > sizeof start) {
+    for (const Point& p : points) Mark(p.x, p.y, shape, cssClass);
+    return;
+  }
+  const std::size_t startLength = static_cast<std::size_t>(Put(Put(start, opening), cssClass) - start);
+  char chunk[8192];
+  char* const full = chunk + sizeof chunk - (sizeof start + 64 + 2);
+  char* at = chunk;
+  for (const Point& p : points) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+    if (at > full) {
+      marks_.append(chunk, static_cast<std::size_t>(at - chunk));
+      at = chunk;
+    }
+    if (startLength <= 48) {
+      std::memcpy(at, start, 48);  // the common classes, in fewer moves
+    } else {
+      std::memcpy(at, start, sizeof start);
+    }
+    at = PutShape(at + startLength, X(p.x), Y(p.y), shape);
+    *at++ = '/';
+    *at++ = '>';
+  }
+  marks_.append(chunk, static_cast<std::size_t>(at - chunk));
+}
+
 void Plot::Line(const std::vector<double>& xs, const std::vector<double>& ys, std::string_view cssClass,
                 std::string_view attributes) {
-  std::string d;
+  // The points are put together a few kilobytes at a time.
+  char chunk[4096];
+  char* const full = chunk + sizeof chunk - 32;
+  char* at = chunk;
+  bool started = false;
   bool pen = false;
   for (std::size_t i = 0; i < xs.size() && i < ys.size(); ++i) {
     if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) {
       pen = false;
       continue;
     }
-    d += pen ? 'L' : 'M';
-    AppendPx(d, X(xs[i]));
-    d += ' ';
-    AppendPx(d, Y(ys[i]));
+    if (!started) {
+      clipped_.append("<path class=\"").append(cssClass).append("\" d=\"");
+      started = true;
+    }
+    if (at > full) {
+      clipped_.append(chunk, static_cast<std::size_t>(at - chunk));
+      at = chunk;
+    }
+    *at++ = pen ? 'L' : 'M';
+    at = PutPx(at, X(xs[i]));
+    *at++ = ' ';
+    at = PutPx(at, Y(ys[i]));
     pen = true;
   }
-  if (d.empty()) return;
-  clipped_.append("<path class=\"").append(cssClass).append("\" d=\"").append(d).append("\"");
+  if (!started) return;
+  clipped_.append(chunk, static_cast<std::size_t>(at - chunk));
+  clipped_ += '"';
   if (!attributes.empty()) clipped_.append(" ").append(attributes);
   clipped_ += "/>";
 }
@@ -276,20 +345,29 @@ void Plot::Band(const std::vector<double>& xs, const std::vector<double>& lows, 
     if (std::isfinite(xs[i]) && std::isfinite(lows[i]) && std::isfinite(highs[i])) kept.push_back(i);
   }
   if (kept.size() < 2) return;
-  std::string d;
-  for (const std::size_t i : kept) d += (d.empty() ? "M" : "L") + Px(X(xs[i])) + ' ' + Px(Y(highs[i]));
-  for (auto it = kept.rbegin(); it != kept.rend(); ++it) d += 'L' + Px(X(xs[*it])) + ' ' + Px(Y(lows[*it]));
-  clipped_.append("<path class=\"").append(cssClass).append("\" d=\"").append(d).append("z\"/>");
+  clipped_.append("<path class=\"").append(cssClass).append("\" d=\"");
+  const auto point = [&](char pen, double x, double y) {
+    char text[32];
+    char* at = text;
+    *at++ = pen;
+    at = PutPx(at, x);
+    *at++ = ' ';
+    at = PutPx(at, y);
+    clipped_.append(text, static_cast<std::size_t>(at - text));
+  };
+  for (const std::size_t i : kept) point(i == kept.front() ? 'M' : 'L', X(xs[i]), Y(highs[i]));
+  for (auto it = kept.rbegin(); it != kept.rend(); ++it) point('L', X(xs[*it]), Y(lows[*it]));
+  clipped_.append("z\"/>");
 }
 
 void Plot::HorizontalLine(double y, std::string_view cssClass) {
   if (!std::isfinite(y)) return;
-  clipped_ += LineSvg(left_, Y(y), left_ + width_, Y(y), cssClass);
+  AppendLine(clipped_, left_, Y(y), left_ + width_, Y(y), cssClass);
 }
 
 void Plot::VerticalLine(double x, std::string_view cssClass) {
   if (!std::isfinite(x)) return;
-  clipped_ += LineSvg(X(x), top_, X(x), top_ + height_, cssClass);
+  AppendLine(clipped_, X(x), top_, X(x), top_ + height_, cssClass);
 }
 
 void Plot::ErrorBar(double x, double low, double high, std::string_view cssClass) {
@@ -313,26 +391,28 @@ void Plot::Bar(double x0, double x1, double height, std::string_view cssClass, s
 
 void Plot::AddLegend(LegendEntry entry) { legend_.push_back(std::move(entry)); }
 
-std::string Plot::AxesSvg() const {
+void Plot::AxesTo(std::string& out) const {
   const double bottom = top_ + height_;
   const double right = left_ + width_;
-  std::string grid = "<g class=\"grid\">";
-  std::string ticks = "<g class=\"ticks\">";
+  out += "<g class=\"grid\">";
+  for (const double v : y_.values) AppendLine(out, left_, Y(v), right, Y(v), "gridline");
+  if (!customXLabels_) {
+    for (const double v : x_.values) AppendLine(out, X(v), top_, X(v), bottom, "gridline");
+  }
+  out += "</g><g class=\"ticks\">";
   for (const double v : y_.values) {
-    grid += LineSvg(left_, Y(v), right, Y(v), "gridline");
-    ticks += LineSvg(left_ - 4, Y(v), left_, Y(v), "tick");
-    ticks += TextSvg(left_ - 7, Y(v) + 4, "end", "ticklabel", TickLabel(v, y_.step));
+    AppendLine(out, left_ - 4, Y(v), left_, Y(v), "tick");
+    AppendText(out, left_ - 7, Y(v) + 4, "end", "ticklabel", TickLabel(v, y_.step));
   }
   if (customXLabels_) {
     for (const auto& [v, label] : xLabels_) {
-      ticks += LineSvg(X(v), bottom, X(v), bottom + 4, "tick");
-      ticks += TextSvg(X(v), bottom + 16, "middle", "ticklabel", label);
+      AppendLine(out, X(v), bottom, X(v), bottom + 4, "tick");
+      AppendText(out, X(v), bottom + 16, "middle", "ticklabel", label);
     }
   } else {
     for (const double v : x_.values) {
-      grid += LineSvg(X(v), top_, X(v), bottom, "gridline");
-      ticks += LineSvg(X(v), bottom, X(v), bottom + 4, "tick");
-      ticks += TextSvg(X(v), bottom + 16, "middle", "ticklabel", TickLabel(v, x_.step));
+      AppendLine(out, X(v), bottom, X(v), bottom + 4, "tick");
+      AppendText(out, X(v), bottom + 16, "middle", "ticklabel", TickLabel(v, x_.step));
     }
   }
   if (leftPerUnit_ > 0.0) {
@@ -340,29 +420,28 @@ std::string Plot::AxesSvg() const {
     for (const double v : second.values) {
       const double left = v * leftPerUnit_;
       if (left < y_.lo - 1e-9 * (y_.hi - y_.lo) || left > y_.hi + 1e-9 * (y_.hi - y_.lo)) continue;
-      ticks += LineSvg(right, Y(left), right + 4, Y(left), "tick");
-      ticks += TextSvg(right + 7, Y(left) + 4, "start", "ticklabel", TickLabel(v, second.step));
+      AppendLine(out, right, Y(left), right + 4, Y(left), "tick");
+      AppendText(out, right + 7, Y(left) + 4, "start", "ticklabel", TickLabel(v, second.step));
     }
     const std::string at = Px(right + 54) + " " + Px(top_ + height_ / 2);
-    ticks += TextSvg(right + 54, top_ + height_ / 2, "middle", "axislabel", secondLabel_,
-                     "transform=\"rotate(90 " + at + ")\"");
+    AppendText(out, right + 54, top_ + height_ / 2, "middle", "axislabel", secondLabel_,
+               "transform=\"rotate(90 " + at + ")\"");
   }
-  grid += "</g>";
-  ticks += LineSvg(left_, bottom, right, bottom, "axis") + LineSvg(left_, top_, left_, bottom, "axis");
-  if (leftPerUnit_ > 0.0) ticks += LineSvg(right, top_, right, bottom, "axis");
-  ticks += TextSvg(left_ + width_ / 2, bottom + 34, "middle", "axislabel", xLabel_);
+  AppendLine(out, left_, bottom, right, bottom, "axis");
+  AppendLine(out, left_, top_, left_, bottom, "axis");
+  if (leftPerUnit_ > 0.0) AppendLine(out, right, top_, right, bottom, "axis");
+  AppendText(out, left_ + width_ / 2, bottom + 34, "middle", "axislabel", xLabel_);
   const std::string at = Px(16) + " " + Px(top_ + height_ / 2);
-  ticks += TextSvg(16, top_ + height_ / 2, "middle", "axislabel", yLabel_, "transform=\"rotate(-90 " + at + ")\"");
-  ticks += "</g>";
-  return grid + ticks;
+  AppendText(out, 16, top_ + height_ / 2, "middle", "axislabel", yLabel_, "transform=\"rotate(-90 " + at + ")\"");
+  out += "</g>";
 }
 
-std::string Plot::PolarSvg() const {
+void Plot::PolarTo(std::string& out) const {
   const double cx = X(0.0);
   const double cy = Y(0.0);
   const double scale = width_ / (x_.hi - x_.lo);
   const double outer = x_.hi * scale;
-  std::string out = "<g class=\"grid\">";
+  out += "<g class=\"grid\">";
   for (const double r : x_.values) {
     if (r <= 0.0) continue;
     out.append("<circle class=\"gridline\" cx=\"").append(Px(cx)).append("\" cy=\"").append(Px(cy));
@@ -370,25 +449,24 @@ std::string Plot::PolarSvg() const {
   }
   for (int degrees = 0; degrees < 180; degrees += 30) {
     const double a = degrees * kPi / 180.0;
-    out += LineSvg(cx - outer * std::sin(a), cy + outer * std::cos(a), cx + outer * std::sin(a),
-                   cy - outer * std::cos(a), degrees % 90 == 0 ? "axis" : "gridline");
+    AppendLine(out, cx - outer * std::sin(a), cy + outer * std::cos(a), cx + outer * std::sin(a),
+               cy - outer * std::cos(a), degrees % 90 == 0 ? "axis" : "gridline");
   }
   out += "</g><g class=\"ticks\">";
   for (const double r : x_.values) {
     if (r <= 0.0) continue;
     // Ring labels along the spoke at 30° right of the bottom, clear of the data's usual crowd.
     const double a = 150.0 * kPi / 180.0;
-    out += TextSvg(cx + r * scale * std::sin(a) + 3, cy - r * scale * std::cos(a) + 12, "start", "ticklabel",
-                   TickLabel(r, x_.step) + (r == x_.values.back() ? " " + polarUnit_ : ""));
+    AppendText(out, cx + r * scale * std::sin(a) + 3, cy - r * scale * std::cos(a) + 12, "start", "ticklabel",
+               TickLabel(r, x_.step) + (r == x_.values.back() ? " " + polarUnit_ : ""));
   }
   if (polarNames_.size() == 4) {
-    out += TextSvg(cx, cy - outer - 8, "middle", "axislabel", polarNames_[0]);
-    out += TextSvg(cx + outer + 6, cy + 4, "start", "axislabel", polarNames_[1]);
-    out += TextSvg(cx, cy + outer + 18, "middle", "axislabel", polarNames_[2]);
-    out += TextSvg(cx - outer - 6, cy + 4, "end", "axislabel", polarNames_[3]);
+    AppendText(out, cx, cy - outer - 8, "middle", "axislabel", polarNames_[0]);
+    AppendText(out, cx + outer + 6, cy + 4, "start", "axislabel", polarNames_[1]);
+    AppendText(out, cx, cy + outer + 18, "middle", "axislabel", polarNames_[2]);
+    AppendText(out, cx - outer - 6, cy + 4, "end", "axislabel", polarNames_[3]);
   }
   out += "</g>";
-  return out;
 }
 
 std::string Plot::LegendSvg(double top, double& height) const {
@@ -407,13 +485,13 @@ std::string Plot::LegendSvg(double top, double& height) const {
     }
     switch (entry.kind) {
       case LegendEntry::Kind::Mark: AppendMarker(out, x + 12, y - 4, entry.shape, entry.cssClass, {}); break;
-      case LegendEntry::Kind::Line: out += LineSvg(x, y - 4, x + 24, y - 4, entry.cssClass); break;
+      case LegendEntry::Kind::Line: AppendLine(out, x, y - 4, x + 24, y - 4, entry.cssClass); break;
       case LegendEntry::Kind::Band:
         out.append("<rect class=\"").append(entry.cssClass).append("\" x=\"").append(Px(x)).append("\" y=\"");
         out.append(Px(y - 10)).append("\" width=\"24\" height=\"12\"/>");
         break;
     }
-    out += TextSvg(x + 30, y, "start", "legendlabel", entry.label);
+    AppendText(out, x + 30, y, "start", "legendlabel", entry.label);
     x += entryWidth;
   }
   out += "</g>";
@@ -428,13 +506,17 @@ std::string Plot::Render(std::string_view description) const {
 }
 
 void Plot::RenderTo(std::string& out, std::string_view description) const {
+  out.reserve(out.size() + clipped_.size() + marks_.size() + 8192);
+  RenderTo(out, description, [](std::string& to, std::string_view part) { to.append(part); });
+}
+
+void Plot::RenderTo(std::string& out, std::string_view description, const HandOn& handOn) const {
   const double totalWidth = left_ + width_ + right_;
   const double legendTop = top_ + height_ + bottom_;
   double legendHeight = 0.0;
   const std::string legend = LegendSvg(legendTop, legendHeight);
   const double totalHeight = legendTop + legendHeight;
   const std::string clip = html::Escape(name_) + "-clip";
-  out.reserve(out.size() + clipped_.size() + marks_.size() + legend.size() + 8192);
   out.append("<svg class=\"plot\" data-plot=\"");
   out.append(html::Escape(name_)).append("\" viewBox=\"0 0 ").append(Px(totalWidth)).append(" ");
   out.append(Px(totalHeight)).append("\" width=\"").append(Px(totalWidth)).append("\" height=\"");
@@ -446,9 +528,16 @@ void Plot::RenderTo(std::string& out, std::string_view description) const {
     out.append("<rect class=\"area\" x=\"").append(Px(left_)).append("\" y=\"").append(Px(top_));
     out.append("\" width=\"").append(Px(width_)).append("\" height=\"").append(Px(height_)).append("\"/>");
   }
-  out += polar_ ? PolarSvg() : AxesSvg();
-  out.append("<g class=\"data\" clip-path=\"url(#").append(clip).append(")\">").append(clipped_).append("</g>");
-  out.append("<g class=\"marks\">").append(marks_).append("</g>");
+  if (polar_) {
+    PolarTo(out);
+  } else {
+    AxesTo(out);
+  }
+  out.append("<g class=\"data\" clip-path=\"url(#").append(clip).append(")\">");
+  handOn(out, clipped_);
+  out.append("</g><g class=\"marks\">");
+  handOn(out, marks_);
+  out.append("</g>");
   out += legend;
   out += "</svg>";
 }

@@ -5,6 +5,7 @@
 // still reads when printed in grey.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -34,6 +35,11 @@ std::string TickLabel(double value, double step);
 std::pair<double, double> FiniteRange(const std::vector<double>& values);
 
 enum class Shape { Circle, Square, Diamond, Triangle, TriangleDown, Cross, Plus };
+
+// A point in data coordinates.
+struct Point {
+  double x, y;
+};
 
 struct LegendEntry {
   enum class Kind { Mark, Line, Band } kind = Kind::Mark;
@@ -68,6 +74,9 @@ class Plot {
 
   // One marker element. `attributes` is added verbatim (already escaped).
   void Mark(double x, double y, Shape shape, std::string_view cssClass, std::string_view attributes = {});
+  // A marker of one shape and class at each point, in order; what Mark
+  // would draw for each, put together in bulk for the thousands of samples.
+  void Marks(const std::vector<Point>& points, Shape shape, std::string_view cssClass);
   // Room for `count` more markers, so that thousands are written without
   // the markup being copied as it grows.
   void ReserveMarks(std::size_t count) { marks_.reserve(marks_.size() + count * 64); }
@@ -89,10 +98,15 @@ class Plot {
   std::string Render(std::string_view description) const;
   // The same, appended to `out`: a plot of thousands of markers is copied once.
   void RenderTo(std::string& out, std::string_view description) const;
+  // The same, with its lines and markers given to `handOn` with `out`, to
+  // append them or to write them where they go without copying them.
+  using HandOn = std::function<void(std::string& out, std::string_view part)>;
+  void RenderTo(std::string& out, std::string_view description, const HandOn& handOn) const;
 
  private:
-  std::string AxesSvg() const;
-  std::string PolarSvg() const;
+  // The axes (or the polar grid) appended to `out`.
+  void AxesTo(std::string& out) const;
+  void PolarTo(std::string& out) const;
   std::string LegendSvg(double top, double& height) const;
 
   std::string name_;

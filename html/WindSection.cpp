@@ -44,14 +44,18 @@ void WindSection(const PageContext& c, std::string& out) {
     svg::Plot plot("wind-polar", 260, 260);
     plot.SetPolar(svg::NiceTicks(0.0, largest > 0.0 ? largest : 1.0, 4), "mph", "from ahead (odd runs)",
                   "from the right", "from behind", "from the left");
-    for (const SampleRecord* s : used) plot.Mark(Mph(c, s->cross), Mph(c, s->head), svg::Shape::Circle, "pt wind");
+    std::vector<svg::Point> winds;
+    winds.reserve(used.size());
+    for (const SampleRecord* s : used) winds.push_back({Mph(c, s->cross), Mph(c, s->head)});
+    plot.ReserveMarks(winds.size());
+    plot.Marks(winds, svg::Shape::Circle, "pt wind");
     plot.Mark(meanCross, meanHead, svg::Shape::Plus, "mean-wind");
     plot.AddLegend({svg::LegendEntry::Kind::Mark, "wind", svg::Shape::Circle,
                     "used samples (" + Count(static_cast<long long>(used.size())) + ")"});
     if (Finite(meanHead) && Finite(meanCross)) {
       plot.AddLegend({svg::LegendEntry::Kind::Mark, "mean-wind", svg::Shape::Plus, "mean"});
     }
-    AppendFigure(out, "wind-polar", plot, "True wind of every used sample",
+    AppendFigure(c, out, "wind-polar", plot, "True wind of every used sample",
                  "Where the true wind came from, relative to the heading of the odd runs: head and cross "
                  "components of every used DATA sample, and their mean.");
   }
@@ -85,7 +89,7 @@ void WindSection(const PageContext& c, std::string& out) {
       plot.VerticalLine(r.window.maxYaw, "limit");
       plot.AddLegend({svg::LegendEntry::Kind::Line, "limit", {}, "window"});
     }
-    AppendFigure(out, "yaw-histogram", plot, "Histogram of yaw angles",
+    AppendFigure(c, out, "yaw-histogram", plot, "Histogram of yaw angles",
                  "Yaw angle of the used DATA samples (" + Count(static_cast<long long>(yaws.size())) + "), bins " +
                      svg::TickLabel(bins.step, bins.step) + "\u00B0 wide.");
   }

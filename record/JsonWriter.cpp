@@ -3,7 +3,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
+#include "common/NumberText.h"
 #include "common/Utf8.h"
 
 namespace record {
@@ -58,6 +60,31 @@ void JsonWriter::EndArray() {
 }
 
 JsonWriter& JsonWriter::Key(std::string_view name) {
+  // A member of the object being written, whose name needs no escape (as
+  // the record's names): the comma, the line end, the indent, the name and
+  // the colon are put together and appended once.
+  constexpr std::size_t kRoom = 256;
+  const std::size_t indent = 2 * first_.size();
+  if (!afterKey_ && !first_.empty() && name.size() + indent + 8 <= kRoom) {
+    bool plain = true;
+    for (const char c : name) plain = plain && c >= 0x20 && c < 0x7f && c != '"' && c != '\\';
+    if (plain) {
+      char member[kRoom];
+      char* at = member;
+      if (!first_.back()) *at++ = ',';
+      first_.back() = false;
+      *at++ = '\n';
+      std::memset(at, ' ', indent);
+      at += indent;
+      *at++ = '"';
+      std::memcpy(at, name.data(), name.size());
+      at += name.size();
+      std::memcpy(at, "\": ", 3);
+      text_.append(member, static_cast<std::size_t>(at + 3 - member));
+      afterKey_ = true;
+      return *this;
+    }
+  }
   BeforeValue();
   Quoted(name);
   text_ += ": ";
@@ -74,6 +101,17 @@ void JsonWriter::Quoted(std::string_view value) {
   static constexpr char kHex[] = "0123456789abcdef";
   text_ += '"';
   for (std::size_t i = 0; i < value.size(); ++i) {
+    // A run of printable ASCII but the quote and the backslash stands as it is.
+    std::size_t plain = i;
+    while (plain < value.size() && value[plain] >= 0x20 && value[plain] < 0x7f && value[plain] != '"' &&
+           value[plain] != '\\') {
+      ++plain;
+    }
+    if (plain > i) {
+      text_.append(value.data() + i, plain - i);
+      i = plain;
+      if (i == value.size()) break;
+    }
     const auto c = static_cast<unsigned char>(value[i]);
     if (c == '"' || c == '\\') {
       text_ += '\\';
@@ -111,8 +149,8 @@ void JsonWriter::Number(double value) {
     text_ += "null";
     return;
   }
-  char text[32];
-  text_.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+  char text[kShortestRoom];
+  text_.append(text, PutShortest(text, value));
 }
 
 void JsonWriter::Integer(long long value) {

@@ -3,9 +3,11 @@
 // (a value that does not exist, NaN, as null).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace record {
@@ -26,6 +28,13 @@ class JsonWriter {
 
   // The document, ended by a line end.
   std::string Text() const { return text_ + "\n"; }
+  // The same, taken out of the writer without a copy; the writer is done.
+  std::string TakeText() {
+    text_ += '\n';
+    return std::move(text_);
+  }
+  // Room for a document of `bytes`, so that it is not copied as it grows.
+  void Reserve(std::size_t bytes) { text_.reserve(bytes); }
 
  private:
   void BeforeValue();

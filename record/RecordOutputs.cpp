@@ -1,12 +1,15 @@
 // Writing the record as JSON and the samples as CSV.
 #include "record/RecordOutputs.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <iterator>
 #include <string_view>
 
+#include "common/NumberText.h"
 #include "pipeline/CommandFields.h"
 #include "record/Coasting.h"
 #include "record/JsonWriter.h"
@@ -388,6 +391,8 @@ void WriteEnd(JsonWriter& json, const AnalysisRecord& r) {
 // The parts in the order of the analysis, each as the README describes it.
 std::string RecordJson(const AnalysisRecord& r) {
   JsonWriter json;
+  // Some 60 kB for a test of twenty runs, more with another method's parts.
+  json.Reserve(std::size_t{128} * 1024);
   json.BeginObject();
   WriteHead(json, r);
   WriteCommand(json, r);
@@ -412,7 +417,7 @@ std::string RecordJson(const AnalysisRecord& r) {
   WriteNotCoasting(json, r);
   WriteEnd(json, r);
   json.EndObject();
-  return json.Text();
+  return json.TakeText();
 }
 
 void WriteSamplesCsv(const AnalysisRecord& record, const OutputSink& write) {
@@ -426,6 +431,25 @@ void WriteSamplesCsv(const AnalysisRecord& record, const OutputSink& write) {
   // its double: a row is put together whole and appended once.
   char row[320];
   csv.reserve(kPart + sizeof row);
+  // The names on every row, each copied as one block.
+  struct Name {
+    const char* text = "";
+    std::size_t size = 0;
+    char block[32] = {};
+  };
+  const auto named = [](const char* text) {
+    Name name{text, std::strlen(text), {}};
+    std::memcpy(name.block, text, std::min(name.size, sizeof name.block));
+    return name;
+  };
+  std::array<Name, 3> setNames;
+  for (const SetKind kind : kSetKinds) setNames[static_cast<std::size_t>(kind)] = named(SetName(kind));
+  std::array<Name, 6> statusNames;
+  for (std::size_t i = 0; i < statusNames.size(); ++i) {
+    statusNames[i] = named(StatusName(static_cast<SampleStatus>(i)));
+  }
+  std::array<Name, 5> motionNames;
+  for (std::size_t i = 0; i < motionNames.size(); ++i) motionNames[i] = named(MotionName(static_cast<Motion>(i)));
   for (const SampleRecord& s : record.samples) {
     char* at = row;
     const auto text = [&](std::string_view part) {
@@ -433,36 +457,44 @@ void WriteSamplesCsv(const AnalysisRecord& record, const OutputSink& write) {
       at += part.size();
       *at++ = ',';
     };
+    const auto name = [&](const Name& n) {
+      if (n.size <= sizeof n.block) {
+        std::memcpy(at, n.block, sizeof n.block);
+      } else {
+        std::memcpy(at, n.text, n.size);
+      }
+      at += n.size;
+    };
     const auto whole = [&](long value) {
       at = std::to_chars(at, at + 24, value).ptr;
       *at++ = ',';
     };
     const auto number = [&](double value) {
-      if (std::isfinite(value)) at = std::to_chars(at, at + 32, value).ptr;
+      if (std::isfinite(value)) at = PutShortest(at, value);
       *at++ = ',';
     };
-    text(SetName(s.set));
+    // A kind the tables were not made for is named the long way.
+    const auto put = [&](const auto& names, auto value, const char* (*nameOf)(decltype(value))) {
+      const auto i = static_cast<std::size_t>(value);
+      if (i < names.size()) {
+        name(names[i]);
+      } else {
+        name(named(nameOf(value)));
+      }
+    };
+    put(setNames, s.set, SetName);
+    *at++ = ',';
     whole(s.run);
     whole(s.direction);
     whole(s.time);
     for (double value : {s.speed, s.wind, s.yaw, s.deceleration, s.force}) number(value);
-    const std::string_view status = StatusName(s.status);
-    std::memcpy(at, status.data(), status.size());
-    at += status.size();
+    put(statusNames, s.status, StatusName);
     *at++ = ',';
-    if (s.set == SetKind::Data) {
-      const std::string_view motion = MotionName(s.motion);
-      std::memcpy(at, motion.data(), motion.size());
-      at += motion.size();
-    }
+    if (s.set == SetKind::Data) put(motionNames, s.motion, MotionName);
     if (otherMethod) {
       *at++ = ',';
       text(record.method.name);
-      if (s.legacyStatus) {
-        const std::string_view legacy = StatusName(*s.legacyStatus);
-        std::memcpy(at, legacy.data(), legacy.size());
-        at += legacy.size();
-      }
+      if (s.legacyStatus) put(statusNames, *s.legacyStatus, StatusName);
     }
     *at++ = '\r';
     *at++ = '\n';

@@ -6,9 +6,12 @@
 
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <tuple>
 #include <utility>
@@ -43,6 +46,115 @@ TEST(NumberTextTest, FixedFormats) {
   };
   for (const auto& [value, pattern, text] : cases) EXPECT_EQ(FormatFixed(value, pattern), text) << value << pattern;
   for (const char* pattern : {"#.##", "0.", "00"}) EXPECT_EQ(ErrorOf([&] { FormatFixed(1.0, pattern); }), 5);
+}
+
+// The record's files promise the text std::to_chars writes; the faster
+// road to it must agree on every double, so it is set against to_chars on
+// millions: random bit patterns of every magnitude, values spread evenly
+// over the magnitudes of a test's samples, decimals of 1 to 17 digits and
+// their neighbours (where a shorter text may or may not read back), powers
+// of two (whose lower neighbour is nearer) and of ten, and whole numbers.
+TEST(NumberTextTest, ShortestIsWhatToCharsWrites) {
+  long mismatches = 0;
+  const auto check = [&](double value) {
+    if (!std::isfinite(value)) return;
+    char expected[kShortestRoom];
+    char got[kShortestRoom];
+    const char* const wantEnd = std::to_chars(expected, expected + sizeof expected, value).ptr;
+    const std::string_view want(expected, static_cast<std::size_t>(wantEnd - expected));
+    const std::string_view have(got, static_cast<std::size_t>(PutShortest(got, value) - got));
+    if (want != have && ++mismatches <= 10) ADD_FAILURE() << want << " written as " << have;
+  };
+  const auto around = [&](double value) {
+    for (const double v : {value, std::nextafter(value, 0.0), std::nextafter(value, HUGE_VAL)}) {
+      check(v);
+      check(-v);
+    }
+  };
+  std::mt19937_64 random(20261207);
+  for (int i = 0; i < 1000000; ++i) {
+    const std::uint64_t bits = random();
+    double value = 0.0;
+    std::memcpy(&value, &bits, sizeof value);
+    check(value);
+  }
+  std::uniform_real_distribution<double> magnitude(-24.0, 17.0);
+  for (int i = 0; i < 2000000; ++i) check(std::pow(10.0, magnitude(random)));
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::uint64_t limit = 1;
+    for (int j = 0; j < digits; ++j) limit *= 10;
+    for (int i = 0; i < 30000; ++i) {
+      const auto whole = static_cast<double>(random() % limit);
+      const int exponent = static_cast<int>(random() % 40) - 24;
+      around(exponent >= 0 ? whole * std::pow(10.0, exponent) : whole / std::pow(10.0, -exponent));
+    }
+  }
+  for (int e = -1080; e <= 1023; ++e) around(std::ldexp(1.0, e));
+  for (int e = -323; e <= 308; ++e) around(std::pow(10.0, e));
+  for (int n = 0; n <= 300000; ++n) around(n);
+  for (int i = 0; i < 300000; ++i) around(static_cast<double>(random() >> 11));
+  EXPECT_EQ(mismatches, 0);
+}
+
+// The pixel numbers of a page's plots: their whole part's digits, as
+// to_chars writes them, for every value a coordinate can have.
+TEST(NumberTextTest, WholeIsWhatToCharsWrites) {
+  long mismatches = 0;
+  for (std::uint32_t value = 0; value <= 10000000; ++value) {
+    char expected[16];
+    char got[16];
+    const char* const wantEnd = std::to_chars(expected, expected + sizeof expected, value).ptr;
+    const std::string_view want(expected, static_cast<std::size_t>(wantEnd - expected));
+    const std::string_view have(got, static_cast<std::size_t>(PutWhole(got, value) - got));
+    if (want != have && ++mismatches <= 10) ADD_FAILURE() << want << " written as " << have;
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+// The page's fixed texts promise what std::to_chars writes with so many
+// decimals. The faster road rounds the shortest decimal instead of the
+// value, so ties of each are where it could go wrong: values of every
+// magnitude, decimals of 1 to 17 digits with their neighbours, and
+// fractions of a power of two (exact ties) to every number of decimals.
+TEST(NumberTextTest, FixedIsWhatToCharsWrites) {
+  long mismatches = 0;
+  const auto check = [&](double value, int decimals) {
+    char expected[400];
+    char got[400];
+    const auto want = std::to_chars(expected, expected + sizeof expected, value, std::chars_format::fixed, decimals);
+    const auto have = PutFixed(got, got + sizeof got, value, decimals);
+    const std::string_view wantText(expected, static_cast<std::size_t>(want.ptr - expected));
+    const std::string_view haveText(got, static_cast<std::size_t>(have.ptr - got));
+    if ((want.ec != have.ec || wantText != haveText) && ++mismatches <= 10) {
+      ADD_FAILURE() << wantText << " written as " << haveText << " (" << decimals << " decimals)";
+    }
+  };
+  std::mt19937_64 random(20261207);
+  std::uniform_real_distribution<double> magnitude(-22.0, 18.0);
+  for (int i = 0; i < 500000; ++i) {
+    const double value = std::pow(10.0, magnitude(random));
+    check((random() & 1) != 0 ? -value : value, static_cast<int>(random() % 18));
+  }
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::uint64_t limit = 1;
+    for (int j = 0; j < digits; ++j) limit *= 10;
+    for (int i = 0; i < 3000; ++i) {
+      const auto whole = static_cast<double>(random() % limit);
+      const int exponent = static_cast<int>(random() % 30) - 20;
+      const double value = exponent >= 0 ? whole * std::pow(10.0, exponent) : whole / std::pow(10.0, -exponent);
+      for (int decimals = 0; decimals <= 17; ++decimals) {
+        for (const double v : {value, std::nextafter(value, 0.0), std::nextafter(value, HUGE_VAL), -value}) {
+          check(v, decimals);
+        }
+      }
+    }
+  }
+  for (int n = 0; n < 20000; ++n) {
+    for (const double part : {1.0, 2.0, 8.0, 64.0, 1024.0}) {
+      for (int decimals = 0; decimals <= 12; ++decimals) check(n / part, decimals);
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
 }
 
 // The value of a number text, or "none" when its syntax is not a number's.

@@ -6,7 +6,9 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -77,6 +79,32 @@ TEST(TickLabelTest, ShowsAsManyDecimalsAsTheStep) {
       {4.0, 0.0, "4"},
   };
   for (const auto& [value, step, label] : cases) EXPECT_EQ(svg::TickLabel(value, step), label) << value << " " << step;
+}
+
+// Marks draws the thousands of samples in bulk, some kilobytes at a time;
+// it must draw what Mark draws for each point, in every shape, across the
+// bulk's boundaries, without the points that are no numbers, and with a
+// class of any length.
+TEST(PlotTest, MarksDrawWhatMarkDraws) {
+  const svg::Shape shapes[] = {svg::Shape::Circle,       svg::Shape::Square, svg::Shape::Diamond, svg::Shape::Triangle,
+                               svg::Shape::TriangleDown, svg::Shape::Cross,  svg::Shape::Plus};
+  std::vector<svg::Point> points;
+  for (int i = 0; i < 700; ++i) points.push_back({i * 0.37 - 40.0, std::sin(i * 0.1) * 1e3});
+  points[5].x = kNaN;
+  points[6].y = kInf;
+  points.push_back({1e12, -1e12});  // far outside the plot
+  for (const std::string& cls : {std::string("pt used"), "pt " + std::string(60, 'a'), "pt " + std::string(200, 'b')}) {
+    for (const svg::Shape shape : shapes) {
+      svg::Plot bulk("p", 640, 320), single("p", 640, 320);
+      for (svg::Plot* plot : {&bulk, &single}) {
+        plot->SetX(svg::NiceTicks(-40.0, 220.0), "x");
+        plot->SetY(svg::NiceTicks(-1e3, 1e3), "y");
+      }
+      bulk.Marks(points, shape, cls);
+      for (const svg::Point& p : points) single.Mark(p.x, p.y, shape, cls);
+      EXPECT_EQ(bulk.Render("d"), single.Render("d")) << cls.size() << " " << static_cast<int>(shape);
+    }
+  }
 }
 
 }  // namespace
