@@ -55,7 +55,7 @@ const char* ReplacedThere(std::string name) {
 // Writes what `produce` hands its writer into `path`, whole or not at all,
 // or to standard output for "-".
 void WriteOutput(const std::string& path, const char* option,
-                 const std::function<void(const record::OutputSink&)>& produce) {
+                 const std::function<void(const record::OutputSink&)>& produce, FolderFlushes& flushes) {
   const std::string what = std::string(option) + " " + path;
   if (path == "-") {
     // A full disk or a closed pipe behind standard output loses the output.
@@ -77,7 +77,7 @@ void WriteOutput(const std::string& path, const char* option,
     produce([&file](std::string_view part) { file.Write(part); });
     file.Close();
     RefuseNotAFile(path, what);
-    staged.Commit();
+    staged.Commit(&flushes);
   } catch (const RuntimeError& error) {
     // The detail names the FILE the user gave, never the temporary.
     Raise(error.Number(), error.Detail().rfind(what, 0) == 0 ? error.Detail() : what);
@@ -176,16 +176,24 @@ void CheckOutputTargets(const ProgramOptions& options, const std::string& testFo
 
 void WriteRequestedOutputs(const record::AnalysisRecord& record, const ProgramOptions& options) {
   using record::OutputSink;
+  // Each output is on the disk before it takes its name; the folders that
+  // received them are flushed once, after the last (or when one fails).
+  FolderFlushes flushes;
   if (!options.json.empty()) {
-    WriteOutput(options.json, "--json", [&](const OutputSink& write) { write(record::RecordJson(record)); });
+    WriteOutput(
+        options.json, "--json", [&](const OutputSink& write) { write(record::RecordJson(record)); }, flushes);
   }
   if (!options.samples.empty()) {
-    WriteOutput(options.samples, "--samples", [&](const OutputSink& write) { record::WriteSamplesCsv(record, write); });
+    WriteOutput(
+        options.samples, "--samples", [&](const OutputSink& write) { record::WriteSamplesCsv(record, write); },
+        flushes);
   }
   if (!options.html.empty()) {
     const std::string truth = TruthText(record);
-    WriteOutput(options.html, "--html", [&](const OutputSink& write) { html::WriteHtmlPage(record, truth, write); });
+    WriteOutput(
+        options.html, "--html", [&](const OutputSink& write) { html::WriteHtmlPage(record, truth, write); }, flushes);
   }
+  flushes.Flush();
 }
 
 bool AnyCheckFailed(const record::AnalysisRecord& record) {

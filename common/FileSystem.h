@@ -71,6 +71,26 @@ enum class WriteMode {
 // file errors.
 std::FILE* OpenForWriting(const std::string& path, WriteMode mode);
 
+// Folders into which files were renamed, each flushed to the disk once
+// however many files took their names there: by Flush, or when the object
+// goes (an error on the way out still leaves the renames made durable).
+// Several outputs written one after another into one folder so cost one
+// flush of the folder instead of one each. Where the platform keeps a
+// folder's entries without being asked, it holds nothing.
+class FolderFlushes {
+ public:
+  FolderFlushes() = default;
+  ~FolderFlushes() { Flush(); }
+  FolderFlushes(const FolderFlushes&) = delete;
+  FolderFlushes& operator=(const FolderFlushes&) = delete;
+
+  void Add(const std::string& folder);
+  void Flush() noexcept;
+
+ private:
+  std::vector<std::string> folders_;
+};
+
 // A file written under a temporary name in the folder of its final name and
 // renamed over the final name once it is whole, so that the final name holds
 // either the previous file or the whole new one, whenever the program stops.
@@ -89,8 +109,9 @@ class StagedFile {
   // Where the sections are written until Commit.
   const std::string& TemporaryPath() const { return temporary_; }
   // The whole file takes the final name by a rename, which replaces a link
-  // or FIFO of that name rather than writing through it.
-  void Commit();
+  // or FIFO of that name rather than writing through it. The rename reaches
+  // the disk with its folder's flush: at once, or with `later`'s.
+  void Commit(FolderFlushes* later = nullptr);
   // After a failed write: what was written takes the final name all the
   // same; where it cannot, the temporary is removed. Raises nothing.
   void KeepPartial() noexcept;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -269,14 +270,27 @@ void StagedFile::Create() {
   }
 }
 
-void StagedFile::Commit() {
+void StagedFile::Commit(FolderFlushes* later) {
   // On the disk before it takes the name, so that a power cut after the
   // rename cannot leave an empty file where the whole one stood.
   if (::fsync(static_cast<int>(lock_)) != 0) RaiseFileError(errno, final_);
   if (::rename(temporary_.c_str(), final_.c_str()) != 0) RaiseFileError(errno, final_);
   created_ = false;
   Release();
-  SyncFolder(FolderOf(final_));
+  if (later != nullptr) {
+    later->Add(FolderOf(final_));
+  } else {
+    SyncFolder(FolderOf(final_));
+  }
+}
+
+void FolderFlushes::Add(const std::string& folder) {
+  if (std::find(folders_.begin(), folders_.end(), folder) == folders_.end()) folders_.push_back(folder);
+}
+
+void FolderFlushes::Flush() noexcept {
+  for (const std::string& folder : folders_) SyncFolder(folder);
+  folders_.clear();
 }
 
 void StagedFile::KeepPartial() noexcept {

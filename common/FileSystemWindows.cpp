@@ -393,15 +393,20 @@ void StagedFile::Create() {
   }
 }
 
-void StagedFile::Commit() {
+void StagedFile::Commit(FolderFlushes* /*later*/) {
   // On the disk before it takes the name, so that a power cut after the
-  // rename cannot leave an empty file where the whole one stood.
+  // rename cannot leave an empty file where the whole one stood. Windows
+  // offers no flush of a folder's entries, so none follows the rename.
   if (::FlushFileBuffers(AsHandle(lock_)) == 0) RaiseWriteError(::GetLastError(), final_);
   const DWORD error = MoveOver(lock_, temporary_, final_);
   if (error != ERROR_SUCCESS) RaiseWriteError(error, final_);
   created_ = false;
   Release();
 }
+
+void FolderFlushes::Add(const std::string& /*folder*/) {}
+
+void FolderFlushes::Flush() noexcept { folders_.clear(); }
 
 void StagedFile::KeepPartial() noexcept {
   if (!created_) return;
