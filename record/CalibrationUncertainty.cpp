@@ -126,9 +126,11 @@ PairEstimate FromPairs(const std::vector<RunMean>& runs, const std::function<dou
 
 std::vector<RunMean> RunMeans(const AnalysisRecord& record, SetKind set) {
   std::map<int, RunMean> runs;
+  RunMean* current = nullptr;  // a run's samples follow one another
   for (const SampleRecord& s : record.samples) {
     if (s.set != set || s.status != SampleStatus::Used) continue;
-    RunMean& r = runs[s.run];
+    if (current == nullptr || current->run != s.run) current = &runs[s.run];
+    RunMean& r = *current;
     r.run = s.run;
     r.direction = s.direction;
     r.V += s.speed;

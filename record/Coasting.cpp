@@ -11,7 +11,8 @@ namespace {
 constexpr double kStandstill = 2.0 / 3.6;  // m/s: below it the vehicle stands
 constexpr double kMinDeparture = 0.25;     // m/s²: no coast departs less from itself by its noise
 
-double Median(std::vector<double> values) {
+// The median of `values`, which it reorders.
+double Median(std::vector<double>& values) {
   if (values.empty()) return 0.0;
   const auto mid = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
   std::nth_element(values.begin(), mid, values.end());
@@ -43,6 +44,7 @@ Coast FitCoast(const std::vector<const SampleRecord*>& samples) {
   std::size_t keptCount = n;
   std::vector<double> residuals;
   residuals.reserve(n);
+  std::vector<char> next(n, 0);
   Coast coast;
   for (int iteration = 0; iteration < 20 && keptCount >= 3; ++iteration) {
     double count = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
@@ -65,14 +67,13 @@ Coast FitCoast(const std::vector<const SampleRecord*>& samples) {
     // The samples within three spreads of this fit are the next fit's.
     bool changed = false;
     std::size_t nextCount = 0;
-    std::vector<char> next(n, 0);
     for (std::size_t i = 0; i < n; ++i) {
       next[i] = std::fabs(d[i] - coast(v[i])) <= 3.0 * coast.spread ? 1 : 0;
       nextCount += static_cast<std::size_t>(next[i]);
       changed = changed || next[i] != kept[i];
     }
     if (!changed || nextCount < 3) break;
-    kept = std::move(next);
+    kept.swap(next);
     keptCount = nextCount;
   }
   return coast;

@@ -25,7 +25,10 @@ void SampleStatuses::Join(SetKind kind, const CDataCol& data) {
     return f.state == FileRecord::State::Read;
   }));
   set.samples = data.Count();
-  if (kind == SetKind::Data) dataStart_ = record_.samples.size();
+  if (kind == SetKind::Data) {
+    dataStart_ = record_.samples.size();
+    dataSamples_.reserve(dataSamples_.size() + static_cast<std::size_t>(data.Count()));
+  }
   record_.samples.reserve(record_.samples.size() + static_cast<std::size_t>(data.Count()));
   const double k2r = DegreeToRadianFactor().value();
   for (const CMeasurement& m : data) {
