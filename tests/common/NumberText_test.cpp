@@ -23,6 +23,16 @@ namespace {
 
 using testsupport::ErrorOf;
 
+// A number of at most `digits` random digits times a power of ten from
+// 10^lowest to 10^highest: the values a decimal text makes.
+double ShortDecimal(std::mt19937_64& random, int digits, int lowest, int highest) {
+  std::uint64_t limit = 1;
+  for (int j = 0; j < digits; ++j) limit *= 10;
+  const auto whole = static_cast<double>(random() % limit);
+  const int exponent = lowest + static_cast<int>(random() % static_cast<std::uint64_t>(highest - lowest + 1));
+  return exponent >= 0 ? whole * std::pow(10.0, exponent) : whole / std::pow(10.0, -exponent);
+}
+
 // Both ends of the plain form (exponents -4 and 14), rounding to 15 digits
 // with its carry, signs, and the exponent's sign and width.
 TEST(NumberTextTest, PlainAndExponentForms) {
@@ -81,13 +91,7 @@ TEST(NumberTextTest, ShortestIsWhatToCharsWrites) {
   std::uniform_real_distribution<double> magnitude(-24.0, 17.0);
   for (int i = 0; i < 2000000; ++i) check(std::pow(10.0, magnitude(random)));
   for (int digits = 1; digits <= 17; ++digits) {
-    std::uint64_t limit = 1;
-    for (int j = 0; j < digits; ++j) limit *= 10;
-    for (int i = 0; i < 30000; ++i) {
-      const auto whole = static_cast<double>(random() % limit);
-      const int exponent = static_cast<int>(random() % 40) - 24;
-      around(exponent >= 0 ? whole * std::pow(10.0, exponent) : whole / std::pow(10.0, -exponent));
-    }
+    for (int i = 0; i < 30000; ++i) around(ShortDecimal(random, digits, -24, 15));
   }
   for (int e = -1080; e <= 1023; ++e) around(std::ldexp(1.0, e));
   for (int e = -323; e <= 308; ++e) around(std::pow(10.0, e));
@@ -136,12 +140,8 @@ TEST(NumberTextTest, FixedIsWhatToCharsWrites) {
     check((random() & 1) != 0 ? -value : value, static_cast<int>(random() % 18));
   }
   for (int digits = 1; digits <= 17; ++digits) {
-    std::uint64_t limit = 1;
-    for (int j = 0; j < digits; ++j) limit *= 10;
     for (int i = 0; i < 3000; ++i) {
-      const auto whole = static_cast<double>(random() % limit);
-      const int exponent = static_cast<int>(random() % 30) - 20;
-      const double value = exponent >= 0 ? whole * std::pow(10.0, exponent) : whole / std::pow(10.0, -exponent);
+      const double value = ShortDecimal(random, digits, -20, 9);
       for (int decimals = 0; decimals <= 17; ++decimals) {
         for (const double v : {value, std::nextafter(value, 0.0), std::nextafter(value, HUGE_VAL), -value}) {
           check(v, decimals);
