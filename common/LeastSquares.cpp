@@ -158,7 +158,6 @@ double Dot(const double* a, const double* b, std::size_t n) {
   return (s0 + s1) + (s2 + s3);
 }
 
-
 LeastSquaresSolution SolveLeastSquares(std::vector<double> x, std::vector<double> y, std::size_t n, std::size_t p) {
   LeastSquaresSolution solution;
   if (n < p) {
@@ -227,8 +226,8 @@ double StudentTQuantile(double probability, double dof) {
   const auto density = [&](double t) { return std::exp(logDensityScale - (nu + 1.0) / 2.0 * std::log1p(t * t / nu)); };
   // Newton's steps from the normal quantile widened for ν (Cornish-Fisher),
   // which is close for all but a few degrees of freedom, bisecting the
-  // bracket found so far where a step would leave it: two or three
-  // evaluations of the tail where a bracket from t = 1 takes ten.
+  // bracket found so far where a step would leave it: one to four
+  // evaluations of the tail where a bracket from t = 1 took up to ten.
   const double z = NormalUpperQuantile(wanted / 2.0);
   const double z2 = z * z;
   double t = z + z * (z2 + 1.0) / (4.0 * nu) + z * ((5.0 * z2 + 16.0) * z2 + 3.0) / (96.0 * nu * nu);
