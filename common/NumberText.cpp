@@ -317,7 +317,8 @@ char* PutShortest(char* at, double value) {
         std::memcpy(t + e + 2, digits + e + 1, 16);
       } else {
         // Fixed is shorter only down to 0.0001: at most three zeros after the point.
-        std::memcpy(t, "0.000", 5);
+        static constexpr char kLeadingZeros[5] = {'0', '.', '0', '0', '0'};
+        std::memcpy(t, kLeadingZeros, sizeof kLeadingZeros);
         std::memcpy(t + 1 - e, digits, 17);
       }
       return t + fixedLength;

@@ -48,8 +48,8 @@ std::to_chars_result PutFixed(char* first, char* last, double value, int decimal
 inline constexpr std::array<char, 200> kDigitPairs = [] {
   std::array<char, 200> pairs{};
   for (int i = 0; i < 100; ++i) {
-    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    pairs[2 * static_cast<std::size_t>(i)] = static_cast<char>('0' + i / 10);
+    pairs[2 * static_cast<std::size_t>(i) + 1] = static_cast<char>('0' + i % 10);
   }
   return pairs;
 }();
@@ -65,12 +65,12 @@ inline char* PutWhole(char* at, std::uint32_t value) {
     return at + 1;
   }
   if (value < 100) {
-    std::memcpy(at, kDigitPairs.data() + 2 * value, 2);
+    std::memcpy(at, kDigitPairs.data() + 2 * static_cast<std::size_t>(value), 2);
     return at + 2;
   }
   if (value < 1000) {
     *at = static_cast<char>('0' + value / 100);
-    std::memcpy(at + 1, kDigitPairs.data() + 2 * (value % 100), 2);
+    std::memcpy(at + 1, kDigitPairs.data() + 2 * static_cast<std::size_t>(value % 100), 2);
     return at + 3;
   }
   return PutLongerWhole(at, value);

@@ -27,9 +27,11 @@ constexpr double kPi = 3.14159265358979323846;
 [[gnu::always_inline]] inline char* PutPx(char* at, double value) {
   constexpr double kFar = 1e6;
   if (!(std::fabs(value) <= kFar)) value = std::isfinite(value) ? std::clamp(value, -kFar, kFar) : 0.0;
-  // Rounded half away from zero, as std::llround would, without the call:
-  // the magnitude, since rounding is the same either side of zero.
-  const auto magnitude = static_cast<std::uint32_t>(std::fabs(value) * 10.0 + 0.5);  // at most 10^7
+  // Rounded half away from zero by adding a half and cutting, as the page
+  // has always rounded (a tenth of 0.49999999999999994 px goes up): the
+  // magnitude, since rounding is the same either side of zero.
+  const double raised = std::fabs(value) * 10.0 + 0.5;
+  const auto magnitude = static_cast<std::uint32_t>(raised);  // at most 10^7
   if (value < 0.0 && magnitude != 0) *at++ = '-';
   const std::uint32_t whole = magnitude / 10;
   const std::uint32_t tenth = magnitude - whole * 10;
