@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cmath>
-#include <limits>
 #include <map>
 
 #include "data/CMeasurement.h"
