@@ -140,10 +140,6 @@ TEST(IntervalIssuesBaseline, GoodTestAndRejectedPair) {
   EXPECT_TRUE(result.usable);
 }
 
-}  // namespace
-
-namespace {
-
 // The reference speeds are the whole 10 km/h steps whose ±5 km/h interval
 // lies inside the tested range, never beyond the regulation's 20 to 130.
 TEST(IntervalIssuesBaseline, ReferenceSpeedsInsideTheTestedRange) {
