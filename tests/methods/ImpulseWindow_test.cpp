@@ -46,6 +46,8 @@ double ImbalanceOfWindow(const WindowLayout& layout, const Coast& coast, double 
   return std::fabs(coast.mass * impulse - force) / force;
 }
 
+// The weights stand for ∫w' and ∫w: each shape at each rate must give them
+// to rounding, or every window's impulse is off.
 TEST(ImpulseWindowTest, WeightsIntegrateTheWindowAndItsSlopeExactly) {
   for (const auto& [shape, area] : kShapes) {
     for (const double rate : {5.0, 10.0, 50.0}) {
@@ -86,6 +88,8 @@ TEST(ImpulseWindowTest, AnExactCoastBalancesItsImpulseToTheRecordsCurvature) {
   }
 }
 
+// How many records a window spans, how far the next one starts and how many
+// later windows share a record: the last sets the residuals' correlation.
 TEST(ImpulseWindowTest, LayoutsFollowLengthOverlapAndRate) {
   struct Row {
     WindowShape shape;

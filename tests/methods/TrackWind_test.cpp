@@ -21,7 +21,9 @@ std::string Written(const std::string& text) {
   return path;
 }
 
-TEST(TrackWindTest, LinesOfAFile) {
+// A file as a logger beside the track writes it: comments, a header, blank
+// lines, blanks around the fields and CR LF line ends.
+TEST(TrackWindTest, AFileGivesItsReadingsPastCommentsHeaderAndBlanks) {
   const std::string path = Written("# logged beside the track\r\nRun,Speed,From\r\n1,2.5,30\r\n\r\n 2 , 1.5 , 210 \r\n");
   const std::vector<TrackWindReading> readings = ReadTrackWindFile(path);
   ASSERT_EQ(readings.size(), 2u);
@@ -46,6 +48,7 @@ TEST(TrackWindTest, ComponentsARunMeets) {
   }
 }
 
+// Every malformed line is refused with the file, its line number and text.
 TEST(TrackWindTest, RefusedLinesNameTheFileAndLine) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"1,2,30\n2,2\n", "line 2: \"2,2\" is not RUN,SPEED,FROM"},

@@ -13,6 +13,8 @@
 
 namespace {
 
+// A table of one side holds for both; its values and slopes between the
+// points, and none beyond them.
 TEST(YawCurveTest, OneSideIsMirroredAndInterpolatedStraightInTheSquareOfTheYaw) {
   const YawCurve curve = YawCurve::FromPoints({{10.0, 1.08}, {0.0, 1.0}, {20.0, 1.3}});
   EXPECT_DOUBLE_EQ(curve.LowestYaw(), -20.0);
@@ -54,14 +56,15 @@ TEST(YawCurveTest, AQuadraticCurveIsExactBetweenItsPoints) {
   }
 }
 
+// An asymmetric vehicle: a table of both sides is used as it stands.
 TEST(YawCurveTest, BothSidesAreKeptAsGiven) {
-  // An asymmetric vehicle: the table is used as it stands.
   const YawCurve curve = YawCurve::FromPoints({{-10.0, 1.12}, {0.0, 1.0}, {10.0, 1.06}});
   EXPECT_NEAR(curve.Ratio(-5.0), 1.03, 1e-12);
   EXPECT_NEAR(curve.Ratio(5.0), 1.015, 1e-12);
   EXPECT_EQ(curve.Points().size(), 3u);
 }
 
+// Each table that is no drag ratio is refused with what is wrong with it.
 TEST(YawCurveTest, TablesThatCannotBeACurveAreRefused) {
   const std::pair<std::vector<YawCurve::Point>, std::string> rows[] = {
       {{{5.0, 1.02}, {10.0, 1.08}}, "no ratio at 0 deg"},
