@@ -15,7 +15,8 @@ namespace {
 
 // The shapes and their ∫w dt over a window of length T, in units of T.
 constexpr std::pair<WindowShape, double> kShapes[] = {
-    {WindowShape::Box, 1.0}, {WindowShape::Welch, 2.0 / 3.0}, {WindowShape::Hann, 0.5}, {WindowShape::HannSquared, 3.0 / 8.0}};
+    {WindowShape::Box, 1.0}, {WindowShape::Welch, 2.0 / 3.0}, {WindowShape::Hann, 0.5},
+    {WindowShape::HannSquared, 3.0 / 8.0}};
 
 // A coast under F(v) = m0 + m2·v² from v0, in closed form:
 // v(t) = s·tan(atan(v0/s) − t·√(m0·m2)/M) with s = √(m0/m2).
