@@ -13,12 +13,7 @@
 
 namespace {
 
-using impulsetest::FindScenario;
-using impulsetest::Scenario;
-using impulsetest::SimulateDays;
-using impulsetest::Study;
-using impulsetest::StudyResult;
-using impulsetest::Tally;
+using namespace impulsetest;
 
 const std::string kSixRuns = "--data-runs 6";
 
@@ -74,7 +69,7 @@ TEST(ImpulseCoverageTest, FastGustsLeaveCdAndTheRoadLoadUnbiased) {
 // can see at 60 mph either (−0.001 % ± 0.0015 %).
 TEST(ImpulseCoverageTest, ASteadyObliqueWindWithTheYawCurveGivesTheRoadLoadAt20MphWithinOnePercent) {
   constexpr int kDays = 100;
-  const std::vector<impulsetest::SimulatedDay> days = SimulateDays(FindScenario("oblique-curve"), kDays, kSixRuns);
+  const std::vector<SimulatedDay> days = SimulateDays(FindScenario("oblique-curve"), kDays, kSixRuns);
   const StudyResult r = Study(days, ImpulseOptions{});
   EXPECT_EQ(r.solved, kDays);
   const Tally& f20 = Quantity(r, "F20");
@@ -105,7 +100,7 @@ TEST(ImpulseCoverageTest, ASteadyObliqueWindWithoutTheCurveLeavesTheYawTermToThe
 // independent, the windows give intervals that do not.
 TEST(ImpulseCoverageTest, IntervalsHoldTheTruthNineteenTimesInTwentyAndNotWithoutTheOverlap) {
   constexpr int kDays = 160;
-  const std::vector<impulsetest::SimulatedDay> days =
+  const std::vector<SimulatedDay> days =
       SimulateDays(FindScenario("light-wind"), kDays,
                    kSixRuns + " --road-noise 10 --speed-noise 0 --anemo-noise 0 --yaw-noise 0 --gust 0");
   const StudyResult honest = Study(days, ImpulseOptions{});
@@ -141,10 +136,10 @@ TEST(ImpulseCoverageTest, WithoutAnAnemometerInStillAirF0F1F2AreWithinTheirInter
 TEST(ImpulseCoverageTest, AWindAlongTheTrackRaisesF0ByAboutF2W2UnlessTheTrackWindIsGiven) {
   constexpr int kDays = 50;
   const Scenario without = FindScenario("head-no-anemometer");
-  const std::vector<impulsetest::SimulatedDay> days = SimulateDays(without, kDays, kSixRuns);
+  const std::vector<SimulatedDay> days = SimulateDays(without, kDays, kSixRuns);
   const StudyResult uncorrected = Study(days, ImpulseOptions{});
   const StudyResult corrected = Study(SimulateDays(FindScenario("head-track-wind"), kDays, kSixRuns), ImpulseOptions{});
-  const double w = 5.0 * impulsetest::kMph;
+  const double w = 5.0 * kMph;
   const double expected = days.front().a0 * w * w / days.front().m0;  // relative to f0
   EXPECT_NEAR(Quantity(uncorrected, "f0").MeanError(), expected, 0.1 * expected);
   const Tally& f0 = Quantity(corrected, "f0");

@@ -25,6 +25,10 @@ namespace impulsetest {
 inline const std::string kTrueSensors =
     "--zero-runs 0 --cal-runs 0 --anemo-gain 1 --anemo-offset 0 --anemo-misalign 0";
 inline const std::string kSteady = " --wind-drift 0 --wind-veer 0 --gust 0";
+inline const std::string kOblique = kTrueSensors + " --wind-speed 6 --wind-direction 50" + kSteady;
+inline const std::string kCrosswind =
+    kTrueSensors + " --wind-speed 10 --wind-direction 90 --wind-drift 0 --wind-veer 0 --gust 0.2";
+inline const std::string kStillAir = "--scenario still-air " + kTrueSensors;
 
 struct Scenario {
   std::string name;
@@ -38,24 +42,19 @@ inline std::vector<Scenario> StudyScenarios() {
       {"fast-gusts", kTrueSensors + " --gust 1.5 --gust-time 1", {}},
       {"road-noise", kTrueSensors + " --road-noise 5", {}},
       {"head-tail", kTrueSensors + " --wind-speed 8 --wind-direction 0" + kSteady, {}},
-      {"oblique", kTrueSensors + " --wind-speed 6 --wind-direction 50" + kSteady, {}},
-      {"oblique-curve", kTrueSensors + " --wind-speed 6 --wind-direction 50" + kSteady, {.yawCurve = true}},
-      {"crosswind", kTrueSensors + " --wind-speed 10 --wind-direction 90 --wind-drift 0 --wind-veer 0 --gust 0.2", {}},
-      {"crosswind-curve", kTrueSensors + " --wind-speed 10 --wind-direction 90 --wind-drift 0 --wind-veer 0 --gust 0.2",
-       {.yawCurve = true}},
-      {"crosswind-curve-cd",
-       kTrueSensors + " --wind-speed 10 --wind-direction 90 --wind-drift 0 --wind-veer 0 --gust 0.2",
-       {.yawCurve = true, .knownCd = true}},
+      {"oblique", kOblique, {}},
+      {"oblique-curve", kOblique, {.yawCurve = true}},
+      {"crosswind", kCrosswind, {}},
+      {"crosswind-curve", kCrosswind, {.yawCurve = true}},
+      {"crosswind-curve-cd", kCrosswind, {.yawCurve = true, .knownCd = true}},
       {"truck", "--scenario truck " + kTrueSensors, {}},
       {"light-vehicle", kTrueSensors + " --weight 2200 --area 20 --cd 0.30 --mech-a 18 --mech-b 0.12 --mech-c 0.0015", {}},
       {"hot-high", kTrueSensors + " --temperature 95 --pressure 24.9", {}},
-      {"still-air", "--scenario still-air " + kTrueSensors, {}},
-      {"still-no-anemometer", "--scenario still-air " + kTrueSensors, {.anemometer = false}},
-      {"head-no-anemometer", "--scenario still-air " + kTrueSensors + " --wind-speed 5 --wind-direction 0", {.anemometer = false}},
-      {"head-track-wind", "--scenario still-air " + kTrueSensors + " --wind-speed 5 --wind-direction 0",
-       {.anemometer = false, .trackWind = true}},
-      {"oblique-track-wind", "--scenario still-air " + kTrueSensors + " --wind-speed 5 --wind-direction 50",
-       {.anemometer = false, .trackWind = true}},
+      {"still-air", kStillAir, {}},
+      {"still-no-anemometer", kStillAir, {.anemometer = false}},
+      {"head-no-anemometer", kStillAir + " --wind-speed 5 --wind-direction 0", {.anemometer = false}},
+      {"head-track-wind", kStillAir + " --wind-speed 5 --wind-direction 0", {.anemometer = false, .trackWind = true}},
+      {"oblique-track-wind", kStillAir + " --wind-speed 5 --wind-direction 50", {.anemometer = false, .trackWind = true}},
   };
 }
 

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,10 @@
 
 namespace {
 
+constexpr WindowShape kShapes[] = {WindowShape::Box, WindowShape::Welch, WindowShape::Hann, WindowShape::HannSquared};
+
 WindowShape ShapeNamed(const std::string& name) {
-  for (const WindowShape s : {WindowShape::Box, WindowShape::Welch, WindowShape::Hann, WindowShape::HannSquared}) {
+  for (const WindowShape s : kShapes) {
     if (WindowShapeName(s) == name) return s;
   }
   std::fprintf(stderr, "coastdown_impulse_study: unknown shape %s\n", name.c_str());
@@ -103,6 +106,20 @@ int main(int argc, char** argv) {
     }
   }
   if (scenarios.empty()) scenarios = StudyScenarios();
+  if (grid) {
+    // Every shape, length and overlap, fitted to the same days.
+    for (const WindowShape shape : kShapes) {
+      for (const double length : {2.0, 5.0, 10.0, 20.0, 40.0}) {
+        for (const double overlap : {0.0, 0.5, 0.75}) {
+          ImpulseOptions o = options;
+          o.shape = shape;
+          o.windowS = length;
+          o.overlap = overlap;
+          configs.push_back(o);
+        }
+      }
+    }
+  }
   std::printf("window %s %.3g s, overlap %.2f%s, %d days each%s%s\n", WindowShapeName(options.shape).c_str(),
               options.windowS, options.overlap, options.independentWindows ? ", windows taken as independent" : "",
               days, extra.empty() ? "" : ", sim ", extra.c_str());
@@ -133,17 +150,13 @@ int main(int argc, char** argv) {
                   s.name.c_str(), show, r.solved ? "solved" : r.whyNot.c_str(), r.windowsUsed, r.layout.samples + 1,
                   r.layout.CorrelationLag(), r.yawP95Deg, r.spreadConstant, r.spreadPerSquareSpeed,
                   r.windNoiseSd / kMph, r.yawNoiseSd);
-      const double truth[] = {day.m0, day.m1, day.m2, day.a0, day.a2, 0.0};
-      const char* names[] = {"m0", "m1", "m2", "a0", "a2", "a4"};
+      const std::map<std::string, double> truth = {{"m0", day.m0}, {"m1", day.m1}, {"m2", day.m2},
+                                                   {"a0", day.a0}, {"a2", day.a2}, {"a4", 0.0},
+                                                   {"f0", day.m0}, {"f1", day.m1}, {"f2", day.m2 + day.a0}};
       for (const ImpulseCoefficient& c : r.coefficients) {
-        double t = NAN;
-        for (int k = 0; k < 6; ++k) {
-          if (c.name == names[k]) t = truth[k];
-        }
-        if (c.name == "f0") t = day.m0;
-        if (c.name == "f1") t = day.m1;
-        if (c.name == "f2") t = day.m2 + day.a0;
-        std::printf("  %-3s %14.6g  se %12.4g  truth %14.6g%s\n", c.name.c_str(), c.value, c.standardError, t,
+        const auto t = truth.find(c.name);
+        std::printf("  %-3s %14.6g  se %12.4g  truth %14.6g%s\n", c.name.c_str(), c.value, c.standardError,
+                    t == truth.end() ? NAN : t->second,
                     c.priorShare ? (" prior share " + std::to_string(*c.priorShare)).c_str() : "");
       }
       for (const double mph : {20.0, 40.0, 60.0}) {
@@ -158,33 +171,12 @@ int main(int argc, char** argv) {
       continue;
     }
     const std::vector<SimulatedDay> simulated = SimulateDays(s, days, extra);
-    if (!configs.empty()) {
-      for (const ImpulseOptions& o : configs) {
-        char label[64];
-        std::snprintf(label, sizeof label, "%s %s %g/%g", s.name.c_str(), WindowShapeName(o.shape).c_str(),
-                      o.windowS, o.overlap);
-        print(label, Study(simulated, o));
-      }
-      continue;
-    }
-    if (!grid) {
-      print(s.name, Study(simulated, options));
-      continue;
-    }
-    // Every shape, length and overlap on the same days.
-    for (const WindowShape shape : {WindowShape::Box, WindowShape::Welch, WindowShape::Hann, WindowShape::HannSquared}) {
-      for (const double length : {2.0, 5.0, 10.0, 20.0, 40.0}) {
-        for (const double overlap : {0.0, 0.5, 0.75}) {
-          ImpulseOptions o = options;
-          o.shape = shape;
-          o.windowS = length;
-          o.overlap = overlap;
-          char label[64];
-          std::snprintf(label, sizeof label, "%s %s %g/%g", s.name.c_str(), WindowShapeName(shape).c_str(), length,
-                        overlap);
-          print(label, Study(simulated, o));
-        }
-      }
+    if (configs.empty()) print(s.name, Study(simulated, options));
+    for (const ImpulseOptions& o : configs) {
+      char label[64];
+      std::snprintf(label, sizeof label, "%s %s %g/%g", s.name.c_str(), WindowShapeName(o.shape).c_str(), o.windowS,
+                    o.overlap);
+      print(label, Study(simulated, o));
     }
   }
   return 0;

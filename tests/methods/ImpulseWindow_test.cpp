@@ -7,27 +7,16 @@
 
 #include <cmath>
 #include <numeric>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace {
 
-constexpr WindowShape kShapes[] = {WindowShape::Box, WindowShape::Welch, WindowShape::Hann, WindowShape::HannSquared};
-
-// ∫w dt over a window of length T, in units of T.
-double WeightArea(WindowShape shape) {
-  switch (shape) {
-    case WindowShape::Box:
-      return 1.0;
-    case WindowShape::Welch:
-      return 2.0 / 3.0;
-    case WindowShape::Hann:
-      return 0.5;
-    case WindowShape::HannSquared:
-      return 3.0 / 8.0;
-  }
-  return 0.0;
-}
+// The shapes and their ∫w dt over a window of length T, in units of T.
+constexpr std::pair<WindowShape, double> kShapes[] = {
+    {WindowShape::Box, 1.0}, {WindowShape::Welch, 2.0 / 3.0}, {WindowShape::Hann, 0.5},
+    {WindowShape::HannSquared, 3.0 / 8.0}};
 
 // A coast under F(v) = m0 + m2·v² from v0, in closed form:
 // v(t) = s·tan(atan(v0/s) − t·√(m0·m2)/M) with s = √(m0/m2).
@@ -58,20 +47,21 @@ double ImbalanceOfWindow(const WindowLayout& layout, const Coast& coast, double 
   return std::fabs(coast.mass * impulse - force) / force;
 }
 
+// The weights stand for ∫w' and ∫w: each shape at each rate must give them
+// to rounding, or every window's impulse is off.
 TEST(ImpulseWindowTest, WeightsIntegrateTheWindowAndItsSlopeExactly) {
-  for (const WindowShape shape : kShapes) {
+  for (const auto& [shape, area] : kShapes) {
     for (const double rate : {5.0, 10.0, 50.0}) {
       const WindowLayout layout = MakeWindowLayout(shape, 20.0, 0.5, rate);
       SCOPED_TRACE(WindowShapeName(shape) + " at " + std::to_string(rate) + " Hz");
-      EXPECT_EQ(layout.samples, static_cast<std::size_t>(20.0 * rate));
-      EXPECT_EQ(layout.lhs.size(), layout.samples + 1);
+      ASSERT_EQ(layout.lhs.size(), layout.samples + 1);
       // ∫w' dt = w(T) − w(0) = 0, ∫w dt the shape's area: both exact.
       EXPECT_NEAR(std::accumulate(layout.lhs.begin(), layout.lhs.end(), 0.0), 0.0, 1e-13);
-      EXPECT_NEAR(std::accumulate(layout.rhs.begin(), layout.rhs.end(), 0.0), 20.0 * WeightArea(shape), 1e-12);
+      EXPECT_NEAR(std::accumulate(layout.rhs.begin(), layout.rhs.end(), 0.0), 20.0 * area, 1e-12);
       // ∫w'·t dt = −∫w dt: a speed that falls straight is integrated exactly.
       double slope = 0.0;
       for (std::size_t k = 0; k <= layout.samples; ++k) slope += layout.lhs[k] * static_cast<double>(k) / rate;
-      EXPECT_NEAR(slope, -20.0 * WeightArea(shape), 1e-11);
+      EXPECT_NEAR(slope, -20.0 * area, 1e-11);
     }
   }
 }
@@ -99,6 +89,8 @@ TEST(ImpulseWindowTest, AnExactCoastBalancesItsImpulseToTheRecordsCurvature) {
   }
 }
 
+// How many records a window spans, how far the next one starts and how many
+// later windows share a record: the last sets the residuals' correlation.
 TEST(ImpulseWindowTest, LayoutsFollowLengthOverlapAndRate) {
   struct Row {
     WindowShape shape;
@@ -118,10 +110,11 @@ TEST(ImpulseWindowTest, LayoutsFollowLengthOverlapAndRate) {
       {WindowShape::Welch, 20.0, 0.5, 1.0 / 3.0, 7, 4, 1},  // a slow logger
   };
   for (const Row& r : rows) {
+    SCOPED_TRACE(std::to_string(r.lengthS) + " s at " + std::to_string(r.rate) + " Hz");
     const WindowLayout layout = MakeWindowLayout(r.shape, r.lengthS, r.overlap, r.rate);
-    EXPECT_EQ(layout.samples, r.samples) << r.lengthS << " s at " << r.rate << " Hz";
-    EXPECT_EQ(layout.step, r.step) << r.lengthS << " s at " << r.rate << " Hz";
-    EXPECT_EQ(layout.CorrelationLag(), r.lag) << r.lengthS << " s at " << r.rate << " Hz";
+    EXPECT_EQ(layout.samples, r.samples);
+    EXPECT_EQ(layout.step, r.step);
+    EXPECT_EQ(layout.CorrelationLag(), r.lag);
   }
 }
 

@@ -46,6 +46,8 @@ void PrintTo(const IssueCase& c, std::ostream* out) { *out << c.name; }
 
 class IntervalIssues : public ::testing::TestWithParam<IssueCase> {};
 
+// Each spoilt test raises its issue, with its message, and leaves the result
+// usable or not as the case says.
 TEST_P(IntervalIssues, NamesTheRunAndTheReferenceSpeed) {
   const IssueCase& expected = GetParam();
   CoastdownTest test = GoodTest();
@@ -124,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(BadInput, IntervalIssues, ::testing::ValuesIn(kCases),
 
 // A good test raises no issue at all, and a rejected run's pair counts
 // nowhere while the others still give the road load.
-TEST(IntervalIssuesBaseline, GoodTestAndRejectedPair) {
+TEST(IntervalIssuesBaseline, AGoodTestRaisesNoIssueAndARejectedPairCountsNowhere) {
   CoastdownTest test = GoodTest();
   IntervalResult result = AnalyseIntervals(test.runs, test.conditions, test.settings);
   EXPECT_TRUE(result.issues.empty()) << result.issues.front().message;
@@ -139,10 +141,6 @@ TEST(IntervalIssuesBaseline, GoodTestAndRejectedPair) {
   for (const ReferenceSpeedResult& speed : result.speeds) EXPECT_EQ(speed.pairs, 3);
   EXPECT_TRUE(result.usable);
 }
-
-}  // namespace
-
-namespace {
 
 // The reference speeds are the whole 10 km/h steps whose ±5 km/h interval
 // lies inside the tested range, never beyond the regulation's 20 to 130.

@@ -31,8 +31,6 @@ struct SimulatedDay {
   double yawGrowth = 0.0;  // k of Cd(ψ) = Cd0·(1 + k·ψ²)
   // The true still-air road load at `speed` m/s.
   double RoadLoad(double speed) const { return m0 + m1 * speed + (m2 + a0) * speed * speed; }
-  // The true mean head wind of the odd runs over all DATA runs, m/s.
-  double meanHeadWind = 0.0;
 };
 
 struct DayOptions {
@@ -74,8 +72,6 @@ inline SimulatedDay Simulate(const std::string& options, std::uint64_t seed, con
     for (int deg = 0; deg <= 30; ++deg) points.emplace_back(deg, 1.0 + out.yawGrowth * deg * deg);
     out.conditions.yawCurve = YawCurve::FromPoints(points);
   }
-  double headSum = 0.0;
-  int headCount = 0;
   for (const sim::Run& run : drive.DriveAll()) {
     if (run.kind != sim::RunKind::Data) continue;
     RunRecords r;
@@ -95,8 +91,6 @@ inline SimulatedDay Simulate(const std::string& options, std::uint64_t seed, con
       const sim::Vec2 w = drive.wind().At(run.startTime + s.time);
       x += w.x;
       y += w.y;
-      headSum += -w.x;
-      ++headCount;
     }
     x /= static_cast<double>(run.truth.size());
     y /= static_cast<double>(run.truth.size());
@@ -107,7 +101,6 @@ inline SimulatedDay Simulate(const std::string& options, std::uint64_t seed, con
     }
     out.runs.push_back(std::move(r));
   }
-  out.meanHeadWind = headCount > 0 ? headSum / headCount : 0.0;
   return out;
 }
 

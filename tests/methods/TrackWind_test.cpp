@@ -4,26 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/RuntimeError.h"
 #include "methods/TrackWind.h"
+#include "tests/TestSupport.h"
 
 namespace {
 
-std::string Written(const std::string& text) {
-  const std::string path = ::testing::TempDir() + "trackwind_test.csv";
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
-}
-
-TEST(TrackWindTest, LinesOfAFile) {
-  const std::string path = Written("# logged beside the track\r\nRun,Speed,From\r\n1,2.5,30\r\n\r\n 2 , 1.5 , 210 \r\n");
-  const std::vector<TrackWindReading> readings = ReadTrackWindFile(path);
+// A file as a logger beside the track writes it: comments, a header, blank
+// lines, blanks around the fields and CR LF line ends.
+TEST(TrackWindTest, AFileGivesItsReadingsPastCommentsHeaderAndBlanks) {
+  const testsupport::ScratchDir dir;
+  testsupport::WriteFile(dir / "wind.csv", "# logged beside the track\r\nRun,Speed,From\r\n1,2.5,30\r\n\r\n 2 , 1.5 , 210 \r\n");
+  const std::vector<TrackWindReading> readings = ReadTrackWindFile(dir / "wind.csv");
   ASSERT_EQ(readings.size(), 2u);
   EXPECT_EQ(readings[0].run, 1);
   EXPECT_EQ(readings[0].speed, 2.5);
@@ -46,6 +42,7 @@ TEST(TrackWindTest, ComponentsARunMeets) {
   }
 }
 
+// Every malformed line is refused with the file, its line number and text.
 TEST(TrackWindTest, RefusedLinesNameTheFileAndLine) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"1,2,30\n2,2\n", "line 2: \"2,2\" is not RUN,SPEED,FROM"},
@@ -58,8 +55,10 @@ TEST(TrackWindTest, RefusedLinesNameTheFileAndLine) {
       // A header anywhere but first is a line like any other.
       {"1,2,30\nrun,speed,from\n", "line 2: \"run,speed,from\" does not start with a run number"},
   };
+  const testsupport::ScratchDir dir;
+  const std::string path = dir / "wind.csv";
   for (const auto& [text, message] : cases) {
-    const std::string path = Written(text);
+    testsupport::WriteFile(path, text);
     try {
       ReadTrackWindFile(path);
       ADD_FAILURE() << "accepted: " << text;

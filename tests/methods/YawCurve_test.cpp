@@ -13,6 +13,8 @@
 
 namespace {
 
+// A table of one side holds for both; its values and slopes between the
+// points, and none beyond them.
 TEST(YawCurveTest, OneSideIsMirroredAndInterpolatedStraightInTheSquareOfTheYaw) {
   const YawCurve curve = YawCurve::FromPoints({{10.0, 1.08}, {0.0, 1.0}, {20.0, 1.3}});
   EXPECT_DOUBLE_EQ(curve.LowestYaw(), -20.0);
@@ -54,14 +56,15 @@ TEST(YawCurveTest, AQuadraticCurveIsExactBetweenItsPoints) {
   }
 }
 
+// An asymmetric vehicle: a table of both sides is used as it stands.
 TEST(YawCurveTest, BothSidesAreKeptAsGiven) {
-  // An asymmetric vehicle: the table is used as it stands.
   const YawCurve curve = YawCurve::FromPoints({{-10.0, 1.12}, {0.0, 1.0}, {10.0, 1.06}});
   EXPECT_NEAR(curve.Ratio(-5.0), 1.03, 1e-12);
   EXPECT_NEAR(curve.Ratio(5.0), 1.015, 1e-12);
   EXPECT_EQ(curve.Points().size(), 3u);
 }
 
+// Each table that is no drag ratio is refused with what is wrong with it.
 TEST(YawCurveTest, TablesThatCannotBeACurveAreRefused) {
   const std::pair<std::vector<YawCurve::Point>, std::string> rows[] = {
       {{{5.0, 1.02}, {10.0, 1.08}}, "no ratio at 0 deg"},
@@ -103,24 +106,19 @@ TEST(YawCurveTest, AFileIsReadAsItsTableAndRefusedWithItsLine) {
       {"yaw,ratio\n0,1\nyaw,ratio\n", ErrorNumber::TypeMismatch, "line 3"},
       {"0,1.01\n5,1.02\n", ErrorNumber::InvalidProcedureCall, "curve.csv: the yaw curve's ratio at 0 deg is 1.01"},
       {"# nothing\n", ErrorNumber::InvalidProcedureCall, "no ratio at 0 deg"},
+      {"", ErrorNumber::FileNotFound, "not found"},  // no file at all
   };
   for (const Row& row : rows) {
-    testsupport::WriteFile(dir / "curve.csv", row.text);
+    const std::string path = dir / (row.text.empty() ? "missing.csv" : "curve.csv");
+    if (!row.text.empty()) testsupport::WriteFile(path, row.text);
     try {
-      (void)YawCurve::FromFile(dir / "curve.csv");
+      (void)YawCurve::FromFile(path);
       ADD_FAILURE() << "accepted: " << row.text;
     } catch (const RuntimeError& e) {
       EXPECT_EQ(e.Number(), row.number) << row.text;
-      EXPECT_NE(e.Detail().find("--yaw-curve " + (dir / "curve.csv")), std::string::npos) << e.Detail();
+      EXPECT_NE(e.Detail().find("--yaw-curve " + path), std::string::npos) << e.Detail();
       EXPECT_NE(e.Detail().find(row.detail), std::string::npos) << e.Detail();
     }
-  }
-  try {
-    (void)YawCurve::FromFile(dir / "missing.csv");
-    ADD_FAILURE() << "a missing file was read";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.Number(), ErrorNumber::FileNotFound);
-    EXPECT_NE(e.Detail().find("--yaw-curve"), std::string::npos) << e.Detail();
   }
 }
 
