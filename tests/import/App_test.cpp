@@ -9,7 +9,6 @@
 
 #include <filesystem>
 #include <string>
-#include <string_view>
 
 #include "ImportTestSupport.h"
 
@@ -17,15 +16,14 @@ namespace {
 
 using importtest::CsvText;
 using importtest::Drive;
+using importtest::kByPosition;
+using importtest::kConditions;
 using importtest::Layout;
 using importtest::Outcome;
 using importtest::RunImport;
 using testsupport::ReadFile;
 using testsupport::ScratchDir;
 using testsupport::WriteFile;
-
-const std::vector<std::string> kConditions = {"--weight", "3500lb", "--temperature", "68F",
-                                              "--pressure", "29.92inHg", "--area", "22.5ft2"};
 
 // The conditions, then `args` (which may end in a list of files).
 std::vector<std::string> Args(const std::vector<std::string>& args) {
@@ -49,9 +47,6 @@ TEST(ImportAppTest, EveryLayoutGivesTheSameRunFiles) {
       {"blanks, m/s, no header", ' ', false, nullptr, 1.0},
       {"UTF-16", ',', false, "t,speed [km/h],wind [km/h],yaw [deg]"},
   };
-  const std::vector<std::string> byPosition = {"--header",      "none",  "--time-column", "1", "--speed-column", "2",
-                                               "--wind-column", "3",     "--yaw-column",  "4", "--speed-unit",   "ms",
-                                               "--wind-unit",   "ms"};
   std::vector<Drive> drives(2);
   drives[1].seed = 2;
   drives[1].hold = 10;
@@ -67,7 +62,7 @@ TEST(ImportAppTest, EveryLayoutGivesTheSameRunFiles) {
       WriteFile(name, std::string(layout.name) == "UTF-16" ? Utf16(text) : text);
       args.push_back(name);
     }
-    if (layout.header == nullptr) args.insert(args.end(), byPosition.begin(), byPosition.end());
+    if (layout.header == nullptr) args.insert(args.end(), kByPosition.begin(), kByPosition.end());
     const Outcome o = RunImport(args);
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(ReadFile(dir / "test/COMMAND"), dir / "test" + ",False,False,15,70,3500,68,29.92,22.5,\n");
@@ -120,7 +115,6 @@ TEST(ImportAppTest, ARunFileAsTheSimulatorWritesItPassesUnchanged) {
 
 // A test day in one recording: a ZERO run, a CAL pair, four coastdowns.
 std::string TestDay() {
-  std::vector<Drive> runs;
   auto steady = [](double kmh, std::uint64_t seed) {
     Drive d;
     d.high = kmh / 3.6;
@@ -129,7 +123,7 @@ std::string TestDay() {
     d.seed = seed;
     return d;
   };
-  runs = {steady(80, 1), steady(48, 2), steady(48, 3)};
+  std::vector<Drive> runs = {steady(80, 1), steady(48, 2), steady(48, 3)};
   for (std::uint64_t seed = 4; seed <= 7; ++seed) {
     Drive d;
     d.seed = seed;
@@ -247,22 +241,21 @@ TEST(ImportAppTest, AnEarlierTestAndTheLoggerFilesAreKept) {
     std::vector<const char*> files;  // in the folder before, each holding "mine"
     const char* input;               // the logger file's name (in the folder when it has no '/')
     bool force;
-    const char* message;  // after "coastdown-import: "; empty: written
+    const char* message;  // after "coastdown-import: ", {F} the folder; empty: written
     const char* after;
   } cases[] = {
-      {{}, "../in.csv", false, "", "COMMAND DATA.1 SUMMARY.txt "},
       {{"notes.txt", "DATA.backup"}, "../in.csv", false, "", "COMMAND DATA.1 DATA.backup SUMMARY.txt notes.txt "},
       {{"CAL.1", "DATA.1", "DATA.2", "VB6Output.txt"}, "../in.csv", false,
-       "the folder F already holds 1 CAL and 2 DATA run files and a report (VB6Output.txt); use --force to replace "
+       "the folder {F} already holds 1 CAL and 2 DATA run files and a report (VB6Output.txt); use --force to replace "
        "that test, or another folder",
        "CAL.1 DATA.1 DATA.2 VB6Output.txt "},
       {{"CAL.1", "DATA.1", "DATA.2", "VB6Output.txt"}, "../in.csv", true, "",
        "COMMAND DATA.1 SUMMARY.txt VB6Output.txt "},
       // A logger file in the folder is never written over or removed.
       {{}, "in.csv", false, "", "COMMAND DATA.1 SUMMARY.txt in.csv "},
-      {{"DATA.1"}, "DATA.1", true, "F/DATA.1 is a run file of the folder F, which --force would remove; copy it "
+      {{"DATA.1"}, "DATA.1", true, "{F}/DATA.1 is a run file of the folder {F}, which --force would remove; copy it "
                                    "elsewhere first", "DATA.1 "},
-      {{}, "COMMAND", false, "F/COMMAND would be replaced by the COMMAND the import writes; copy it elsewhere first",
+      {{}, "COMMAND", false, "{F}/COMMAND would be replaced by the COMMAND the import writes; copy it elsewhere first",
        "COMMAND "},
   };
   for (const auto& c : cases) {
@@ -282,14 +275,8 @@ TEST(ImportAppTest, AnEarlierTestAndTheLoggerFilesAreKept) {
       EXPECT_EQ(o.status, 0) << o.err;
       continue;
     }
-    // The placeholder F is replaced in the template only, never in what has
-    // been put in already: a scratch folder's random name may hold an F.
-    std::string message = "coastdown-import: ";
-    for (const char* at = c.message; *at != '\0'; ++at) {
-      const bool placeholder = *at == 'F' && (at[1] == '/' || (at - c.message >= 7 && std::string_view(at - 7, 7) == "folder "));
-      message += placeholder ? folder : std::string(1, *at);
-    }
-    message += "\n";
+    std::string message = "coastdown-import: " + std::string(c.message) + "\n";
+    for (std::size_t at; (at = message.find("{F}")) != std::string::npos;) message.replace(at, 3, folder);
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err, message);
     for (const char* name : c.files) {
@@ -329,11 +316,7 @@ TEST(ImportAppTest, MistakesEndBeforeAnythingIsWritten) {
        "coastdown-import: --speed-column 9: " + dir / "good.csv" + " has columns 1 to 4\n"},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> args = c.args;
-    if (c.status != 2 || c.err.find("--speed-column") != std::string::npos) {
-      args.insert(args.end(), kConditions.begin(), kConditions.end());
-    }
-    const Outcome o = RunImport(args);
+    const Outcome o = RunImport(Args(c.args));
     EXPECT_EQ(o.status, c.status) << o.err;
     EXPECT_EQ(o.err.rfind(c.err, 0), 0u) << o.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "t"));
