@@ -51,7 +51,6 @@ TEST(TestFolderTest, AnEarlierTestIsKeptUnlessForced) {
     const char* after;
     const char* loggerAfter = nullptr;  // the files in logger/ after
   } cases[] = {
-      {{}, "", "", "CAL.1 CAL.2 COMMAND DATA.1 ZERO.1 truth.txt "},
       {{"notes.txt", "DATA.backup", "truth.txt"}, "", "",
        "CAL.1 CAL.2 COMMAND DATA.1 DATA.backup ZERO.1 notes.txt truth.txt "},
       {{"ZERO.3"}, "", "1 ZERO run file; use --force", "ZERO.3 "},
