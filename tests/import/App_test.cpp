@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "ImportTestSupport.h"
@@ -226,10 +227,10 @@ TEST(ImportAppTest, HeadingsTellTheRunsDirections) {
   }
 }
 
+// The names in a folder, sorted, each followed by a blank.
 std::string FileNames(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename());
-  std::sort(names.begin(), names.end());
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename());
   std::string text;
   for (const std::string& name : names) text += name + " ";
   return text;
