@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <set>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -46,15 +45,9 @@ inline const std::string kPerfect =
     " --anemo-gain 1 --anemo-offset 0 --anemo-misalign 0 --anemo-yaw-gain 1 --anemo-loss 0 --anemo-noise 0"
     " --yaw-noise 0 --speed-noise 0";
 
-// The configuration the options make, with instruments that read the truth
-// when `perfect`.
-inline sim::SimConfig Config(const std::string& options, bool perfect = false) {
-  sim::SimConfig c = sim::ParseOptions(testsupport::Words("--out x " + options)).config;
-  if (perfect) {
-    c.anemometer = {1.0, 0.0, 0.0, std::nullopt, std::nullopt, 0.0, 0.0};
-    c.speedNoiseMph = 0.0;
-  }
-  return c;
+// The configuration the options make.
+inline sim::SimConfig Config(const std::string& options) {
+  return sim::ParseOptions(testsupport::Words("--out x " + options)).config;
 }
 
 // The names in a folder, sorted, each followed by a blank.
