@@ -31,11 +31,10 @@ TEST(TestFolderTest, WritesTheRunSetsTruthAndCommand) {
   EXPECT_EQ(o.out, "coastdown " + out + ",True,True,15,70,3500,68,29.92,22.5,\n");
   EXPECT_EQ(ReadFile(out + "/COMMAND"), out + ",True,True,15,70,3500,68,29.92,22.5,\n");
   EXPECT_EQ(FileNames(out), "CAL.1 CAL.2 CAL.3 CAL.4 COMMAND DATA.1 DATA.2 DATA.3 ZERO.1 truth.txt ");
-  // Five CR LF records a second from time 0; CAL pairs step through
+  // Five records a second from time 0; CAL pairs step through
   // --cal-speeds; a coastdown runs from 70 to just below 15 mph.
   const std::string zero = ReadFile(out + "/ZERO.1"), cal = ReadFile(out + "/CAL.3"), data = ReadFile(out + "/DATA.2");
   EXPECT_EQ(std::count(zero.begin(), zero.end(), '\n'), 41);
-  EXPECT_EQ(std::count(zero.begin(), zero.end(), '\r'), 41);
   EXPECT_EQ(std::count(cal.begin(), cal.end(), '\n'), 51);
   EXPECT_NEAR(std::stod(cal), 45.0, 0.1);
   EXPECT_NEAR(std::stod(data), 70.0, 0.1);
