@@ -48,10 +48,7 @@ TEST(ImportAppTest, EveryLayoutGivesTheSameRunFiles) {
       {"blanks, m/s, no header", ' ', false, nullptr, 1.0},
       {"UTF-16", ',', false, "t,speed [km/h],wind [km/h],yaw [deg]"},
   };
-  std::vector<Drive> drives(2);
-  drives[1].seed = 2;
-  drives[1].hold = 10;
-  drives[1].brake = 1.0;
+  const std::vector<Drive> drives = {Drive{}, Drive{.hold = 10, .brake = 1.0, .seed = 2}};
   std::vector<std::vector<std::vector<double>>> first;
   for (const Layout& layout : layouts) {
     SCOPED_TRACE(layout.name);
@@ -77,10 +74,7 @@ TEST(ImportAppTest, EveryLayoutGivesTheSameRunFiles) {
       EXPECT_NEAR(records.back()[0], 15.0, 0.1);
       EXPECT_NEAR(records.front()[1], 70.0 + 2 / 0.44704, 0.1);
       EXPECT_DOUBLE_EQ(records.front()[2], 1.5);
-      if (first.size() <= k) {
-        first.push_back(records);
-        continue;
-      }
+      if (first.size() <= k) first.push_back(records);  // the first layout's, which the others must match
       ASSERT_EQ(records.size(), first[k].size());
       for (std::size_t i = 0; i < records.size(); ++i) {
         for (std::size_t f = 0; f < 3; ++f) ASSERT_NEAR(records[i][f], first[k][i][f], 1e-5) << i;  // six decimals in another unit
@@ -117,19 +111,10 @@ TEST(ImportAppTest, ARunFileAsTheSimulatorWritesItPassesUnchanged) {
 // A test day in one recording: a ZERO run, a CAL pair, four coastdowns.
 std::string TestDay() {
   auto steady = [](double kmh, std::uint64_t seed) {
-    Drive d;
-    d.high = kmh / 3.6;
-    d.hold = 30;
-    d.low = d.high - 0.02;
-    d.seed = seed;
-    return d;
+    return Drive{.hold = 30, .high = kmh / 3.6, .low = kmh / 3.6 - 0.02, .seed = seed};
   };
   std::vector<Drive> runs = {steady(80, 1), steady(48, 2), steady(48, 3)};
-  for (std::uint64_t seed = 4; seed <= 7; ++seed) {
-    Drive d;
-    d.seed = seed;
-    runs.push_back(d);
-  }
+  for (std::uint64_t seed = 4; seed <= 7; ++seed) runs.push_back(Drive{.seed = seed});
   const Layout layout{"clock", ';', true, "Zeit;v [km/h];Wind [km/h];Yaw [deg]", 3.6, true};
   std::string text;
   double offset = 0.0;
@@ -179,11 +164,8 @@ TEST(ImportAppTest, FilesOutOfDrivingOrderAreWarnedAbout) {
   // recorded after run10.
   ScratchDir dir;
   const Layout clock{"clock", ',', false, "time,speed [km/h],wind [km/h],yaw [deg]", 3.6, true};
-  Drive early;
-  Drive late;
-  late.seed = 2;
-  WriteFile(dir / "run10.csv", CsvText(early.Sample(), clock));
-  WriteFile(dir / "run9.csv", CsvText(late.Sample(), clock, 1000.0));
+  WriteFile(dir / "run10.csv", CsvText(Drive{}.Sample(), clock));
+  WriteFile(dir / "run9.csv", CsvText(Drive{.seed = 2}.Sample(), clock, 1000.0));
   Outcome o = RunImport(Args({"--out", dir / "a", "--data", dir / "run10.csv", dir / "run9.csv"}));
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.err,
@@ -213,10 +195,8 @@ TEST(ImportAppTest, HeadingsTellTheRunsDirections) {
     ScratchDir dir;
     std::vector<std::string> args = Args({"--out", dir / "t", "--data"});
     for (std::size_t k = 0; k < c.headings.size(); ++k) {
-      Drive d;
-      d.seed = k + 1;
       args.push_back(dir / ("run" + std::to_string(k + 1) + ".csv"));
-      WriteFile(args.back(), CsvText(d.Sample(), gps, 0.0, c.headings[k]));
+      WriteFile(args.back(), CsvText(Drive{.seed = k + 1}.Sample(), gps, 0.0, c.headings[k]));
     }
     const Outcome o = RunImport(args);
     EXPECT_EQ(o.status, 0);
