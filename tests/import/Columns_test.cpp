@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ImportError.h"
+#include "ImportTestSupport.h"
 
 namespace {
 
@@ -93,38 +93,29 @@ TEST(ColumnsTest, WhatCannotBeToldIsAskedFor) {
   const struct {
     importer::CsvTable table;
     importer::ColumnOptions options;
-    bool usage;
-    const char* message;
+    const char* message;  // "usage: " first for a command-line mistake
   } cases[] = {
-      {Table({"time", "GPS speed", "Wheel speed"}), {}, false,
+      {Table({"time", "GPS speed", "Wheel speed"}), {},
        "f.csv, line 1: \"GPS speed\" (column 2) and \"Wheel speed\" (column 3) could both be the speed; give "
        "--speed-column NAME or POSITION"},
-      {Table({"time", "rpm"}), {}, false,
+      {Table({"time", "rpm"}), {},
        "f.csv, line 1: no column is recognised as the vehicle speed among \"time\", \"rpm\"; give --speed-column NAME "
        "or POSITION"},
-      {noHeader, {}, false,
+      {noHeader, {},
        "f.csv has no header row with a name for each of its 4 columns (line 1 above the records holds 2 fields where "
        "the records hold 4: decimal commas in a comma-separated file?): give the columns by position, e.g. "
        "--speed-column 2 (and --time-column, --wind-column, --yaw-column), or --header LINE"},
-      {Table({"time", "speed"}), {"", "5", "", "", ""}, true, "--speed-column 5: f.csv has columns 1 to 2"},
-      {Table({"time", "speed"}), {"", "velocity", "", "", ""}, true,
-       "--speed-column \"velocity\": no such column in f.csv (line 1 names \"time\", \"speed\")"},
-      {Table({}), {"", "speed", "", "", ""}, true,
-       "--speed-column \"speed\": f.csv has no header row to find that name in; give the column's position (from 1)"},
-      {Table({"time", "speed"}), {"", "", "2", "", ""}, true,
-       "\"speed\" (column 2) of f.csv cannot be both the speed and the wind"},
+      {Table({"time", "speed"}), {"", "5", "", "", ""}, "usage: --speed-column 5: f.csv has columns 1 to 2"},
+      {Table({"time", "speed"}), {"", "velocity", "", "", ""},
+       "usage: --speed-column \"velocity\": no such column in f.csv (line 1 names \"time\", \"speed\")"},
+      {Table({}), {"", "speed", "", "", ""},
+       "usage: --speed-column \"speed\": f.csv has no header row to find that name in; give the column's position "
+       "(from 1)"},
+      {Table({"time", "speed"}), {"", "", "2", "", ""},
+       "usage: \"speed\" (column 2) of f.csv cannot be both the speed and the wind"},
   };
   for (const auto& c : cases) {
-    try {
-      importer::ChooseColumns(c.table, c.options);
-      ADD_FAILURE() << "no error: " << c.message;
-    } catch (const importer::UsageError& e) {
-      EXPECT_TRUE(c.usage);
-      EXPECT_EQ(std::string(e.what()), c.message);
-    } catch (const importer::ImportError& e) {
-      EXPECT_FALSE(c.usage);
-      EXPECT_EQ(std::string(e.what()), c.message);
-    }
+    EXPECT_EQ(importtest::ErrorText([&] { importer::ChooseColumns(c.table, c.options); }), c.message);
   }
 }
 

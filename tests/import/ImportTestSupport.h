@@ -5,11 +5,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "App.h"
+#include "ImportError.h"
 #include "SyntheticDrive.h"
 #include "tests/TestSupport.h"
 
@@ -60,6 +62,28 @@ inline std::string CsvText(const Drive::Trace& trace, const Layout& layout, doub
             (std::isnan(heading) ? std::string() : layout.separator + number(heading, 1)) + layout.lineEnd;
   }
   return text;
+}
+
+// The test's conditions in the units of its report.
+inline const std::vector<std::string> kConditions = {"--weight", "3500lb", "--temperature", "68F",
+                                                     "--pressure", "29.92inHg", "--area", "22.5ft2"};
+
+// The columns of a file without a header, by position, in m/s.
+inline const std::vector<std::string> kByPosition = {
+    "--header",     "none", "--time-column", "1", "--speed-column", "2", "--wind-column", "3", "--yaw-column", "4",
+    "--speed-unit", "ms",   "--wind-unit",   "ms"};
+
+// The message of the error `operation` raises, after "usage: " when it is
+// a command-line mistake (status 2); "" when it raises none.
+inline std::string ErrorText(const std::function<void()>& operation) {
+  try {
+    operation();
+  } catch (const importer::UsageError& e) {
+    return std::string("usage: ") + e.what();
+  } catch (const importer::ImportError& e) {
+    return e.what();
+  }
+  return "";
 }
 
 struct Outcome {

@@ -21,16 +21,14 @@
 namespace {
 
 TEST(ImportSimulatedRatesTest, FasterLoggersRecoverTheTruthAsClosely) {
-  const std::vector<std::string> byPosition = {"--header",     "none", "--time-column", "1",  "--speed-column",
-                                               "2",            "--wind-column", "3", "--yaw-column", "4",
-                                               "--speed-unit", "ms",   "--wind-unit",   "ms"};
   const struct {
     double rate;
     const char* logger;
     std::vector<std::string> import;
   } cases[] = {
       {10, "--logger-csv per-run --csv-separator semicolon --csv-decimal comma --csv-time clock --csv-speed mph", {}},
-      {20, "--logger-csv per-run --csv-separator tab --csv-header no --csv-speed ms --csv-decimals 5", byPosition},
+      {20, "--logger-csv per-run --csv-separator tab --csv-header no --csv-speed ms --csv-decimals 5",
+       importtest::kByPosition},
       {10, "--logger-csv day --csv-time clock", {"--run-order", "zero:2,cal:4,data:6"}},
   };
   for (const auto& c : cases) {

@@ -26,8 +26,8 @@ struct SimulatedImport {
       : own(test, "own"), untrimmed(test + " " + logger, "untrimmed") {
     EXPECT_EQ(own.Analyse({"--quiet"}).status, 0);
     const std::string folder = untrimmed.path + "/logger";
-    std::vector<std::string> args = {"--out", imported, "--weight", "3500lb", "--temperature", "68F", "--pressure",
-                                     "29.92inHg", "--area", "22.5ft2"};
+    std::vector<std::string> args = kConditions;
+    args.insert(args.end(), {"--out", imported});
     args.insert(args.end(), import.begin(), import.end());
     if (std::filesystem::exists(folder + "/day.csv")) {
       args.insert(args.end(), {"--recording", folder + "/day.csv"});

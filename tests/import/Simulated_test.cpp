@@ -7,7 +7,6 @@
 // simulator's own run files.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -16,21 +15,14 @@
 
 namespace {
 
-using Records = std::vector<std::array<double, 3>>;  // speed, wind (mph), yaw (deg)
-
-Records ReadRunFile(const std::string& path) {
-  Records records;
-  for (const std::vector<double>& r : importtest::RunFileRecords(testsupport::ReadFile(path))) {
-    records.push_back({r[0], r[1], r[2]});
-  }
-  return records;
-}
-
 // The imported run is the simulator's within one record at either end:
 // the same records, shifted by at most one, one more or less at each end;
-// the values as the layout's decimals carry them.
-void ExpectSameRecords(const Records& imported, const Records& truth, double decimals, const std::string& name) {
-  SCOPED_TRACE(name);
+// the values as the layout's decimals carry them. Records: speed, wind
+// (mph), yaw (deg).
+void ExpectSameRecords(const std::string& importedRun, const std::string& ownRun, double decimals) {
+  SCOPED_TRACE(ownRun);
+  const auto imported = importtest::RunFileRecords(testsupport::ReadFile(importedRun));
+  const auto truth = importtest::RunFileRecords(testsupport::ReadFile(ownRun));
   ASSERT_GE(imported.size(), 2u);
   const double tolerance = 0.6 * std::pow(10.0, -decimals) / 0.44704;
   int shift = 99;
@@ -56,58 +48,52 @@ void ExpectSameRecords(const Records& imported, const Records& truth, double dec
 }
 
 TEST(ImportSimulatedTest, TheSimulatorsLoggerFilesGiveItsRunFilesAndResults) {
-  const std::string test = "--scenario light-wind --zero-runs 2 --cal-runs 4 --data-runs 6";
-  const std::vector<std::string> byPosition = {"--header",     "none", "--time-column", "1",  "--speed-column",
-                                               "2",            "--wind-column", "3", "--yaw-column", "4",
-                                               "--speed-unit", "ms",   "--wind-unit",   "ms"};
+  const std::string test = "--scenario light-wind --zero-runs 2 --cal-runs 4 --data-runs 6 --seed 1";
   const struct {
     const char* logger;
     std::vector<std::string> import;
   } cases[] = {
-      {"--logger-csv per-run", {}},
       {"--logger-csv per-run --csv-separator semicolon --csv-decimal comma --csv-time clock --csv-speed mph "
        "--csv-decimals 6",
        {}},
-      {"--logger-csv per-run --csv-separator tab --csv-header no --csv-speed ms --csv-decimals 5", byPosition},
+      {"--logger-csv per-run --csv-separator tab --csv-header no --csv-speed ms --csv-decimals 5",
+       importtest::kByPosition},
       {"--logger-csv per-run --csv-time none", {"--time-column", "none", "--rate", "5"}},
       {"--logger-csv day --csv-time clock --csv-separator semicolon --csv-decimal comma",
        {"--run-order", "zero:2,cal:4,data:6"}},
   };
-  for (const char* seed : {"1"}) {
-    for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(c.logger) + ", seed " + seed);
-      const std::string seeded = test + " --seed " + seed;
-      const importtest::SimulatedImport s(seeded, std::string("--untrimmed ") + c.logger, c.import);
-      ASSERT_EQ(s.outcome.status, 0);
-      const std::string logger = c.logger;
-      const std::size_t at = logger.find("--csv-decimals ");
-      const double decimals = at == std::string::npos ? 3 : std::stod(logger.substr(at + 15));
-      for (const char* set : {"ZERO", "CAL", "DATA"}) {
-        for (int n = 1; std::filesystem::exists(s.own.path + "/" + set + "." + std::to_string(n)); ++n) {
-          const std::string name = std::string(set) + "." + std::to_string(n);
-          ExpectSameRecords(ReadRunFile(s.imported + "/" + name), ReadRunFile(s.own.path + "/" + name), decimals, name);
-        }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.logger);
+    const importtest::SimulatedImport s(test, std::string("--untrimmed ") + c.logger, c.import);
+    ASSERT_EQ(s.outcome.status, 0);
+    const std::string logger = c.logger;
+    const std::size_t at = logger.find("--csv-decimals ");
+    const double decimals = at == std::string::npos ? 3 : std::stod(logger.substr(at + 15));
+    for (const char* set : {"ZERO", "CAL", "DATA"}) {
+      for (int n = 1; std::filesystem::exists(s.own.path + "/" + set + "." + std::to_string(n)); ++n) {
+        const std::string name = std::string(set) + "." + std::to_string(n);
+        ExpectSameRecords(s.imported + "/" + name, s.own.path + "/" + name, decimals);
       }
-      // Every coast (and in a day's recording every run) against truth.txt.
-      const auto errors = s.TrimErrors();
-      EXPECT_EQ(errors.size(), logger.find("day") != std::string::npos ? 12u : 6u);
-      for (const auto& [name, error] : errors) {
-        EXPECT_LE(std::labs(error.first), 1) << name << " starts " << error.first << " records from the truth";
-        EXPECT_LE(std::labs(error.second), 1) << name << " ends " << error.second << " records from the truth";
-      }
-      // No farther from the truth than the simulator's own run files, give
-      // or take one step of the report's last digit.
-      const std::string truth = s.own.Truth();
-      const std::string own = s.own.Report();
-      const std::string imported = s.ImportedReport();
-      const double steps[] = {0.01, 0.0001, 0.000001, 0.001};
-      for (std::size_t k = 0; k < importtest::kResults.size(); ++k) {
-        const std::string& label = importtest::kResults[k];
-        const double want = testsupport::NumberAfter(truth, label);
-        EXPECT_LE(std::fabs(testsupport::NumberAfter(imported, label) - want),
-                  std::fabs(testsupport::NumberAfter(own, label) - want) + steps[k] + 1e-12)
-            << label;
-      }
+    }
+    // Every coast (and in a day's recording every run) against truth.txt.
+    const auto errors = s.TrimErrors();
+    EXPECT_EQ(errors.size(), logger.find("day") != std::string::npos ? 12u : 6u);
+    for (const auto& [name, error] : errors) {
+      EXPECT_LE(std::labs(error.first), 1) << name << " starts " << error.first << " records from the truth";
+      EXPECT_LE(std::labs(error.second), 1) << name << " ends " << error.second << " records from the truth";
+    }
+    // No farther from the truth than the simulator's own run files, give
+    // or take one step of the report's last digit.
+    const std::string truth = s.own.Truth();
+    const std::string own = s.own.Report();
+    const std::string imported = s.ImportedReport();
+    const double steps[] = {0.01, 0.0001, 0.000001, 0.001};
+    for (std::size_t k = 0; k < importtest::kResults.size(); ++k) {
+      const std::string& label = importtest::kResults[k];
+      const double want = testsupport::NumberAfter(truth, label);
+      EXPECT_LE(std::fabs(testsupport::NumberAfter(imported, label) - want),
+                std::fabs(testsupport::NumberAfter(own, label) - want) + steps[k] + 1e-12)
+          << label;
     }
   }
 }

@@ -23,13 +23,8 @@ TEST(TrimmerTest, SteadyRunsKeepTheirSteadyPart) {
   // from the first record after driving up to the last before braking.
   for (const double rate : {5.0, 10.0, 50.0}) {
     for (const double kmh : {30.0, 80.0}) {
-      Drive d;
-      d.rate = rate;
-      d.high = kmh / 3.6;
-      d.accel = 1.0;
-      d.hold = 30;
-      d.low = d.high - 0.005;  // a coast of a moment, then braking
-      d.noise = 0.03;
+      // A coast of a moment (5 mm/s), then braking.
+      const Drive d{.rate = rate, .accel = 1.0, .hold = 30, .high = kmh / 3.6, .low = kmh / 3.6 - 0.005, .noise = 0.03};
       const Drive::Trace trace = d.Sample();
       const importer::Trim trim = importer::FindSteady(trace.time, trace.speed, {});
       SCOPED_TRACE(std::to_string(rate) + " Hz, " + std::to_string(kmh) + " km/h");

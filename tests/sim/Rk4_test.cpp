@@ -37,8 +37,7 @@ TEST(Rk4Test, StillAirCoastdownMatchesTheClosedFormAtEveryRateAndRotatingMass) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.rate << " records/s, rotating mass " << c.rotatingKg);
     const sim::TestDrive drive(simtest::Config("--scenario still-air --mech-b 0 --rate " + std::to_string(c.rate) +
-                                                   " --rotating-mass " + std::to_string(c.rotatingKg),
-                                               true));
+                                               " --rotating-mass " + std::to_string(c.rotatingKg) + simtest::kPerfect));
     const double m = sim::MassFromWeight(3500.0) + c.rotatingKg, a = 30.0 * 4.448 / m, v0 = 70.0 * 0.44704;
     const double cc = (0.002 * 4.448 / (0.44704 * 0.44704) + 0.5 * sim::TestAirDensity({}) * 0.32 * 22.5 * 0.0929) / m;
     const sim::Run run = drive.Coastdown(2, 0.0);

@@ -4,7 +4,8 @@
 #pragma once
 
 #include <algorithm>
-#include <optional>
+#include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,15 +29,34 @@ inline Outcome RunSim(const std::string& args) {
   return {status, out.str(), err.str()};
 }
 
-// The configuration the options make, with instruments that read the truth
-// when `perfect`.
-inline sim::SimConfig Config(const std::string& options, bool perfect = false) {
-  sim::SimConfig c = sim::ParseOptions(testsupport::Words("--out x " + options)).config;
-  if (perfect) {
-    c.anemometer = {1.0, 0.0, 0.0, std::nullopt, std::nullopt, 0.0, 0.0};
-    c.speedNoiseMph = 0.0;
-  }
-  return c;
+// The program run on `options` into `folder`, as an assertion that it
+// succeeds.
+inline ::testing::AssertionResult Simulated(const std::string& folder, const std::string& options) {
+  const Outcome o = RunSim("--out " + folder + " " + options);
+  if (o.status == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << options << ": status " << o.status << ", " << o.err;
+}
+
+// A short test: one ZERO run, one CAL pair and one coastdown.
+inline const std::string kSmall = " --zero-runs 1 --cal-runs 2 --data-runs 1 --zero-duration 5 --cal-duration 5";
+
+// Options for instruments that read the truth.
+inline const std::string kPerfect =
+    " --anemo-gain 1 --anemo-offset 0 --anemo-misalign 0 --anemo-yaw-gain 1 --anemo-loss 0 --anemo-noise 0"
+    " --yaw-noise 0 --speed-noise 0";
+
+// The configuration the options make.
+inline sim::SimConfig Config(const std::string& options) {
+  return sim::ParseOptions(testsupport::Words("--out x " + options)).config;
+}
+
+// The names in a folder, sorted, each followed by a blank.
+inline std::string FileNames(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename());
+  std::string text;
+  for (const std::string& name : names) text += name + " ";
+  return text;
 }
 
 using Rows = std::vector<std::vector<std::string>>;

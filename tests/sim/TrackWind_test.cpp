@@ -35,9 +35,8 @@ TEST(TrackWindTest, EachRunsMeanWindAsTheVehicleMetItWithTheErrorAsked) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.options);
     testsupport::ScratchDir dir;
-    const std::string perfect = " --anemo-gain 1 --anemo-offset 0 --anemo-misalign 0 --anemo-yaw-gain 1 --anemo-loss 0"
-                                " --anemo-noise 0 --yaw-noise 0 --speed-noise 0 --zero-runs 0 --cal-runs 0";
-    ASSERT_EQ(simtest::RunSim("--out " + dir.path() + " " + c.options + " --track-wind-file" + perfect).status, 0);
+    ASSERT_TRUE(simtest::Simulated(
+        dir.path(), c.options + (" --track-wind-file --zero-runs 0 --cal-runs 0" + simtest::kPerfect)));
     const simtest::Rows lines = simtest::Table(ReadFile(dir / "trackwind.csv"));
     EXPECT_EQ(lines.front(), (std::vector<std::string>{"run", "speed", "from"}));
     double squares = 0.0, largest = 0.0;

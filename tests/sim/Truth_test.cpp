@@ -83,7 +83,7 @@ TEST(TruthTest, ParametersRecordedInTruthRemakeTheTest) {
       "--standstill-time 10 --track-wind-file --track-wind-noise 0.2 --yaw-curve-file --logger-csv per-run "
       "--csv-separator tab --csv-decimal comma --csv-time clock --csv-speed mph --csv-wind no --csv-header no "
       "--csv-decimals 4 --csv-clock-start 10:30:00";
-  ASSERT_EQ(simtest::RunSim("--out " + dir / "a" + options).status, 0);
+  ASSERT_TRUE(simtest::Simulated(dir / "a", options));
   const std::string truth = testsupport::ReadFile(dir / "a/truth.txt");
   std::string remade;
   for (std::size_t at = truth.find("\n#   ", truth.find("# Parameters:")); at != std::string::npos;
@@ -94,7 +94,7 @@ TEST(TruthTest, ParametersRecordedInTruthRemakeTheTest) {
     if (line.find(" (") != std::string::npos || value == "off") continue;
     remade += " --" + name + (value == "on" ? "" : " " + value);
   }
-  ASSERT_EQ(simtest::RunSim("--out " + dir / "b" + remade).status, 0);
+  ASSERT_TRUE(simtest::Simulated(dir / "b", remade));
   for (const char* file : {"ZERO.1", "CAL.1", "CAL.4", "DATA.1", "trackwind.csv", "yawcurve.csv", "logger/zero01.csv",
                            "logger/data01.csv"}) {
     EXPECT_EQ(testsupport::ReadFile(dir / "a/" + file), testsupport::ReadFile(dir / "b/" + file)) << file << remade;
@@ -112,10 +112,8 @@ TEST(TruthTest, TheRoadLoadTruthIsWhatSlowsTheCoast) {
                               "--scenario hot-day --wind-speed 0 --wind-drift 0 --gust 0 --rate 20"}) {
     SCOPED_TRACE(options);
     testsupport::ScratchDir dir;
-    ASSERT_EQ(simtest::RunSim("--out " + dir.path() + " " + options +
-                              " --speed-noise 0 --zero-runs 0 --cal-runs 0 --data-runs 1 --no-anemometer")
-                  .status,
-              0);
+    ASSERT_TRUE(simtest::Simulated(
+        dir.path(), options + std::string(" --speed-noise 0 --zero-runs 0 --cal-runs 0 --data-runs 1 --no-anemometer")));
     const std::string truth = testsupport::ReadFile(dir / "truth.txt"), data = testsupport::ReadFile(dir / "DATA.1");
     using testsupport::NumberAfter;
     const double mass = NumberAfter(truth, "\nTest mass: ") + NumberAfter(truth, "\nRotating mass: ");

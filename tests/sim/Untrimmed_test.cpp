@@ -31,8 +31,8 @@ TEST(UntrimmedTest, TheTruthNamesTheTrimmedCoastWithTheDrivingAroundIt) {
     SCOPED_TRACE(c.options);
     testsupport::ScratchDir dir;
     const std::string options = std::string(" ") + c.options + " --seed 4 --zero-runs 0 --cal-runs 0 --data-runs 2";
-    ASSERT_EQ(simtest::RunSim("--out " + dir / "trimmed" + options).status, 0);
-    ASSERT_EQ(simtest::RunSim("--out " + dir / "untrimmed" + options + " --untrimmed").status, 0);
+    ASSERT_TRUE(simtest::Simulated(dir / "trimmed", options));
+    ASSERT_TRUE(simtest::Simulated(dir / "untrimmed", options + " --untrimmed"));
     const std::string truth = ReadFile(dir / "untrimmed/truth.txt");
     for (const std::string run : {"DATA.1", "DATA.2"}) {
       const simtest::Rows file = simtest::Table(ReadFile(dir / "untrimmed/" + run));

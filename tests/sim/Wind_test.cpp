@@ -41,12 +41,9 @@ TEST(WindTest, GustsOfOneSecondReachEveryRecord) {
   // second (about 30 % for twelve periods between 1 and 20 s; under 5 %
   // once in 10000 draws of them), none if the wind were taken once a second.
   testsupport::ScratchDir dir;
-  ASSERT_EQ(simtest::RunSim("--out " + dir.path() +
-                            " --scenario still-air --gust 1.5 --gust-time 1 --rate 10 --zero-runs 1 "
-                            "--zero-duration 120 --cal-runs 0 --data-runs 1 --anemo-gain 1 --anemo-offset 0 "
-                            "--anemo-misalign 0 --anemo-loss 0 --anemo-noise 0 --yaw-noise 0 --speed-noise 0")
-                .status,
-            0);
+  ASSERT_TRUE(simtest::Simulated(dir.path(),
+                                 "--scenario still-air --gust 1.5 --gust-time 1 --rate 10 --zero-runs 1 "
+                                 "--zero-duration 120 --cal-runs 0 --data-runs 1" + simtest::kPerfect));
   const simtest::Rows records = simtest::Table(testsupport::ReadFile(dir / "ZERO.1"));
   const std::vector<double> speed = simtest::Column(records, 0), air = simtest::Column(records, 1);
   double mean = 0.0, total = 0.0, within = 0.0;
