@@ -57,11 +57,11 @@ std::string Read(const std::string& path) {
   return text.str();
 }
 
-// A staged temporary is written and read through the layer, as the program
-// does: on Windows it is open without delete sharing while its run writes
-// it, which shuts out the C library's own opening of it.
-void WriteThrough(const std::string& path, const std::string& bytes) {
-  std::FILE* file = OpenForWriting(path, WriteMode::Replace);
+// Written and read through the layer, as the program does: on Windows a
+// staged temporary is open without delete sharing while its run writes it,
+// which shuts out the C library's own opening of it.
+void WriteThrough(const std::string& path, const std::string& bytes, WriteMode mode = WriteMode::Replace) {
+  std::FILE* file = OpenForWriting(path, mode);
   std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::fclose(file);
 }
@@ -149,22 +149,17 @@ TEST(FileSystemTest, DeleteIfEmpty) {
 TEST(FileSystemTest, WritingModesAndErrors) {
   Folder folder;
   const std::string path = folder / "out.txt";
-  const auto write = [](const std::string& to, WriteMode mode, const std::string& bytes) {
-    std::FILE* file = OpenForWriting(to, mode);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-  };
-  write(path, WriteMode::CreateNew, "old");
-  write(path, WriteMode::Replace, kBytes);
-  write(path, WriteMode::Append, "\n");
+  WriteThrough(path, "old", WriteMode::CreateNew);
+  WriteThrough(path, kBytes, WriteMode::Replace);
+  WriteThrough(path, "\n", WriteMode::Append);
   EXPECT_EQ(Read(path), kBytes + "\n");
-  EXPECT_EQ(ErrorOf([&] { write(path, WriteMode::CreateNew, "x"); }), 75);
+  EXPECT_EQ(ErrorOf([&] { WriteThrough(path, "x", WriteMode::CreateNew); }), 75);
   EXPECT_EQ(Read(path), kBytes + "\n");
   const std::pair<std::string, int> cases[] = {
       {JoinPath(folder / "none", "out.txt"), 76}, {JoinPath(path, "out.txt"), 76}, {folder.path(), 75}};
   for (const auto& [bad, error] : cases) {
     for (const WriteMode mode : {WriteMode::Replace, WriteMode::Append, WriteMode::CreateNew}) {
-      EXPECT_EQ(ErrorOf([&] { write(bad, mode, "x"); }), error) << bad;
+      EXPECT_EQ(ErrorOf([&] { WriteThrough(bad, "x", mode); }), error) << bad;
     }
   }
 }

@@ -74,7 +74,8 @@ TEST(Utf8Test, SequenceAtAPosition) {
   }
 }
 
-// Each length's first and last code point, written and read back.
+// Each length's first and last code point, appended to text. (The decoder
+// reads these same bytes in the test above.)
 TEST(Utf8Test, AppendWritesTheShortestForm) {
   const std::pair<std::uint32_t, std::string> cases[] = {
       {0x41, "A"},
@@ -91,9 +92,6 @@ TEST(Utf8Test, AppendWritesTheShortestForm) {
     std::string out = "x";
     AppendUtf8(out, code);
     EXPECT_EQ(out, "x" + bytes) << std::hex << code;
-    const Utf8Char back = Utf8At(out, 1);
-    EXPECT_EQ(back.length, bytes.size()) << std::hex << code;
-    EXPECT_EQ(back.code, code) << std::hex << code;
   }
 }
 

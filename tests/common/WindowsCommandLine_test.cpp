@@ -30,13 +30,17 @@ TEST(WindowsCommandLineTest, WordsAsTheCRuntimeSplitsThem) {
       {R"(x.exe "a b)", {"a b"}},
       {"x.exe", {}},
       {"x.exe   ", {}},
+      // A quoted part that the line ends inside, and characters outside
+      // ASCII, which pass through unchanged.
+      {"x.exe a,\"b  ", {"a,b  "}},
+      {"x.exe \"D:\\Pr\u00FCfung \u03A9\",True", {"D:\\Pr\u00FCfung \u03A9,True"}},
   };
   for (const auto& c : cases) EXPECT_EQ(SplitWindowsCommandLine(c.line).words, c.words) << c.line;
 }
 
-// The name ends at the first blank outside quotes, whatever backslashes
-// it holds, and takes no part in the text.
-TEST(WindowsCommandLineTest, ProgramNameIsLeftOut) {
+// The text is what was typed after the program's name, which ends at the
+// first blank outside quotes, whatever backslashes it holds.
+TEST(WindowsCommandLineTest, TheTextIsAsTypedWithoutTheProgramName) {
   const std::pair<const char*, const char*> cases[] = {
       {R"("C:\Program Files\coastdown.exe" D:\T,True)", R"(D:\T,True)"},
       {R"(C:\Tools\coastdown.exe D:\T,True)", R"(D:\T,True)"},
@@ -45,6 +49,9 @@ TEST(WindowsCommandLineTest, ProgramNameIsLeftOut) {
       {R"("C:\Tools\coastdown.exe"D:\T,True)", ""},
       {"coastdown", ""},
       {"", ""},
+      // An open quote, and characters outside ASCII, stay as typed.
+      {"x.exe a,\"b  ", "a,\"b"},
+      {"x.exe \"D:\\Pr\u00FCfung \u03A9\",True", "\"D:\\Pr\u00FCfung \u03A9\",True"},
   };
   for (const auto& [line, text] : cases) EXPECT_EQ(SplitWindowsCommandLine(line).text, text) << line;
 }
@@ -75,17 +82,6 @@ TEST(WindowsCommandLineTest, BackslashBeforeTheClosingQuote) {
   EXPECT_EQ(line.words, Words{R"(C:\My Tests",True,False )"});
   EXPECT_EQ(line.text, R"("C:\My Tests\",True,False)");
   EXPECT_EQ(WindowsTextAfter(line.text, line.ends, 1), "");
-}
-
-// A quoted part that the line ends inside, and characters outside ASCII,
-// which pass through unchanged.
-TEST(WindowsCommandLineTest, OpenQuoteAndUtf8) {
-  const WindowsCommandLine open = SplitWindowsCommandLine("x.exe a,\"b  ");
-  EXPECT_EQ(open.words, Words{"a,b  "});
-  EXPECT_EQ(open.text, "a,\"b");
-  const WindowsCommandLine utf8 = SplitWindowsCommandLine("x.exe \"D:\\Pr\u00FCfung \u03A9\",True");
-  EXPECT_EQ(utf8.words, Words{"D:\\Pr\u00FCfung \u03A9,True"});
-  EXPECT_EQ(utf8.text, "\"D:\\Pr\u00FCfung \u03A9\",True");
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -20,15 +22,38 @@ using testsupport::ErrorOf;
 
 std::string Record(double a, double b, double c) { return NumberText(a) + NumberText(b) + NumberText(c) + ";"; }
 
-// The records of a text, then "error N: detail" when it raises one.
-std::string Outcome(const std::string& text) {
+// The records the reading gives to `onRecord`, then "error N: detail" when
+// it raises one.
+std::string Records(const std::function<void(RunFileRecordSink)>& reading) {
   std::string out;
   try {
-    ForEachRunFileRecord(text, "RUN.1", [&](double a, double b, double c) { out += Record(a, b, c); });
+    reading([&](double a, double b, double c) { out += Record(a, b, c); });
   } catch (const RuntimeError& e) {
     out += "error " + std::to_string(e.Code()) + ": " + e.Detail();
   }
   return out;
+}
+
+// The outcome of the text read whole.
+std::string Outcome(const std::string& text) {
+  return Records([&](RunFileRecordSink onRecord) { ForEachRunFileRecord(text, "RUN.1", onRecord); });
+}
+
+// The outcome of the text read in blocks of `capacity`, its source handing
+// over at most `part` bytes at a time.
+std::string InBlocks(const std::string& text, std::size_t capacity, std::size_t part = SIZE_MAX) {
+  return Records([&](RunFileRecordSink onRecord) {
+    RunFileTokenizer tokenizer("RUN.1", onRecord);
+    std::size_t at = 0;
+    FeedRunFileBlocks(
+        [&](char* buffer, std::size_t size) {
+          const std::size_t n = std::min({size, part, text.size() - at});
+          text.copy(buffer, n, at);
+          at += n;
+          return n;
+        },
+        tokenizer, capacity);
+  });
 }
 
 TEST(RunFileReaderTest, LayoutsAndFaults) {
@@ -113,22 +138,7 @@ TEST(RunFileReaderTest, LongNumbersInSmallBlocksGiveWhatTheWholeGives) {
   };
   for (const std::string& number : cases) {
     const std::string text = "1," + number + ",3\r\n4,5,6\r\n";
-    std::string out;
-    RunFileTokenizer tokenizer("RUN.1", [&](double a, double b, double c) { out += Record(a, b, c); });
-    std::size_t at = 0;
-    try {
-      FeedRunFileBlocks(
-          [&](char* buffer, std::size_t size) {
-            const std::size_t n = std::min(size, text.size() - at);
-            text.copy(buffer, n, at);
-            at += n;
-            return n;
-          },
-          tokenizer, 64);
-    } catch (const RuntimeError& e) {
-      out += "error " + std::to_string(e.Code()) + ": " + e.Detail();
-    }
-    EXPECT_EQ(out, Outcome(text)) << number.substr(0, 30);
+    EXPECT_EQ(InBlocks(text, 64), Outcome(text)) << number.substr(0, 30);
   }
 }
 
@@ -154,19 +164,7 @@ TEST(RunFileReaderTest, PartsGiveWhatTheWholeGives) {
   const std::string text =
       "42.5, 44.1 ,-2.3\r\n1e2\t2\r3\n\n," + std::string(5000, 'x') + ",7\r\n" + std::string(5000, '0') + "1,\r\n";
   ASSERT_EQ(Outcome(text), " 42.5 44.1-2.3; 100 2 3; 0 0 0; 7 1 0;");
-  for (std::size_t part : {1, 2, 3, 7, 4096, 4097}) {
-    std::string out;
-    auto onRecord = [&](double a, double b, double c) { out += Record(a, b, c); };
-    RunFileTokenizer tokenizer("RUN.1", onRecord);
-    std::string pending;
-    for (std::size_t at = 0; at < text.size(); at += part) {
-      pending += text.substr(at, part);
-      pending.erase(0, tokenizer.Feed(pending, false));
-    }
-    tokenizer.Feed(pending, true);
-    tokenizer.Finish();
-    EXPECT_EQ(out, Outcome(text)) << part;
-  }
+  for (std::size_t part : {1, 2, 3, 7, 4096, 4097}) EXPECT_EQ(InBlocks(text, 1 << 16, part), Outcome(text)) << part;
 }
 
 }  // namespace

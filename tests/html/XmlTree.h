@@ -1,12 +1,16 @@
-// A strict little XML reader for the page's tests: it throws at the first
-// thing that is not well-formed (an unclosed or misnested tag, an unquoted or
-// repeated attribute, a bare & or <, an entity XML does not know), so a page
-// that passes can be read by any XML tool.
+// A strict little XML reader for the page's tests, and the checks every page
+// must pass. The reader throws at the first thing that is not well-formed
+// (an unclosed or misnested tag, an unquoted or repeated attribute, a bare &
+// or <, an entity XML does not know), so a page that passes can be read by
+// any XML tool.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cctype>
 #include <functional>
 #include <map>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -156,6 +160,28 @@ inline std::vector<const Element*> FindAll(const Element& root, const std::funct
 inline const Element* FindBy(const Element& root, std::string_view key, std::string_view value) {
   const auto found = FindAll(root, [&](const Element& e) { return e.Attribute(key) && *e.Attribute(key) == value; });
   return found.empty() ? nullptr : found.front();
+}
+
+// The elements `name` at or under `root` of the class `cls` (any, when empty).
+inline std::vector<const Element*> Named(const Element& root, const std::string& name, const std::string& cls = "") {
+  return FindAll(root, [&](const Element& e) { return e.name == name && (cls.empty() || e.HasClass(cls)); });
+}
+
+// A page parsed, after the checks every page must pass: well-formed, its
+// sections (their ids, each followed by a blank) in their places, and no
+// "nan" or "inf" shown as a number.
+inline Element ParsedPage(const std::string& page, const std::string& sections) {
+  EXPECT_FALSE(std::regex_search(page, std::regex("\\b(nan|inf|infinity)\\b", std::regex::icase)));
+  Element root;
+  try {
+    root = Parse(page);
+  } catch (const std::exception& error) {
+    ADD_FAILURE() << "not well-formed: " << error.what();
+  }
+  std::string ids;
+  for (const Element* s : Named(root, "section")) ids += *s->Attribute("id") + " ";
+  EXPECT_EQ(ids, sections);
+  return root;
 }
 
 }  // namespace xmltree

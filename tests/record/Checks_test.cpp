@@ -36,12 +36,8 @@ void RoadLoadAt(AnalysisRecord& r, double mph, double percent) {
   std::vector<record::RoadLoadPoint>& points = r.uncertainty.roadLoad;
   std::erase_if(points, [&](const record::RoadLoadPoint& p) { return p.speedMph == mph; });
   const double force = 100.0 + mph;
-  record::RoadLoadPoint point;
-  point.speedMph = mph;
-  point.force = force;
-  point.low = force * (1.0 - percent / 100.0);
-  point.high = force * (1.0 + percent / 100.0);
-  points.push_back(point);
+  const double half = force * percent / 100.0;
+  points.push_back({mph, force, force - half, force + half, record::kNone, record::kNone, {}});
 }
 
 // The first DATA sample.

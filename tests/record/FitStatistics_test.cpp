@@ -25,28 +25,34 @@ constexpr testsupport::RoadLoad kTruth{120.0, 4.4, 0.05, 0.4, 0.001, 0.0004, -0.
 constexpr double kMph = 0.44704;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// The coefficients the regression solver fits to the samples, as the
+// analysis fits them.
+std::array<double, 8> Solved(const std::vector<FitSample>& samples) {
+  CDataCol data;
+  // With a weight of g newtons the sample's force is its deceleration.
+  for (const FitSample& s : samples) data.Add(s.V, s.Vr, s.Y, 1, s.F);
+  BoundedArray<Real> results;
+  CMLRSolve().Solve(data, 9.80665, results);
+  std::array<double, 8> coefficients{};
+  for (long j = 1; j <= 8; ++j) coefficients[static_cast<std::size_t>(j - 1)] = results(j).value();
+  return coefficients;
+}
+
 // `n` samples of the model with gusty wind and normal noise of `sd` N on
-// each force, fitted by the regression solver as the analysis fits them.
+// each force, fitted by the regression solver.
 struct Fit {
   Fit(std::mt19937& random, int n, double sd, double windSd) {
     std::uniform_real_distribution<double> speed(6.0, 31.0);
     std::normal_distribution<double> wind(0.0, windSd);
     std::uniform_real_distribution<double> yaw(-10.0, 10.0);
     std::normal_distribution<double> noise(0.0, sd);
-    CDataCol data;
     for (int k = 0; k < n; ++k) {
       const double V = speed(random);
       const double Vr = V + wind(random);
       const double Y = yaw(random);
-      const double F = testsupport::ModelForce(kTruth, V, Vr, Y) + noise(random);
-      samples.push_back({V, Vr, Y, F});
-      // With a weight of g newtons the sample's force is its deceleration.
-      data.Add(V, Vr, Y, 1, F);
+      samples.push_back({V, Vr, Y, testsupport::ModelForce(kTruth, V, Vr, Y) + noise(random)});
     }
-    BoundedArray<Real> results;
-    CMLRSolve solver;
-    solver.Solve(data, 9.80665, results);
-    for (long j = 1; j <= 8; ++j) coefficients[static_cast<std::size_t>(j - 1)] = results(j).value();
+    coefficients = Solved(samples);
     fit = record::FitUncertainty(samples, coefficients, false, 0.0, residuals);
   }
   // A record of the fit as the final one, at standard conditions.
@@ -154,12 +160,7 @@ TEST(FitStatisticsTest, SensitivityIsTheMoveOfTheRefittedCoefficients) {
   for (std::size_t side = 0; side < 2; ++side) {
     std::vector<FitSample> moved;
     for (const FitSample& s : noisy.samples) moved.push_back(offset(s, side == 0 ? h : -h));
-    CDataCol data;
-    for (const FitSample& s : moved) data.Add(s.V, s.Vr, s.Y, 1, s.F);
-    BoundedArray<Real> results;
-    CMLRSolve solver;
-    solver.Solve(data, 9.80665, results);
-    for (long j = 1; j <= 8; ++j) refit[side][static_cast<std::size_t>(j - 1)] = results(j).value();
+    refit[side] = Solved(moved);
   }
   for (std::size_t j = 0; j < 8; ++j) {
     const double expected = (refit[0][j] - refit[1][j]) / (2.0 * h);

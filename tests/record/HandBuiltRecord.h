@@ -40,24 +40,14 @@ inline void AddSet(record::AnalysisRecord& r, record::SetKind kind, int runs, lo
 
 inline record::SampleRecord& AddSample(record::AnalysisRecord& r, record::SetKind kind, int run, int time, double speed,
                                        double wind, double yaw, record::SampleStatus status) {
-  record::SampleRecord s{.set = kind, .run = run, .direction = run % 2 != 0 ? 1 : -1, .time = time, .speed = speed};
-  s.wind = wind;
-  s.yaw = yaw;
-  s.status = status;
-  return r.samples.emplace_back(s);
+  return r.samples.emplace_back(record::SampleRecord{.set = kind, .run = run, .direction = run % 2 != 0 ? 1 : -1,
+                                                      .time = time, .speed = speed, .wind = wind, .yaw = yaw,
+                                                      .status = status});
 }
 
 inline record::Estimate Estimate(std::string name, std::string unit, double value, double se) {
-  record::Estimate e;
-  e.name = std::move(name);
-  e.unit = std::move(unit);
-  e.value = value;
-  e.standardError = se;
-  e.dof = 1000.0;
-  e.low = value - 1.97 * se;
-  e.high = value + 1.97 * se;
-  e.components = {{"fit", se, 1000.0}};
-  return e;
+  return {std::move(name), std::move(unit), value, se, 1000.0, value - 1.97 * se, value + 1.97 * se,
+          {{"fit", se, 1000.0}}};
 }
 
 // A whole test: 2 ZERO runs, 4 CAL runs of 30 s and `dataRuns` coastdowns of
@@ -176,14 +166,7 @@ inline record::AnalysisRecord Test(int dataRuns = 8, int seconds = 100) {
   for (const double mph : {10.0, 20.0, 30.0, 40.0, 50.0, 60.0, 70.0}) {
     const double v = mph * kMph;
     const double f = r.mechFactor * (c[0] + c[1] * v + c[2] * v * v) + r.aeroFactor * c[3] * v * v;
-    record::RoadLoadPoint point;
-    point.speedMph = mph;
-    point.force = f;
-    point.low = f - 15.0;
-    point.high = f + 15.0;
-    point.standardError = 7.6;
-    point.dof = 1000.0;
-    u.roadLoad.push_back(point);
+    u.roadLoad.push_back({mph, f, f - 15.0, f + 15.0, 7.6, 1000.0, {}});
   }
 
   r.results = {true,
