@@ -32,26 +32,32 @@ TEST(JsonWriterTest, StringsAreEscapedAndEightBitBytesStayValid) {
       {std::string("nul\0end", 7), R"("nul\u0000end")"},
       // Well-formed UTF-8 passes as it is: 2, 3 and 4 bytes.
       {"\xC3\xA9t\xC3\xA9 \xE2\x80\x93 \xF0\x9F\x9A\x97", "\"\xC3\xA9t\xC3\xA9 \xE2\x80\x93 \xF0\x9F\x9A\x97\""},
-      // Any other byte is the Latin-1 character of its value, each byte on
-      // its own: an 8-bit name, a lead byte cut short or followed by no
-      // continuation, and stray continuations. Which sequences are UTF-8 is
-      // the decoder's own test (Utf8_test.cpp).
+      // Any other byte is the Latin-1 character of its value: an 8-bit
+      // name, a lead byte cut short or followed by no continuation, a
+      // stray continuation, an overlong lead and bytes no UTF-8 has.
       {"Pr\xFC" "fstand", R"("Pr\u00fcfstand")"},
       {"end \xC3", R"("end \u00c3")"},
       {"\xE2\x80x", R"("\u00e2\u0080x")"},
       {"\x80\xBF", R"("\u0080\u00bf")"},
+      {"\xC0\xAF", R"("\u00c0\u00af")"},
+      {"\xE0\x80\xAF", R"("\u00e0\u0080\u00af")"},
+      {"\xED\xA0\x80", R"("\u00ed\u00a0\u0080")"},
+      {"\xF4\x90\x80\x80", R"("\u00f4\u0090\u0080\u0080")"},
+      {"\xF5\x80\x80\x80", R"("\u00f5\u0080\u0080\u0080")"},
   };
   for (const auto& [text, json] : cases) EXPECT_EQ(StringJson(text), json + "\n") << json;
 }
 
-// The digits are those of the shortest form, whose own test sets it
-// against std::to_chars (NumberText_test.cpp).
 TEST(JsonWriterTest, NumbersAreShortestAndMissingOnesNull) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
   const std::pair<double, std::string> cases[] = {
       {0.1, "0.1"},
       {1.0 / 3.0, "0.3333333333333333"},
+      {100.0, "100"},
       {-2.5e-7, "-2.5e-07"},
+      {1e300, "1e+300"},
+      {5e-324, "5e-324"},
+      {0.44704, "0.44704"},
       {std::numeric_limits<double>::quiet_NaN(), "null"},
       {kInf, "null"},
       {-kInf, "null"},
