@@ -1,8 +1,8 @@
 // The user's folder is safe whatever it holds: a report name that is a link
 // or a FIFO, run-file names that are FIFOs, devices or dangling links, runs
-// on one folder at the same time, runs killed at any moment, an empty
-// FOLDER field. Each runs the program as a user does, on a folder the
-// simulator writes, and looks at what is left in and around the folder.
+// on one folder at the same time, runs killed at any moment. Each runs the
+// program as a user does, on a folder the simulator writes, and looks at
+// what is left in and around the folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -92,14 +92,6 @@ TEST(SafetyTest, RunFileNamesThatAreNotFilesEndTheSetAndAreLeftAsTheyAre) {
   WriteFile(data5, kept);
   ASSERT_EQ(t.Analyse().status, 0);
   EXPECT_EQ(t.Report(), whole);
-}
-
-TEST(SafetyTest, AnEmptyFolderFieldIsRefusedBeforeAnythingIsTouched) {
-  const bool before = fs::exists("/VB6Output.txt");
-  const testsupport::ProcessResult run = testsupport::Run(COASTDOWN_EXE, {",False,True,15,70,3500,68,29.92,22.5,"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "coastdown: run-time error 76: Path not found (the FOLDER field is empty)\n");
-  EXPECT_EQ(fs::exists("/VB6Output.txt"), before);
 }
 
 // Several runs on one folder at once: each ends normally with the same
