@@ -1,9 +1,9 @@
 // The interval method (--method intervals) as a user runs it: the worked
 // example of tests/methods through the program to the numbers its report
-// prints, simulated speed-only tests against their truth, the units of
-// --si, a run spoiled on purpose, bad input, and the specified analysis
-// beside the method. The statistics over many seeds are in the suite
-// CoverageTest (label coverage).
+// prints, simulated speed-only tests against their truth, a run spoiled on
+// purpose, bad input, and the specified analysis beside the method (its
+// units under --si are SiUnits_test.cpp's). The statistics over many seeds
+// are in the suite CoverageTest (label coverage).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -168,41 +168,6 @@ TEST(IntervalsEndToEnd, SimulatedSpeedOnlyTest) {
   EXPECT_EQ(csv.find(",not used,"), std::string::npos);
   const std::string page = ReadFile(folder.dir / "r.html");
   EXPECT_NE(page.find("id=\"intervals\""), std::string::npos);
-}
-
-// The same test in SI units (--si: km/h run files, kg, °C, kPa, m²) gives
-// the same road load.
-TEST(IntervalsEndToEnd, SiUnitsGiveTheSameRoadLoad) {
-  const SimulatedFolder folder("--scenario speed-only --seed 12 --data-runs 6");
-  ScratchDir si;
-  for (int r = 1; r <= 6; ++r) {
-    std::ifstream in(folder.path + "/DATA." + std::to_string(r));
-    std::string text;
-    for (std::string line; std::getline(in, line);) {
-      char kmh[64];
-      std::snprintf(kmh, sizeof kmh, "%.17g", std::strtod(line.c_str(), nullptr) * 1.609344);
-      text += std::string(kmh) + ",0,0\r\n";
-    }
-    WriteFile(si / ("DATA." + std::to_string(r)), text);
-  }
-  // 3500 lb·4.448/9.80665, 68 °F, 29.92 inHg·3.3865, 22.5 ft²·0.0929; 9 and 81 mph.
-  const std::string siFields = si.path() + ",False,False,14.484096,130.358864,1587.4942034226571,20,101.32408,2.09025,";
-  const auto us = folder.Analyse({"--method", "intervals", "--rate", "10", "--json", folder.dir / "us.json"});
-  const auto inSi = testsupport::Run(COASTDOWN_EXE, {"--method", "intervals", "--si", "--rate", "10", "--json",
-                                                     si / "si.json", siFields});
-  ASSERT_EQ(us.status, 0) << us.err;
-  ASSERT_EQ(inSi.status, 0) << inSi.err;
-  const std::string a = ReadFile(folder.dir / "us.json");
-  const std::string b = ReadFile(si / "si.json");
-  for (const char* key : {"f0_N", "f1_N_per_kmh", "f2_N_per_kmh2"}) {
-    const double x = JsonNumber(a, key, a.find("\"corrected\""));
-    const double y = JsonNumber(b, key, b.find("\"corrected\""));
-    // The km/h texts are 17 digits of the mph values times 1.609344, so the
-    // speeds agree to a few parts in 10^16; the least squares and the
-    // crossings between records make that a few parts in 10^9.
-    EXPECT_NEAR(x, y, 1e-7 * std::fabs(x)) << key;
-  }
-  EXPECT_NE(b.find("\"si\": true"), std::string::npos);
 }
 
 // Folds a brake touch into DATA.3: from where it passes 64 km/h, 0.8 m/s²
