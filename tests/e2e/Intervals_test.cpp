@@ -144,32 +144,6 @@ TEST(IntervalsEndToEnd, WorkedExampleAsTheReportPrintsIt) {
       << run.err;
 }
 
-// A simulated speed-only test at 10 Hz: the report, the record and the page,
-// and a result the regulation accepts.
-TEST(IntervalsEndToEnd, SimulatedSpeedOnlyTest) {
-  const SimulatedFolder folder("--scenario speed-only --seed 11");
-  const auto run = folder.Analyse({"--method", "intervals", "--rate", "10", "--track-wind", folder.path + "/trackwind.csv",
-                                   "--json", folder.dir / "r.json", "--html", folder.dir / "r.html", "--samples",
-                                   folder.dir / "s.csv"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  const std::string report = folder.Report();
-  EXPECT_EQ(Collapsed(LineStarting(report, "Result:")).rfind("Result: VALID", 0), 0u) << report;
-  EXPECT_EQ(Collapsed(LineStarting(report, "v, km/h")),
-            "v, km/h 20.0 30.0 40.0 50.0 60.0 70.0 80.0 90.0 100.0 110.0 120.0");
-  const std::string json = ReadFile(folder.dir / "r.json");
-  EXPECT_NE(json.find("\"name\": \"intervals\""), std::string::npos);
-  EXPECT_NE(json.find("\"valid\": true"), std::string::npos);
-  // No anemometer: the specified analysis does not run beside it.
-  EXPECT_EQ(json.find("\"legacy_comparison\""), std::string::npos);
-  // The samples of the runs the pairs used are marked used.
-  const std::string csv = ReadFile(folder.dir / "s.csv");
-  EXPECT_NE(csv.find(",used,coasting,intervals,\r\n"), std::string::npos);
-  EXPECT_EQ(csv.find(",not used,"), std::string::npos);
-  const std::string page = ReadFile(folder.dir / "r.html");
-  EXPECT_NE(page.find("id=\"intervals\""), std::string::npos);
-}
-
 // Folds a brake touch into DATA.3: from where it passes 64 km/h, 0.8 m/s²
 // more deceleration for 2 s.
 void TouchTheBrake(const std::string& file) {
@@ -325,26 +299,35 @@ TEST(IntervalsEndToEnd, SpecifiedAnalysisBesideTheMethod) {
 }
 
 // The shipped speed-only example is what the options on its truth.txt's
-// "Made by" line make, and its OPTIONS analyse it to a valid result.
-TEST(IntervalsEndToEnd, ShippedSpeedOnlyExample) {
-  namespace fs = std::filesystem;
+// "Made by" line make, and its OPTIONS analyse it to a result the
+// regulation accepts: the report, the record, the samples and the page.
+TEST(IntervalsEndToEnd, ShippedSpeedOnlyExampleGivesAValidResult) {
   const std::string shipped = std::string(COASTDOWN_SOURCE_DIR) + "/examples/speed-only/";
-  const std::string marker = "# Made by: coastdown-sim --out FOLDER ", truth = ReadFile(shipped + "truth.txt");
-  const std::size_t at = truth.find(marker) + marker.size();
-  const SimulatedFolder remade(truth.substr(at, truth.find('\r', at) - at));
-  for (const fs::directory_entry& e : fs::directory_iterator(shipped)) {
-    const std::string name = e.path().filename();
-    if (name == "COMMAND" || name == "OPTIONS") continue;
-    EXPECT_EQ(ReadFile(shipped + name), ReadFile(remade.path + "/" + name)) << name;
-  }
-  EXPECT_EQ(ReadFile(shipped + "COMMAND"), "examples/speed-only" + remade.arguments.substr(remade.path.size()) + "\n");
+  const SimulatedFolder remade(testsupport::MadeByOptions(shipped));
+  testsupport::ExpectShippedAsRemade(shipped, "speed-only", remade);
   // Its options, with the track-wind file of the remade folder.
   std::vector<std::string> options = testsupport::Words(ReadFile(shipped + "OPTIONS"));
   for (std::string& o : options)
     if (o == "trackwind.csv") o = remade.path + "/trackwind.csv";
+  options.insert(options.end(), {"--json", remade.dir / "r.json", "--html", remade.dir / "r.html", "--samples",
+                                 remade.dir / "s.csv"});
   const auto run = remade.Analyse(options);
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Collapsed(LineStarting(remade.Report(), "Result:")).rfind("Result: VALID", 0), 0u);
+  EXPECT_EQ(run.err, "");
+  const std::string report = remade.Report();
+  EXPECT_EQ(Collapsed(LineStarting(report, "Result:")).rfind("Result: VALID", 0), 0u) << report;
+  EXPECT_EQ(Collapsed(LineStarting(report, "v, km/h")),
+            "v, km/h 20.0 30.0 40.0 50.0 60.0 70.0 80.0 90.0 100.0 110.0 120.0");
+  const std::string json = ReadFile(remade.dir / "r.json");
+  EXPECT_NE(json.find("\"name\": \"intervals\""), std::string::npos);
+  EXPECT_NE(json.find("\"valid\": true"), std::string::npos);
+  // No anemometer: the specified analysis does not run beside it.
+  EXPECT_EQ(json.find("\"legacy_comparison\""), std::string::npos);
+  // The samples of the runs the pairs used are marked used.
+  const std::string csv = ReadFile(remade.dir / "s.csv");
+  EXPECT_NE(csv.find(",used,coasting,intervals,\r\n"), std::string::npos);
+  EXPECT_EQ(csv.find(",not used,"), std::string::npos);
+  EXPECT_NE(ReadFile(remade.dir / "r.html").find("id=\"intervals\""), std::string::npos);
 }
 
 }  // namespace
