@@ -14,6 +14,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -43,7 +44,44 @@ struct Folder : testsupport::SimulatedFolder {
     }
     return names;
   }
+  // Whether a run waits at its rename: one temporary, holding the whole report.
+  bool WholeReportWaiting(const std::string& whole) const {
+    const std::vector<std::string> names = Temporaries();
+    return names.size() == 1 && testsupport::MaskedDate(ReadFile(path + "/" + names[0])) == whole;
+  }
 };
+
+// Starts the program under strace with `options` (trace and inject) and
+// returns strace's process id; the analysis is its child. The sanitizers'
+// leak check cannot run under a tracer.
+pid_t StartUnderStrace(std::vector<std::string> options, const std::vector<std::string>& args) {
+  options.insert(options.begin(), {"strace", "-f", "-o", "/dev/null", "-E", "ASAN_OPTIONS=detect_leaks=0"});
+  options.push_back(COASTDOWN_EXE);
+  options.insert(options.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& o : options) argv.push_back(o.data());
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::execv("/usr/bin/strace", argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// The process ids of the children of `pid`, as /proc lists them.
+std::string ChildrenOf(pid_t pid) {
+  return ReadFile("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+}
+
+// Whether `holds` comes true within `tries` looks `step` apart.
+bool Within(int tries, std::chrono::milliseconds step, const std::function<bool()>& holds) {
+  for (int i = 0; i < tries; ++i) {
+    if (holds()) return true;
+    std::this_thread::sleep_for(step);
+  }
+  return false;
+}
 
 // A link is replaced, never written through; a FIFO, which would hold a
 // writer for ever, is replaced too (the child's alarm ends a hung run).
@@ -159,30 +197,17 @@ TEST(SafetyTest, AKilledRunLeavesTheOldReportOrTheWholeNewOne) {
   // whole report, however slowly a loaded machine got it there.
   if (!fs::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
   WriteFile(t.path + "/VB6Output.txt", "an older report\r\n");
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::execl("/usr/bin/strace", "strace", "-f", "-o", "/dev/null", "-e", "inject=rename:delay_enter=600000000",
-            COASTDOWN_EXE, "--quiet", t.arguments.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  const auto wholeAndWaiting = [&] {
-    const std::vector<std::string> names = t.Temporaries();
-    return names.size() == 1 && testsupport::MaskedDate(ReadFile(t.path + "/" + names[0])) == whole;
-  };
-  bool atRename = false;
-  for (int wait = 0; wait < 12000 && !(atRename = wholeAndWaiting()); ++wait) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  const pid_t pid = StartUnderStrace({"-e", "inject=rename:delay_enter=600000000"}, {"--quiet", t.arguments});
+  const bool atRename = Within(12000, std::chrono::milliseconds(5), [&] { return t.WholeReportWaiting(whole); });
   // The analysis first: strace gone, it would go on to the rename.
-  const std::string children = ReadFile("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+  const std::string children = ChildrenOf(pid);
   if (!children.empty()) ::kill(static_cast<pid_t>(std::stol(children)), SIGKILL);
   ::kill(pid, SIGKILL);
   ::waitpid(pid, nullptr, 0);
   ASSERT_TRUE(atRename);
   ASSERT_FALSE(children.empty());
   EXPECT_EQ(ReadFile(t.path + "/VB6Output.txt"), "an older report\r\n");
-  ASSERT_EQ(t.Temporaries().size(), 1u);
-  EXPECT_EQ(testsupport::MaskedDate(ReadFile(t.path + "/" + t.Temporaries()[0])), whole);
+  EXPECT_TRUE(t.WholeReportWaiting(whole));
   ASSERT_EQ(t.Analyse().status, 0);
   EXPECT_TRUE(t.Temporaries().empty());
 }
@@ -248,22 +273,14 @@ TEST(SafetyTest, ARecordWrittenJustBeforeWritersAreShutOutIsRead) {
   Folder t;
   const std::string next = t.path + "/DATA.11", record = "20.5,21.0,1.5\r\n", json = t.dir / "record.json";
   WriteFile(next, "");
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::execl("/usr/bin/strace", "strace", "-f", "-o", "/dev/null", "-E", "ASAN_OPTIONS=detect_leaks=0", "-e",
-            "trace=fcntl", "-e", "inject=fcntl:delay_enter=1000000:when=1", COASTDOWN_EXE, "--quiet", "--json",
-            json.c_str(), t.arguments.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  // The run is held at its first fcntl, the lease on the empty DATA.11.
-  bool held = false;
-  for (int wait = 0; wait < 60000 && !held; ++wait) {
-    const std::string task = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid);
-    const std::string children = ReadFile(task + "/children");
-    // 72: fcntl, where the tracer holds the run.
-    if (!children.empty()) held = ReadFile("/proc/" + std::to_string(std::stol(children)) + "/syscall").starts_with("72 ");
-    if (!held) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  const pid_t pid = StartUnderStrace({"-e", "trace=fcntl", "-e", "inject=fcntl:delay_enter=1000000:when=1"},
+                                     {"--quiet", "--json", json, t.arguments});
+  // The run is held at its first fcntl (system call 72), the lease on the empty DATA.11.
+  const bool held = Within(60000, std::chrono::milliseconds(1), [&] {
+    const std::string children = ChildrenOf(pid);
+    return !children.empty() &&
+           ReadFile("/proc/" + std::to_string(std::stol(children)) + "/syscall").starts_with("72 ");
+  });
   WriteFile(next, record);
   int status = 0;
   ::waitpid(pid, &status, 0);
@@ -282,21 +299,9 @@ TEST(SafetyTest, TheDigestIsOfTheBytesAnalysed) {
   const std::string json = t.dir / "record.json", data3 = t.path + "/DATA.3", analysed = ReadFile(data3);
   ASSERT_EQ(t.Analyse({"--quiet"}).status, 0);
   const std::string whole = t.Report();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::execl("/usr/bin/strace", "strace", "-f", "-o", "/dev/null", "-E", "ASAN_OPTIONS=detect_leaks=0", "-e",
-            "trace=fsync", "-e",
-            "inject=fsync:delay_enter=2000000:when=1", COASTDOWN_EXE, "--quiet", "--json", json.c_str(),
-            t.arguments.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  bool atFlush = false;
-  for (int wait = 0; wait < 12000 && !(atFlush = t.Temporaries().size() == 1 &&
-                                                testsupport::MaskedDate(ReadFile(t.path + "/" + t.Temporaries()[0])) ==
-                                                    whole);
-       ++wait) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  const pid_t pid = StartUnderStrace({"-e", "trace=fsync", "-e", "inject=fsync:delay_enter=2000000:when=1"},
+                                     {"--quiet", "--json", json, t.arguments});
+  const bool atFlush = Within(12000, std::chrono::milliseconds(5), [&] { return t.WholeReportWaiting(whole); });
   WriteFile(data3, analysed + "70.1,70.2,0.5\r\n");
   int status = 0;
   ::waitpid(pid, &status, 0);
