@@ -150,8 +150,6 @@ TEST_F(WarningsTest, SetupMistakesNameTheirCause) {
       {"an extension", onlyAs("DATA", "DATA.1.csv"), noCal, noSample + "not found; the folder holds DATA.1.csv"},
       {"calibration asked for without CAL files", onlyAs("CAL", ""), "",
        "run-time error 11: Division by zero (the CAL set is empty: @/CAL.1 not found)"},
-      {"a weight of 0", [](const std::string&) {}, "False,False,15,70,0,68,29.92,22.5,",
-       "run-time error 11: Division by zero (WEIGHT is 0, so every force is 0 and there is nothing to fit)"},
       {"a UTF-16 run file", onlyAs("DATA", "DATA.1", utf16), noCal,
        "run-time error 9: Subscript out of range (no usable sample in the DATA set: @/DATA.1 is UTF-16 little-endian "
        "text, not 8-bit text: its fields read as 0, or end its set with an error (--unicode reads it as written))"},
