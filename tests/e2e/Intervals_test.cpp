@@ -97,8 +97,8 @@ TEST(IntervalsEndToEnd, WorkedExampleAsTheReportPrintsIt) {
   EXPECT_EQ(run.status, 0) << run.err;
   const std::string report = ReadFile(folder.dir / "VB6Output.txt");
   // The interval table, the pairs and the statistics at each reference speed.
-  EXPECT_EQ(Collapsed(LineStarting(report, "v, km/h")), "v, km/h 20.0 30.0 40.0 50.0");
   const std::vector<std::pair<std::string, std::string>> rows = {
+      {"v, km/h", "v, km/h 20.0 30.0 40.0 50.0"},
       {"DATA.1 ", "DATA.1 + 24.701 21.573 18.533 15.810"}, {"DATA.2 ", "DATA.2 - 26.711 23.616 20.635 17.667"},
       {"DATA.3 ", "DATA.3 + 25.075 21.714 18.655 16.059"}, {"DATA.4 ", "DATA.4 - 26.611 23.957 20.736 17.953"},
       {"DATA.5 ", "DATA.5 + 24.557 21.464 18.400 15.571"}, {"DATA.6 ", "DATA.6 - 26.528 23.424 20.518 17.620"},
@@ -109,23 +109,21 @@ TEST(IntervalsEndToEnd, WorkedExampleAsTheReportPrintsIt) {
       {"    30.0", "30.0 3 22.575 0.1913 4.300 2.10 3.00 yes 187.55 0.92 187.52"},
       {"    40.0", "40.0 3 19.523 0.1196 4.300 1.52 3.00 yes 216.88 0.77 216.91"},
       {"    50.0", "50.0 3 16.722 0.2128 4.300 3.16 3.00 NO 253.19 1.85 253.18"},
+      // f0, f1, f2 at test conditions with their 95 % half-widths, t(2) = 4.302653.
+      {"f0:  ", "f0: 140.5873 N 95 % interval +- 7.9167"},
+      {"f1:  ", "f1: 0.532834 N/(km/h) 95 % interval +- 0.418353"},
+      {"f2:  ", "f2: 0.03438127 N/(km/h)^2 95 % interval +- 0.00823040"},
+      // w1 = 3.6²·f2·vw² with vw = 1.1 m/s; K0 = 0.0086 per K; K2 = (285.15/293.15)·(100/99).
+      {"w1:", "w1: 0.5392 N vw = 1.100 m/s, the lower of the two headings' mean along-track wind"},
+      {"K1:", "K1: - not applied: WEIGHT is the test mass and the mean of the weighings alike"},
+      {"K0:", "K0: 0.0086 1/K f0 and f1 multiplied by 1 + K0*(T - 20.0 C) = 0.931200"},
+      {"K2:", "K2: 0.9825 f2 corrected to 20.0 C and 100.00 kPa"},
+      {"f0*:", "f0*: 130.4129 N 95 % interval +- 7.2521"},
+      {"f1*:", "f1*: 0.496175 N/(km/h) 95 % interval +- 0.389571"},
+      {"f2*:", "f2*: 0.03378082 N/(km/h)^2 95 % interval +- 0.00808666"},
   };
   for (const auto& [start, words] : rows) EXPECT_EQ(Collapsed(LineStarting(report, start)), words);
-  // f0, f1, f2 at test conditions with their 95 % half-widths, t(2) = 4.302653.
-  EXPECT_EQ(Collapsed(LineStarting(report, "f0:  ")), "f0: 140.5873 N 95 % interval +- 7.9167");
-  EXPECT_EQ(Collapsed(LineStarting(report, "f1:  ")), "f1: 0.532834 N/(km/h) 95 % interval +- 0.418353");
-  EXPECT_EQ(Collapsed(LineStarting(report, "f2:  ")), "f2: 0.03438127 N/(km/h)^2 95 % interval +- 0.00823040");
   EXPECT_NE(report.find("Student's t 4.303 for 2 degrees of freedom"), std::string::npos);
-  // w1 = 3.6²·f2·vw² with vw = 1.1 m/s; K0 = 0.0086 per K; K2 = (285.15/293.15)·(100/99).
-  EXPECT_EQ(Collapsed(LineStarting(report, "w1:")),
-            "w1: 0.5392 N vw = 1.100 m/s, the lower of the two headings' mean along-track wind");
-  EXPECT_EQ(Collapsed(LineStarting(report, "K1:")),
-            "K1: - not applied: WEIGHT is the test mass and the mean of the weighings alike");
-  EXPECT_EQ(Collapsed(LineStarting(report, "K0:")), "K0: 0.0086 1/K f0 and f1 multiplied by 1 + K0*(T - 20.0 C) = 0.931200");
-  EXPECT_EQ(Collapsed(LineStarting(report, "K2:")), "K2: 0.9825 f2 corrected to 20.0 C and 100.00 kPa");
-  EXPECT_EQ(Collapsed(LineStarting(report, "f0*:")), "f0*: 130.4129 N 95 % interval +- 7.2521");
-  EXPECT_EQ(Collapsed(LineStarting(report, "f1*:")), "f1*: 0.496175 N/(km/h) 95 % interval +- 0.389571");
-  EXPECT_EQ(Collapsed(LineStarting(report, "f2*:")), "f2*: 0.03378082 N/(km/h)^2 95 % interval +- 0.00808666");
   // The result as the regulation rounds it, and that p at 50 km/h keeps it
   // from a type-approval file.
   EXPECT_EQ(LineStarting(report, "f0: 1"), "f0: 130.4 N");
