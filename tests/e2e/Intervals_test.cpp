@@ -4,6 +4,7 @@
 // purpose, bad input, and the specified analysis beside the method (its
 // units under --si are SiUnits_test.cpp's). The statistics over many seeds
 // are in the suite CoverageTest (label coverage).
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,6 +20,7 @@
 
 namespace {
 
+using ::testing::HasSubstr;
 using testsupport::NumberAfter;
 using testsupport::ReadFile;
 using testsupport::ScratchDir;
@@ -123,23 +125,21 @@ TEST(IntervalsEndToEnd, WorkedExampleAsTheReportPrintsIt) {
       {"f2*:", "f2*: 0.03378082 N/(km/h)^2 95 % interval +- 0.00808666"},
   };
   for (const auto& [start, words] : rows) EXPECT_EQ(Collapsed(LineStarting(report, start)), words);
-  EXPECT_NE(report.find("Student's t 4.303 for 2 degrees of freedom"), std::string::npos);
+  EXPECT_THAT(report, HasSubstr("Student's t 4.303 for 2 degrees of freedom"));
   // The result as the regulation rounds it, and that p at 50 km/h keeps it
   // from a type-approval file.
   EXPECT_EQ(LineStarting(report, "f0: 1"), "f0: 130.4 N");
   EXPECT_EQ(LineStarting(report, "f1: 0"), "f1: 0.496 N/(km/h)");
   EXPECT_EQ(LineStarting(report, "f2: 0.0337"), "f2: 0.03378 N/(km/h)^2");
   EXPECT_EQ(Collapsed(LineStarting(report, "Result:")), "Result: NOT VALID for a type-approval file:");
-  EXPECT_NE(report.find("  - at the reference speed 50.0 km/h the statistical accuracy p is 3.16 %, above its limit "
-                        "of 3.00 %: more pairs are needed\r\n"),
-            std::string::npos);
+  EXPECT_THAT(report, HasSubstr("  - at the reference speed 50.0 km/h the statistical accuracy p is 3.16 %, above its "
+                                "limit of 3.00 %: more pairs are needed\r\n"));
   // The record holds the same numbers and says why the result is not valid.
   const std::string json = ReadFile(folder.dir / "record.json");
-  EXPECT_NE(json.find("\"valid\": false"), std::string::npos);
+  EXPECT_THAT(json, HasSubstr("\"valid\": false"));
   EXPECT_NEAR(JsonNumber(json, "f0_N", json.find("\"corrected\"")), 130.412861, 1e-5);
   // A 0.2 Hz record rate is far below the regulation's 10 Hz: the check says so.
-  EXPECT_NE(run.err.find("check failed: record rate of the vehicle speed: 0.2 records a second"), std::string::npos)
-      << run.err;
+  EXPECT_THAT(run.err, HasSubstr("check failed: record rate of the vehicle speed: 0.2 records a second"));
 }
 
 // Folds a brake touch into DATA.3: from where it passes 64 km/h, 0.8 m/s²
@@ -195,10 +195,9 @@ TEST(IntervalsEndToEnd, SpoiledRunIsRejectedWithItsPair) {
   EXPECT_LT(AccuracyAt(report, "60.0"), 2.0 * clean);
   EXPECT_EQ(Collapsed(LineStarting(report, "DATA.3/4")), "DATA.3/4 rejected with its pair: DATA.3: brake touch");
   EXPECT_EQ(SpeedLine(report, "60.0").at(1), "4");
-  EXPECT_NE(run.err.find("DATA.3 is rejected (brake touch) and with it the pair DATA.3 and DATA.4"), std::string::npos)
-      << run.err;
+  EXPECT_THAT(run.err, HasSubstr("DATA.3 is rejected (brake touch) and with it the pair DATA.3 and DATA.4"));
   const std::string json = ReadFile(folder.dir / "r.json");
-  EXPECT_NE(json.find("\"reason\": \"DATA.3: brake touch\""), std::string::npos);
+  EXPECT_THAT(json, HasSubstr("\"reason\": \"DATA.3: brake touch\""));
 }
 
 // A run that does not reach the lowest reference speeds leaves them with its
@@ -213,8 +212,7 @@ TEST(IntervalsEndToEnd, ShortRunLeavesTheIntervalsItDoesNotSpan) {
   WriteFile(folder.path + "/DATA.5", kept);
   const auto run = folder.Analyse({"--method", "intervals", "--rate", "10"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.err.find("DATA.5 does not span the interval of the reference speed 20.0 km/h"), std::string::npos)
-      << run.err;
+  EXPECT_THAT(run.err, HasSubstr("DATA.5 does not span the interval of the reference speed 20.0 km/h"));
   const std::string report = folder.Report();
   EXPECT_EQ(SpeedLine(report, "20.0").at(1), "4");
   EXPECT_EQ(SpeedLine(report, "40.0").at(1), "5");
@@ -230,7 +228,8 @@ TEST(IntervalsEndToEnd, BadInputIsAClearMessageAndNoReport) {
       // Read at 100 records a second, the 10 Hz runs slow down ten times as fast as any coasting vehicle.
       {"", {"--rate", "100"}, "through the interval of the reference speed"},
       {"bad wind", {"--rate", "10", "--track-wind", "WIND"}, "line 3: \"2,1.5\" is not RUN,SPEED,FROM"},
-      {"", {"--rate", "10", "--track-wind", "/nonexistent/wind.csv"}, "Path not found (--track-wind /nonexistent/wind.csv)"},
+      {"", {"--rate", "10", "--track-wind", "/nonexistent/wind.csv"},
+       "Path not found (--track-wind /nonexistent/wind.csv)"},
       {"", {"--rate", "10", "--track-wind", "WIND"}, "wind.csv not found"},
       {"remove DATA.1", {"--rate", "10"}, "no DATA run to analyse"},
   };
@@ -245,9 +244,9 @@ TEST(IntervalsEndToEnd, BadInputIsAClearMessageAndNoReport) {
     if (change == "bad wind") WriteFile(folder.dir / "wind.csv", "run,speed,from\n1,1.5,30\n2,1.5\n");
     const auto run = folder.Analyse(args);
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("coastdown: run-time error "), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("is the report of an earlier run, not of this one"), std::string::npos) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("coastdown: run-time error "));
+    EXPECT_THAT(run.err, HasSubstr(message));
+    EXPECT_THAT(run.err, HasSubstr("is the report of an earlier run, not of this one"));
     EXPECT_EQ(folder.Report(), "an earlier report\r\n");
   }
 }
@@ -259,14 +258,11 @@ TEST(IntervalsEndToEnd, FewerPairsThanTheLeastNumber) {
   const SimulatedFolder folder("--scenario speed-only --seed 16 --data-runs 4");
   const auto run = folder.Analyse({"--method", "intervals", "--rate", "10", "--strict"});
   EXPECT_EQ(run.status, 3) << run.err;
-  EXPECT_NE(run.err.find("check failed: valid pairs of opposite runs at every reference speed: 2 at 20 km/h"),
-            std::string::npos)
-      << run.err;
+  EXPECT_THAT(run.err, HasSubstr("check failed: valid pairs of opposite runs at every reference speed: 2 at 20 km/h"));
   const std::string report = folder.Report();
   EXPECT_EQ(Collapsed(LineStarting(report, "Result:")), "Result: NOT VALID for a type-approval file:");
-  EXPECT_NE(report.find("  - at the reference speed 20.0 km/h only 2 pairs of opposite runs span the interval; at "
-                        "least 3 are needed\r\n"),
-            std::string::npos);
+  EXPECT_THAT(report, HasSubstr("  - at the reference speed 20.0 km/h only 2 pairs of opposite runs span the interval; "
+                                "at least 3 are needed\r\n"));
 }
 
 // A test with an anemometer: the method works on its speeds alone, and the
@@ -317,15 +313,15 @@ TEST(IntervalsEndToEnd, ShippedSpeedOnlyExampleGivesAValidResult) {
   EXPECT_EQ(Collapsed(LineStarting(report, "v, km/h")),
             "v, km/h 20.0 30.0 40.0 50.0 60.0 70.0 80.0 90.0 100.0 110.0 120.0");
   const std::string json = ReadFile(remade.dir / "r.json");
-  EXPECT_NE(json.find("\"name\": \"intervals\""), std::string::npos);
-  EXPECT_NE(json.find("\"valid\": true"), std::string::npos);
+  EXPECT_THAT(json, HasSubstr("\"name\": \"intervals\""));
+  EXPECT_THAT(json, HasSubstr("\"valid\": true"));
   // No anemometer: the specified analysis does not run beside it.
   EXPECT_EQ(json.find("\"legacy_comparison\""), std::string::npos);
   // The samples of the runs the pairs used are marked used.
   const std::string csv = ReadFile(remade.dir / "s.csv");
-  EXPECT_NE(csv.find(",used,coasting,intervals,\r\n"), std::string::npos);
+  EXPECT_THAT(csv, HasSubstr(",used,coasting,intervals,\r\n"));
   EXPECT_EQ(csv.find(",not used,"), std::string::npos);
-  EXPECT_NE(ReadFile(remade.dir / "r.html").find("id=\"intervals\""), std::string::npos);
+  EXPECT_THAT(ReadFile(remade.dir / "r.html"), HasSubstr("id=\"intervals\""));
 }
 
 }  // namespace

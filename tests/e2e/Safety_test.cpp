@@ -3,6 +3,7 @@
 // on one folder at the same time, runs killed at any moment. Each runs the
 // program as a user does, on a folder the simulator writes, and looks at
 // what is left in and around the folder.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -27,6 +28,7 @@
 
 namespace {
 
+using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 using testsupport::ReadFile;
 using testsupport::ScratchDir;
@@ -123,7 +125,7 @@ TEST(SafetyTest, RunFileNamesThatAreNotFilesEndTheSetAndAreLeftAsTheyAre) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(t.Report(), whole);
     EXPECT_TRUE(fs::exists(fs::symlink_status(data5)));
-    EXPECT_NE(run.err.find("DATA.5"), std::string::npos) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("DATA.5"));
   }
   EXPECT_FALSE(fs::exists(t.dir / "nowhere"));
   fs::remove(data5);
@@ -228,13 +230,14 @@ TEST(SafetyTest, AnEmptyRunFileThatALoggerHoldsOpenIsNeverDeleted) {
     ASSERT_GE(fd, 0);
     const testsupport::ProcessResult run = t.Analyse({"--json", json});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("DATA.11, which is empty and held open by another program"), std::string::npos) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("DATA.11, which is empty and held open by another program"));
     EXPECT_TRUE(fs::exists(next));
     EXPECT_EQ(::write(fd, record.data(), record.size()), static_cast<ssize_t>(record.size()));
     ::close(fd);
     ASSERT_EQ(t.Analyse({"--json", json}).status, 0);
     EXPECT_EQ(ReadFile(next), record);
-    EXPECT_TRUE(std::regex_search(ReadFile(json), std::regex(R"("DATA\.11",\s*"path": "[^"]*",\s*"run": 11,\s*"state": "read")")));
+    EXPECT_TRUE(std::regex_search(ReadFile(json),
+                                  std::regex(R"("DATA\.11",\s*"path": "[^"]*",\s*"run": 11,\s*"state": "read")")));
   }
 
   const auto start = std::chrono::steady_clock::now();
@@ -287,7 +290,7 @@ TEST(SafetyTest, ARecordWrittenJustBeforeWritersAreShutOutIsRead) {
   ASSERT_TRUE(held);
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(ReadFile(next), record);
-  EXPECT_NE(ReadFile(json).find("DATA.11"), std::string::npos);
+  EXPECT_THAT(ReadFile(json), HasSubstr("DATA.11"));
 }
 
 // The record's SHA-256 of a run file is of the very bytes the analysis read:
@@ -324,10 +327,8 @@ TEST(SafetyTest, ALongLineCostsNoMoreMemoryThanAShortOne) {
   { std::ofstream(t.path + "/DATA.3", std::ios::binary) << std::string(std::size_t{64} << 20, '7') << ",1,1\r\n"; }
   const testsupport::ProcessResult run = t.Analyse();
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.err.find("DATA.3: run-time error 6: Overflow ("), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find(", line 1: the number 777777777777777777777777... is too large for a double"),
-            std::string::npos)
-      << run.err;
+  EXPECT_THAT(run.err, HasSubstr("DATA.3: run-time error 6: Overflow ("));
+  EXPECT_THAT(run.err, HasSubstr(", line 1: the number 777777777777777777777777... is too large for a double"));
 #if !defined(__SANITIZE_ADDRESS__)
   // The address sanitizer keeps freed blocks aside, so only a plain build
   // shows the program's own memory.
@@ -378,7 +379,8 @@ TEST(SafetyTest, FlushedToTheDiskBeforeTheRenameAndFaultsOfTheDiskAreErrors) {
     SCOPED_TRACE(final);
     const std::regex created("openat\\(AT_FDCWD, \"" + final + "\\.writing-[0-9]+\", O_RDWR\\|O_CREAT.* = ([0-9]+)");
     const std::regex renamed("rename\\(\".*\", \"" + final + "\"\\) = 0");
-    const std::regex folder("openat\\(AT_FDCWD, \"" + final.substr(0, final.rfind('/')) + "\", .*O_DIRECTORY.* = ([0-9]+)");
+    const std::regex folder("openat\\(AT_FDCWD, \"" + final.substr(0, final.rfind('/')) +
+                            "\", .*O_DIRECTORY.* = ([0-9]+)");
     std::string fd, folderFd;
     bool flushed = false, moved = false, folderFlushed = false;
     for (const std::string& call : traced.calls) {
