@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/TestSupport.h"
@@ -161,6 +162,18 @@ std::vector<Result> ForSeeds(int days, const std::function<Result(int seed)>& da
 template <typename Result>
 std::vector<Result> ForDays(const std::string& simOptions, int days, const std::function<Result(const Folder&)>& analyse) {
   return ForSeeds<Result>(days, [&](int seed) { return analyse(Folder(simOptions, seed)); });
+}
+
+// Two analyses of each of `days` seeds of `simOptions` (`analyse` returns
+// both), as the days of the first and the days of the second.
+inline std::pair<std::vector<Day>, std::vector<Day>> ForDaysTwice(
+    const std::string& simOptions, int days, const std::function<std::pair<Day, Day>(const Folder&)>& analyse) {
+  std::pair<std::vector<Day>, std::vector<Day>> both;
+  for (const auto& [first, second] : ForDays<std::pair<Day, Day>>(simOptions, days, analyse)) {
+    both.first.push_back(first);
+    both.second.push_back(second);
+  }
+  return both;
 }
 
 // The fewest covered of `days` for intervals that hold the truth 95 % of
