@@ -135,6 +135,8 @@ inline ProcessResult Run(const std::string& program, const std::vector<std::stri
   ScratchDir io;
   const std::string outPath = io / "out";
   const std::string errPath = io / "err";
+  // What this process has buffered would be written again by the child.
+  std::fflush(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr)) _exit(127);
