@@ -135,6 +135,8 @@ inline ProcessResult Run(const std::string& program, const std::vector<std::stri
   ScratchDir io;
   const std::string outPath = io / "out";
   const std::string errPath = io / "err";
+  // What this process has buffered would be written again by the child.
+  std::fflush(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr)) _exit(127);
@@ -183,6 +185,30 @@ struct SimulatedFolder {
   std::string arguments;
   std::string printed;  // what coastdown-sim printed: the command to type
 };
+
+// The options on the "Made by" line of the truth.txt of a shipped example
+// (the folder `shipped`, ending in /examples/NAME/).
+inline std::string MadeByOptions(const std::string& shipped) {
+  const std::string marker = "# Made by: coastdown-sim --out FOLDER ", truth = ReadFile(shipped + "truth.txt");
+  const std::size_t at = truth.find(marker) + marker.size();
+  return truth.substr(at, truth.find('\r', at) - at);
+}
+
+// The shipped example `NAME` is what its options remade: the same files,
+// byte for byte, but COMMAND, which names the example's folder, and OPTIONS,
+// the example's own options of the analysis.
+inline void ExpectShippedAsRemade(const std::string& shipped, const std::string& name, const SimulatedFolder& remade) {
+  namespace fs = std::filesystem;
+  for (const fs::directory_entry& e : fs::directory_iterator(remade.path)) {
+    const std::string file = e.path().filename();
+    EXPECT_TRUE(file == "COMMAND" || ReadFile(shipped + file) == ReadFile(e.path())) << file;
+  }
+  for (const fs::directory_entry& e : fs::directory_iterator(shipped)) {
+    const std::string file = e.path().filename();
+    EXPECT_TRUE(file == "OPTIONS" || fs::exists(remade.path + "/" + file)) << file;
+  }
+  EXPECT_EQ(ReadFile(shipped + "COMMAND"), "examples/" + name + remade.arguments.substr(remade.path.size()) + "\n");
+}
 #endif
 
 }  // namespace testsupport

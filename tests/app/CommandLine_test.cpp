@@ -65,11 +65,18 @@ TEST(ProgramTest, AnswersOnTheCommandLine) {
        "is missing)\n" + usage},
       {{"/nonexistent/x,1,0,15,70,3500,68,29.92,22.5,"}, 1, "",
        "coastdown: run-time error 76: Path not found (FOLDER /nonexistent/x does not exist)\n"},
+      // Refused before anything is read or written (the report would go to the root folder).
+      {{",False,True,15,70,3500,68,29.92,22.5,"}, 1, "",
+       "coastdown: run-time error 76: Path not found (the FOLDER field is empty)\n"},
       {{"/t,maybe,0,15,70,3500,68,29.92,22.5,"}, 1, "",
        "coastdown: run-time error 13: Type mismatch (CALIBRATE \"maybe\" is not True, False or a number)\n"},
       // A COMMAND file with CR LF line ends leaves a CR in the last field.
       {{"/nonexistent/x,False,False,15,70,3500,68,29.92,22.5,0.32\r"}, 1, "",
        "coastdown: run-time error 13: Type mismatch (CD \"0.32\\r\" is not a number)\n"},
+      // The options are checked before anything is read: on a missing folder the error is the option's.
+      {{"--rate", "10", "/nonexistent/x,1,0,15,70,3500,68,29.92,22.5,"}, 1, "",
+       "coastdown: run-time error 5: Invalid procedure call or argument (--rate 10: the legacy method reads run "
+       "files of 5 records a second; another rate is for --method impulse or --method intervals)\n"},
   };
   for (const auto& [args, status, out, err] : cases) {
     const auto result = testsupport::Run(COASTDOWN_EXE, args);

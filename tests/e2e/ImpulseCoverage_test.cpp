@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ namespace {
 using impulsedays::Day;
 using impulsedays::Folder;
 using impulsedays::ForDays;
+using impulsedays::ForDaysTwice;
 using impulsedays::kRoadLoadAndCd;
 using impulsedays::LeastCovered;
 using impulsedays::Print;
@@ -33,30 +35,34 @@ const std::vector<std::string> kImpulse = {"--method", "impulse", "--rotating-ma
 // Anemometers that read the truth, so that nothing needs calibrating.
 const std::string kTrueReadings = " --zero-runs 0 --cal-runs 0 --anemo-gain 1 --anemo-offset 0 --anemo-misalign 0";
 
-std::vector<Day> Days(const std::string& simOptions) {
-  return ForDays<Day>(kDay + " " + simOptions, kDays,
-                      [](const Folder& f) { return f.Analyse(kImpulse, RoadLoadAndCd); });
-}
-
 void ExpectHonest(const Tally& t) {
   EXPECT_GE(t.covered, LeastCovered(t.days));
   EXPECT_GE(t.Ratio(), 0.8) << "the stated uncertainty is too large";
   EXPECT_LE(t.Ratio(), 1.25) << "the stated uncertainty is too small";
 }
 
-// A well-posed test: honest intervals, no bias beyond a quarter of the
-// scatter, and intervals no wider than the specified analysis' own.
-void ExpectWellPosed(const std::string& simOptions) {
-  const std::vector<Day> days = Days(simOptions);
+// Honest intervals of each quantity over the days of `simOptions`, and
+// what `also` expects of the quantity `k`.
+void ExpectHonestDays(const std::string& simOptions, const std::function<void(std::size_t k, const Tally&)>& also) {
+  const std::vector<Day> days = ForDays<Day>(kDay + " " + simOptions, kDays,
+                                             [](const Folder& f) { return f.Analyse(kImpulse, RoadLoadAndCd); });
   for (const Day& d : days) ASSERT_EQ(d.status, 0) << d.err;
   for (std::size_t k = 0; k < kRoadLoadAndCd.size(); ++k) {
     SCOPED_TRACE(kRoadLoadAndCd[k]);
     const Tally t = Summarise(days, k);
     Print(kRoadLoadAndCd[k], t);
     ExpectHonest(t);
+    also(k, t);
+  }
+}
+
+// A well-posed test: honest intervals, no bias beyond a quarter of the
+// scatter, and intervals no wider than the specified analysis' own.
+void ExpectWellPosed(const std::string& simOptions) {
+  ExpectHonestDays(simOptions, [](std::size_t, const Tally& t) {
     EXPECT_LE(std::fabs(t.mean), 0.25 * t.scatter);
     EXPECT_LE(t.halfWidth, t.legacyHalfWidth);
-  }
+  });
 }
 
 TEST(CoverageTest, ImpulseLightWind) { ExpectWellPosed(kTrueReadings); }
@@ -80,17 +86,11 @@ TEST(CoverageTest, ImpulseHotAndHigh) { ExpectWellPosed(kTrueReadings + " --temp
 // uncertainty; the fit's share alone would be several times too small where
 // the aerodynamic force dominates.
 void ExpectCalibrationCarried(const std::string& simOptions) {
-  const std::vector<Day> days = Days(simOptions);
-  for (const Day& d : days) ASSERT_EQ(d.status, 0) << d.err;
-  for (std::size_t k = 0; k < kRoadLoadAndCd.size(); ++k) {
-    SCOPED_TRACE(kRoadLoadAndCd[k]);
-    const Tally t = Summarise(days, k);
-    Print(kRoadLoadAndCd[k], t);
-    ExpectHonest(t);
+  ExpectHonestDays(simOptions, [](std::size_t k, const Tally& t) {
     if (k == 2) {
       EXPECT_GT(t.scatter / t.fitSigma, 1.25) << "the calibration's share is not what limits the test";
     }
-  }
+  });
 }
 
 TEST(CoverageTest, ImpulseAnemometerGainAndMisalignmentCalibrated) {
@@ -107,23 +107,15 @@ TEST(CoverageTest, ImpulseMisalignmentWithZeroAndCalibrationRuns) {
 // without it the yaw term is the prior's, whose spread widens the intervals,
 // which hold the truth or a check fails.
 TEST(CoverageTest, ImpulseSteadyObliqueWind) {
-  struct Both {
-    Day withCurve, withoutCurve;
-  };
-  const std::vector<Both> days = ForDays<Both>(
+  const auto [withCurve, withoutCurve] = ForDaysTwice(
       kDay + kTrueReadings + " --wind-speed 6 --wind-direction 50 --wind-drift 0 --wind-veer 0 --gust 0 --yaw-curve-file",
       kDays, [](const Folder& f) {
         std::vector<std::string> curve = kImpulse;
         curve.insert(curve.end(), {"--yaw-curve", f.test.path + "/yawcurve.csv"});
-        return Both{f.Analyse(curve, RoadLoadAndCd), f.Analyse(kImpulse, RoadLoadAndCd)};
+        return std::pair{f.Analyse(curve, RoadLoadAndCd), f.Analyse(kImpulse, RoadLoadAndCd)};
       });
-  std::vector<Day> withCurve, withoutCurve;
-  for (const Both& b : days) {
-    ASSERT_EQ(b.withCurve.status, 0) << b.withCurve.err;
-    ASSERT_EQ(b.withoutCurve.status, 0) << b.withoutCurve.err;
-    withCurve.push_back(b.withCurve);
-    withoutCurve.push_back(b.withoutCurve);
-  }
+  for (const Day& d : withCurve) ASSERT_EQ(d.status, 0) << d.err;
+  for (const Day& d : withoutCurve) ASSERT_EQ(d.status, 0) << d.err;
   const Tally curve20 = Summarise(withCurve, 0);
   Print("with the curve, road load at 20 mph", curve20);
   EXPECT_LT(curve20.worst, 0.01);
@@ -148,10 +140,7 @@ TEST(CoverageTest, ImpulseSteadyObliqueWind) {
 // the road load at 20 mph is within 2 % every day (the specified analysis:
 // +15 % even with CD).
 TEST(CoverageTest, ImpulseSteadyCrosswind) {
-  struct Both {
-    Day curve, curveAndCd;
-  };
-  const std::vector<Both> days = ForDays<Both>(
+  const auto [curve, curveAndCd] = ForDaysTwice(
       kDay + kTrueReadings + " --wind-speed 10 --wind-direction 90 --wind-drift 0 --wind-veer 0 --gust 0.2 "
                              "--yaw-curve-file",
       kDays, [](const Folder& f) {
@@ -159,16 +148,13 @@ TEST(CoverageTest, ImpulseSteadyCrosswind) {
         curve.insert(curve.end(), {"--yaw-curve", f.test.path + "/yawcurve.csv"});
         // The true Cd in the CD field.
         const std::string withCd = f.arguments + testsupport::Words(f.test.Truth().substr(f.test.Truth().find("cd = ") + 5))[0];
-        return Both{f.Analyse(curve, RoadLoadAndCd), f.Analyse(curve, RoadLoadAndCd, withCd)};
+        return std::pair{f.Analyse(curve, RoadLoadAndCd), f.Analyse(curve, RoadLoadAndCd, withCd)};
       });
-  std::vector<Day> curve, curveAndCd;
+  for (const Day& d : curveAndCd) ASSERT_EQ(d.status, 0) << d.err;
   int inseparable = 0;
-  for (const Both& b : days) {
-    ASSERT_EQ(b.curve.status, 0) << b.curve.err;
-    ASSERT_EQ(b.curveAndCd.status, 0) << b.curveAndCd.err;
-    curve.push_back(b.curve);
-    curveAndCd.push_back(b.curveAndCd);
-    inseparable += b.curve.Says("the mechanical V^2 term and the aerodynamic term cannot be told apart");
+  for (const Day& d : curve) {
+    ASSERT_EQ(d.status, 0) << d.err;
+    inseparable += d.Says("the mechanical V^2 term and the aerodynamic term cannot be told apart");
   }
   std::printf("inseparable said on %d of %d days\n", inseparable, kDays);
   EXPECT_GE(inseparable, LeastCovered(kDays));
@@ -208,21 +194,13 @@ TEST(CoverageTest, ImpulseWithoutAnAnemometer) {
   }
   for (const Day& d : still) EXPECT_TRUE(d.Says("the wind columns hold no anemometer (found:")) << d.err;
 
-  struct Both {
-    Day without, with;
-  };
-  const std::vector<Both> windy = ForDays<Both>(
+  const auto [without, with] = ForDaysTwice(
       speedOnly + " --wind-speed 5 --wind-direction 0 --track-wind-file", kDays / 2, [&](const Folder& f) {
         std::vector<std::string> track = options;
         track.insert(track.end(), {"--track-wind", f.test.path + "/trackwind.csv"});
-        return Both{f.Analyse(options, impulsedays::RoadLoadCoefficients),
-                    f.Analyse(track, impulsedays::RoadLoadCoefficients)};
+        return std::pair{f.Analyse(options, impulsedays::RoadLoadCoefficients),
+                         f.Analyse(track, impulsedays::RoadLoadCoefficients)};
       });
-  std::vector<Day> without, with;
-  for (const Both& b : windy) {
-    without.push_back(b.without);
-    with.push_back(b.with);
-  }
   const Tally raised = Summarise(without, 0);
   const Tally corrected = Summarise(with, 0);
   Print("5 mph along the track, f0", raised);

@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/TestSupport.h"
@@ -28,8 +29,8 @@ inline constexpr double kKmhPerMph = 1.609344;
 // 95 % interval, and the truth.
 struct Quantity {
   double value = NAN, sigma = NAN, low = NAN, high = NAN, truth = NAN;
-  double fitSigma = NAN, fitT = NAN;  // the share of the fit alone, and its t
-  double legacyValue = NAN, legacyLow = NAN, legacyHigh = NAN;  // the specified analysis beside it
+  double fitSigma = NAN;                   // the share of the fit alone
+  double legacyLow = NAN, legacyHigh = NAN;  // the specified analysis beside it
   bool Covered() const { return low <= truth && truth <= high; }
   double Error() const { return value / truth - 1.0; }
 };
@@ -67,7 +68,6 @@ inline Quantity RoadLoadAt(const std::string& record, const std::string& truth, 
             NumberAfter(truth, "Standard f2: ") * kmh * kmh;
   const std::size_t legacy = After(record, "\"speed_mph\": " + std::to_string(static_cast<int>(mph)) + ",",
                                    After(record, "\"legacy_comparison\""));
-  q.legacyValue = NumberAfter(record, "\"legacy_N\": ", legacy);
   q.legacyLow = NumberAfter(record, "\"legacy_low95_N\": ", legacy);
   q.legacyHigh = NumberAfter(record, "\"legacy_high95_N\": ", legacy);
   return q;
@@ -85,7 +85,6 @@ inline Quantity Result(const std::string& record, const std::string& group, cons
   q.truth = truth;
   const std::size_t legacy =
       After(record, "\"name\": \"" + name + "\"", After(record, "\"legacy_results\"", After(record, "\"legacy_comparison\"")));
-  q.legacyValue = NumberAfter(record, "\"value\": ", legacy);
   q.legacyLow = NumberAfter(record, "\"low95\": ", legacy);
   q.legacyHigh = NumberAfter(record, "\"high95\": ", legacy);
   return q;
@@ -144,22 +143,37 @@ struct Folder {
   std::string arguments;
 };
 
-// `days` seeds of `simOptions`, each folder handed to `analyse` (which may
-// analyse it more than once), two at a time.
+// `day` of the seeds 1 to `days`, two at a time.
 template <typename Result>
-std::vector<Result> ForDays(const std::string& simOptions, int days, const std::function<Result(const Folder&)>& analyse) {
+std::vector<Result> ForSeeds(int days, const std::function<Result(int seed)>& day) {
   std::vector<Result> results(static_cast<std::size_t>(days));
   std::atomic<int> next{0};
   const auto work = [&] {
-    for (int day; (day = next++) < days;) {
-      const Folder folder(simOptions, day + 1);
-      results[static_cast<std::size_t>(day)] = analyse(folder);
-    }
+    for (int d; (d = next++) < days;) results[static_cast<std::size_t>(d)] = day(d + 1);
   };
   std::thread other(work);
   work();
   other.join();
   return results;
+}
+
+// `days` seeds of `simOptions`, each folder handed to `analyse` (which may
+// analyse it more than once), two at a time.
+template <typename Result>
+std::vector<Result> ForDays(const std::string& simOptions, int days, const std::function<Result(const Folder&)>& analyse) {
+  return ForSeeds<Result>(days, [&](int seed) { return analyse(Folder(simOptions, seed)); });
+}
+
+// Two analyses of each of `days` seeds of `simOptions` (`analyse` returns
+// both), as the days of the first and the days of the second.
+inline std::pair<std::vector<Day>, std::vector<Day>> ForDaysTwice(
+    const std::string& simOptions, int days, const std::function<std::pair<Day, Day>(const Folder&)>& analyse) {
+  std::pair<std::vector<Day>, std::vector<Day>> both;
+  for (const auto& [first, second] : ForDays<std::pair<Day, Day>>(simOptions, days, analyse)) {
+    both.first.push_back(first);
+    both.second.push_back(second);
+  }
+  return both;
 }
 
 // The fewest covered of `days` for intervals that hold the truth 95 % of
@@ -170,7 +184,7 @@ inline int LeastCovered(int days) {
 
 // One quantity over the days.
 struct Tally {
-  int days = 0, covered = 0, fitCovered = 0, legacyCovered = 0;
+  int days = 0, covered = 0;
   double mean = 0.0, scatter = 0.0, sigma = 0.0, fitSigma = 0.0;  // relative
   double halfWidth = 0.0, legacyHalfWidth = 0.0;                  // relative, means
   double worst = 0.0;  // largest |error|
@@ -187,7 +201,6 @@ inline Tally Summarise(const std::vector<Day>& days, std::size_t k) {
     t.sigma += (q.sigma / q.truth) * (q.sigma / q.truth) / t.days;
     t.fitSigma += (q.fitSigma / q.truth) * (q.fitSigma / q.truth) / t.days;
     t.covered += q.Covered();
-    t.legacyCovered += q.legacyLow <= q.truth && q.truth <= q.legacyHigh;
     t.halfWidth += 0.5 * (q.high - q.low) / q.truth / t.days;
     t.legacyHalfWidth += 0.5 * (q.legacyHigh - q.legacyLow) / q.truth / t.days;
     t.worst = std::max(t.worst, std::fabs(q.Error()));

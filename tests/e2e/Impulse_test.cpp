@@ -4,6 +4,7 @@
 // files refused before anything is analysed, what the data leave open said
 // on standard error rather than printed as a number, and the specified
 // analysis unchanged without the option.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,6 +17,7 @@
 
 namespace {
 
+using ::testing::HasSubstr;
 using testsupport::NumberAfter;
 using testsupport::ReadFile;
 using testsupport::SimulatedFolder;
@@ -77,9 +79,8 @@ TEST(ImpulseTest, TheRecordAndTheSamplesSayWhichMethodRanAndSetTheSpecifiedOneBe
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string record = ReadFile(test.path + "/r.json");
   const std::string legacy = ReadFile(test.path + "/legacy.json");
-  EXPECT_NE(record.find("\"method\": {\n    \"name\": \"impulse\",\n    \"solver\": \"Impulse Solver\""),
-            std::string::npos);
-  EXPECT_NE(record.find("\"impulse\": {\n    \"solved\": true"), std::string::npos);
+  EXPECT_THAT(record, HasSubstr("\"method\": {\n    \"name\": \"impulse\",\n    \"solver\": \"Impulse Solver\""));
+  EXPECT_THAT(record, HasSubstr("\"impulse\": {\n    \"solved\": true"));
   // The specified analysis' road load at 40 mph, as its own run gives it.
   const std::size_t legacy40 = legacy.find("\"speed_mph\": 40,", legacy.find("\"still_air_road_load\""));
   const std::size_t beside40 = record.find("\"speed_mph\": 40,", record.find("\"legacy_comparison\""));
@@ -91,14 +92,15 @@ TEST(ImpulseTest, TheRecordAndTheSamplesSayWhichMethodRanAndSetTheSpecifiedOneBe
 
   const std::string csv = ReadFile(test.path + "/s.csv");
   EXPECT_EQ(csv.substr(0, csv.find('\r')),
-            "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status,motion,method,legacy_status");
+            "set,run,direction,time_s,speed_m_s,rel_wind_m_s,yaw_deg,deceleration_m_s2,force_N,status,motion,method,"
+            "legacy_status");
   // Every DATA row names the method; the specified fit's statuses count as
   // its record says.
   long data = 0, legacyUsed = 0;
   for (std::size_t at = csv.find("\nDATA,"); at != std::string::npos; at = csv.find("\nDATA,", at + 1)) {
     const std::string row = csv.substr(at + 1, csv.find('\r', at) - at - 1);
     ++data;
-    EXPECT_NE(row.find(",impulse,"), std::string::npos) << row;
+    EXPECT_THAT(row, HasSubstr(",impulse,"));
     legacyUsed += row.size() >= 5 && row.compare(row.size() - 5, 5, ",used") == 0;
   }
   EXPECT_EQ(data, static_cast<long>(NumberAfter(record, "\"samples\": ", record.find("\"name\": \"DATA\""))));
@@ -116,22 +118,20 @@ TEST(ImpulseTest, AnAnemometerThatIsNotThereIsFoundOrToldAndCdIsLeftOpen) {
     if (told) options.push_back("--no-anemometer");
     const testsupport::ProcessResult run = test.Analyse(options);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find(told ? "the wind columns hold no anemometer (--no-anemometer)"
-                                : "the wind columns hold no anemometer (found: every wind reading"),
-              std::string::npos)
-        << run.err;
-    EXPECT_NE(run.err.find("Cd is not determined"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("--track-wind gives the wind measured beside the track"), std::string::npos);
+    EXPECT_THAT(run.err, HasSubstr(told ? "the wind columns hold no anemometer (--no-anemometer)"
+                                        : "the wind columns hold no anemometer (found: every wind reading"));
+    EXPECT_THAT(run.err, HasSubstr("Cd is not determined"));
+    EXPECT_THAT(run.err, HasSubstr("--track-wind gives the wind measured beside the track"));
     const std::string record = ReadFile(test.path + "/r.json");
     const std::size_t cd = record.find("\"name\": \"Cd\"", record.find("\"drag\""));
     EXPECT_NE(record.find("\"value\": null", cd), std::string::npos);
     EXPECT_LT(record.find("\"value\": null", cd), record.find("}", cd));
-    EXPECT_NE(record.find("\"v2_split_assumed\": true"), std::string::npos);
-    EXPECT_NE(record.find("\"why_not\": \"the wind columns hold no anemometer, which the specified analysis needs\""),
-              std::string::npos);
+    EXPECT_THAT(record, HasSubstr("\"v2_split_assumed\": true"));
+    EXPECT_THAT(record,
+                HasSubstr("\"why_not\": \"the wind columns hold no anemometer, which the specified analysis needs\""));
     // The report says it in its own section.
-    EXPECT_NE(test.Report().find(" Cmech and Caero split Ctotl by assumption (10 % mechanical): Cd is not determined"),
-              std::string::npos);
+    EXPECT_THAT(test.Report(),
+                HasSubstr(" Cmech and Caero split Ctotl by assumption (10 % mechanical): Cd is not determined"));
   }
 }
 
@@ -162,7 +162,7 @@ TEST(ImpulseTest, FilesOfTheOptionsThatCannotBeUsedEndTheRunFirst) {
     std::remove((test.path + "/VB6Output.txt").c_str());
     const testsupport::ProcessResult run = test.Analyse(options);
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find(row.error), std::string::npos) << run.err;
+    EXPECT_THAT(run.err, HasSubstr(row.error));
     EXPECT_FALSE(std::filesystem::exists(test.path + "/VB6Output.txt"));
   }
 }
@@ -178,13 +178,11 @@ TEST(ImpulseTest, ASteadyCrosswindWithoutGustsGivesNoNumberButSaysWhatWould) {
       "--wind-veer 0 --gust 0");
   const testsupport::ProcessResult run = test.Analyse({"--method", "impulse", "--json", test.path + "/r.json"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("run-time error 5: Invalid procedure call or argument (the impulse method gives no result: "
-                         "the aerodynamic term cannot be told from the mechanical terms"),
-            std::string::npos)
-      << run.err;
-  EXPECT_NE(run.err.find("give CD"), std::string::npos);
+  EXPECT_THAT(run.err, HasSubstr("run-time error 5: Invalid procedure call or argument (the impulse method gives no "
+                                 "result: the aerodynamic term cannot be told from the mechanical terms"));
+  EXPECT_THAT(run.err, HasSubstr("give CD"));
   const std::string record = ReadFile(test.path + "/r.json");
-  EXPECT_NE(record.find("\"impulse\": {\n    \"solved\": false"), std::string::npos);
+  EXPECT_THAT(record, HasSubstr("\"impulse\": {\n    \"solved\": false"));
 }
 
 }  // namespace

@@ -7,18 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "tests/TestSupport.h"
+#include "tests/e2e/ImpulseDays.h"
 
 namespace {
 
+using impulsedays::After;
 using testsupport::NumberAfter;
 
 constexpr int kDays = 100;
@@ -26,12 +25,6 @@ constexpr double kKmhPerMs = 3.6;
 // Inside the tested range (14.5 to about 130 km/h) and the interval
 // method's reference speeds (20 to 120 km/h), low, middle and high.
 constexpr std::array<double, 5> kSpeedsKmh = {30.0, 50.0, 70.0, 90.0, 110.0};
-
-// Where `key` first occurs at or after `from`; the end of the text if not.
-std::size_t After(const std::string& text, const std::string& key, std::size_t from = 0) {
-  const std::size_t at = text.find(key, from);
-  return at == std::string::npos ? text.size() : at;
-}
 
 // `count` numbers that follow `key` (from `from`), read through the
 // brackets and commas of nested JSON arrays; NaN for any that are missing.
@@ -172,17 +165,10 @@ Day Analyse(int seed) {
 //   freedom), while a fault of a few tenths of a percent of the road load
 //   lies tens of standard errors out.
 TEST(CoverageTest, IntervalAndImpulseMethodsAgree) {
-  std::vector<Day> days(kDays);
-  std::atomic<int> next{0};
-  const auto work = [&] {
-    for (int day; (day = next++) < kDays;) days[static_cast<std::size_t>(day)] = Analyse(day + 1);
-  };
-  std::thread other(work);
-  work();
-  other.join();
+  const std::vector<Day> days = impulsedays::ForSeeds<Day>(kDays, Analyse);
   for (const Day& d : days) ASSERT_EQ(d.status, 0) << d.err;
 
-  const int least = static_cast<int>(std::floor(kDays * (0.95 - 3.0 * std::sqrt(0.95 * 0.05 / kDays))));
+  const int least = impulsedays::LeastCovered(kDays);
   for (std::size_t k = 0; k < kSpeedsKmh.size(); ++k) {
     const std::string speed = std::to_string(static_cast<int>(kSpeedsKmh[k])) + " km/h";
     SCOPED_TRACE(speed);

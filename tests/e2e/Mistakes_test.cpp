@@ -3,6 +3,7 @@
 // looks valid. Each case damages a copy of one simulated test, and names
 // what the user must read: the error line, the warnings, the failed checks
 // and the record's error.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,6 +19,7 @@
 
 namespace {
 
+using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
@@ -71,7 +73,6 @@ struct Case {
   std::set<std::string> failed;                     // checks that must fail
   std::string recordError;                          // in the record's error; empty: null
   std::vector<std::string> strace = {};             // runs the program under strace with these options
-  std::vector<std::string> options = {};            // besides --strict and --json
 };
 
 std::string Same(std::string text) { return text; }
@@ -127,7 +128,8 @@ TEST_F(MistakesTest, EachMistakeIsNamedAndNoneLooksValid) {
         "hold no anemometer readings"},
        {}, "the relative wind of every DATA sample is 0"},
       {"WEIGHT 0", [](const std::string&) {}, [](std::string a) { return a.replace(a.find("3500"), 4, "0"); }, 1,
-       {"coastdown: run-time error 11: Division by zero (WEIGHT is 0", "0 lb: with WEIGHT 0 every force is 0"},
+       {"coastdown: run-time error 11: Division by zero (WEIGHT is 0, so every force is 0 and there is nothing to fit)",
+        "0 lb: with WEIGHT 0 every force is 0"},
        {"weight"}, "WEIGHT is 0"},
       {"a later DATA file saved as UTF-16 big-endian", [](const std::string& t) { ToUtf16(t + "/DATA.3", false); },
        Same, 3, {"DATA.3 is UTF-16 big-endian text, not 8-bit text: its fields read as 0"}, {"run_file_text"}, ""},
@@ -152,8 +154,7 @@ TEST_F(MistakesTest, EachMistakeIsNamedAndNoneLooksValid) {
     c.arrange(t);
     std::string arguments = c.command(base_->arguments);
     arguments.replace(0, base_->path.size(), t);
-    std::vector<std::string> args = c.options;
-    args.insert(args.end(), {"--strict", "--json", record, arguments});
+    std::vector<std::string> args = {"--strict", "--json", record, arguments};
     std::string program = COASTDOWN_EXE;
     if (!c.strace.empty()) {
       if (!fs::exists("/usr/bin/strace")) continue;
@@ -169,14 +170,14 @@ TEST_F(MistakesTest, EachMistakeIsNamedAndNoneLooksValid) {
       for (std::size_t p; (p = text.find('@')) != std::string::npos;) text.replace(p, 1, t);
       return text;
     };
-    for (const std::string& told : c.told) EXPECT_NE(run.err.find(at(told)), std::string::npos) << told << "\n" << run.err;
+    for (const std::string& told : c.told) EXPECT_THAT(run.err, HasSubstr(at(told)));
     const std::string json = ReadFile(record);
     const std::set<std::string> failed = FailedChecks(json);
     for (const std::string& id : c.failed) EXPECT_TRUE(failed.contains(id)) << id << "\n" << run.err;
     if (c.recordError.empty()) {
-      EXPECT_NE(json.find("\"error\": null"), std::string::npos);
+      EXPECT_THAT(json, HasSubstr("\"error\": null"));
     } else {
-      EXPECT_NE(json.find(at(c.recordError)), std::string::npos) << json.substr(json.find("\"error\""));
+      EXPECT_THAT(json, HasSubstr(at(c.recordError)));
     }
   }
 }
@@ -188,17 +189,15 @@ TEST(StillAirRecordTest, CdIsNotDeterminedAndThePageSaysSoAtTheTop) {
   const std::string record = t.dir / "record.json", page = t.dir / "page.html";
   const testsupport::ProcessResult run = t.Analyse({"--strict", "--json", record, "--html", page});
   EXPECT_EQ(run.status, 3);
-  EXPECT_NE(t.Report().find("Cd:    "), std::string::npos);
-  EXPECT_NE(run.err.find("check failed: the data determine the aerodynamic term (Cmech, Caero and Cd): the fit "
-                         "cannot tell the mechanical V^2 term from the aerodynamic term"),
-            std::string::npos)
-      << run.err;
+  EXPECT_THAT(t.Report(), HasSubstr("Cd:    "));
+  EXPECT_THAT(run.err, HasSubstr("check failed: the data determine the aerodynamic term (Cmech, Caero and Cd): the fit "
+                                 "cannot tell the mechanical V^2 term from the aerodynamic term"));
   EXPECT_TRUE(FailedChecks(ReadFile(record)).contains("aero_determined"));
-  EXPECT_NE(ReadFile(record).find("\"aero_determined\": false"), std::string::npos);
+  EXPECT_THAT(ReadFile(record), HasSubstr("\"aero_determined\": false"));
   const std::string html = ReadFile(page);
   EXPECT_EQ(html.find("<p class=\"banner pass\""), std::string::npos);
-  EXPECT_NE(html.find("<p class=\"banner warn\">The analysis ran to its end and wrote the report"), std::string::npos);
-  EXPECT_NE(html.find("Cd <strong>not determined</strong>"), std::string::npos);
+  EXPECT_THAT(html, HasSubstr("<p class=\"banner warn\">The analysis ran to its end and wrote the report"));
+  EXPECT_THAT(html, HasSubstr("Cd <strong>not determined</strong>"));
 }
 
 // Untrimmed run files (the simulator's driving up to speed, holding it,
@@ -212,10 +211,9 @@ TEST(UntrimmedTest, SamplesNotOfTheCoastAreFoundToTheSecond) {
     const std::string csv = t.dir / "samples.csv", record = t.dir / "record.json";
     const testsupport::ProcessResult run = t.Analyse({"--strict", "--samples", csv});
     EXPECT_EQ(run.status, 3);
-    EXPECT_NE(run.err.find("check failed: DATA samples of a coast (no standstill, braking, rising or held speed): "),
-              std::string::npos)
-        << run.err;
-    EXPECT_NE(run.err.find("DATA.1: rising speed 1-"), std::string::npos) << run.err;
+    EXPECT_THAT(run.err,
+                HasSubstr("check failed: DATA samples of a coast (no standstill, braking, rising or held speed): "));
+    EXPECT_THAT(run.err, HasSubstr("DATA.1: rising speed 1-"));
     const std::string truth = t.Truth();
     std::istringstream rows(ReadFile(csv));
     long marked = 0, wrong = 0;
@@ -264,7 +262,7 @@ TEST_F(MistakesTest, ReadAsWrittenTheOtherFormsGiveThePlainResult) {
     const testsupport::ProcessResult run =
         testsupport::Run(COASTDOWN_EXE, {"--strict", "--unicode", "--decimal-comma", arguments});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("read as written: "), std::string::npos) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("read as written: "));
     EXPECT_EQ(results(), plain);
   }
 }

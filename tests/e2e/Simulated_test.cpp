@@ -11,8 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -146,20 +144,9 @@ TEST(SimulatedTest, ShippedExampleIsWhatItsRecordedOptionsMakeAndMeetsItsTruth) 
   // limits allow for what the same options give over seeds 1 to 12 (worst
   // Amech 0.6 %, Bmech 4.4 %, Ctotl 1.8 %, Cd 2.5 %, Ka 0.8 %), so that the
   // example may be made again with another seed.
-  namespace fs = std::filesystem;
   const std::string shipped = std::string(COASTDOWN_SOURCE_DIR) + "/examples/light-wind/";
-  const std::string marker = "# Made by: coastdown-sim --out FOLDER ", truth = ReadFile(shipped + "truth.txt");
-  const std::size_t at = truth.find(marker) + marker.size();
-  const Simulated remade(truth.substr(at, truth.find('\r', at) - at));
-  // The same files, and the same bytes in all but COMMAND.
-  const auto count = [](const std::string& folder) { return std::distance(fs::directory_iterator(folder), {}); };
-  EXPECT_EQ(count(shipped), count(remade.path));
-  for (const fs::directory_entry& e : fs::directory_iterator(shipped)) {
-    const std::string name = e.path().filename();
-    EXPECT_TRUE(name == "COMMAND" || ReadFile(shipped + name) == ReadFile(remade.path + "/" + name)) << name;
-  }
-  const std::string command = "examples/light-wind" + remade.arguments.substr(remade.path.size()) + "\n";
-  EXPECT_EQ(ReadFile(shipped + "COMMAND"), command);
+  const Simulated remade(testsupport::MadeByOptions(shipped));
+  testsupport::ExpectShippedAsRemade(shipped, "light-wind", remade);
   ExpectWithin(remade.Analyse(), remade.truth,
                {{"Amech: ", 1.5}, {"Bmech: ", 8.0}, {"Ctotl: ", 3.0}, {"Cd:", 4.0}, {"Ka = ", 1.5}});
 }

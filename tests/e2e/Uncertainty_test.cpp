@@ -8,77 +8,56 @@
 // least-squares covariance is 2 to 5 times too wide in the others.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "tests/TestSupport.h"
+#include "tests/e2e/ImpulseDays.h"
 
 namespace {
 
+using impulsedays::Day;
+using impulsedays::ForDays;
+using impulsedays::Quantity;
+using impulsedays::Summarise;
+using impulsedays::Tally;
 using testsupport::NumberAfter;
 using testsupport::ReadFile;
 
 constexpr int kDays = 100;
 // The quantities judged: the road load at three speeds and Cd.
-constexpr int kQuantities = 4;
-const char* const kQuantityNames[kQuantities] = {"road load at 20 mph", "road load at 40 mph", "road load at 60 mph",
-                                                 "Cd"};
+const std::vector<std::string>& kQuantityNames = impulsedays::kRoadLoadAndCd;
 
-// A simulated test analysed with --json: each quantity's error against the
-// truth, relative, its stated standard uncertainty, relative, and whether
-// its interval holds the truth.
-struct Judged {
-  bool available = false;
-  double error[kQuantities] = {};
-  double sigma[kQuantities] = {};
-  bool covered[kQuantities] = {};
-};
-
-Judged Judge(const std::string& options, int seed) {
-  const testsupport::SimulatedFolder test(options + " --seed " + std::to_string(seed));
+// A simulated test analysed with --json: each quantity's estimate, stated
+// standard uncertainty and interval, and its truth.
+Day Judge(const testsupport::SimulatedFolder& test) {
   const testsupport::ProcessResult run = test.Analyse({"--quiet", "--json", test.path + "/record.json"});
-  EXPECT_EQ(run.status, 0) << run.err;
-  const std::string record = ReadFile(test.path + "/record.json");
+  Day day;
+  day.status = run.status;
+  day.err = run.err;
+  day.record = ReadFile(test.path + "/record.json");
   const std::string truth = test.Truth();
-  Judged judged;
-  judged.available = record.find("\"uncertainty\": {\n    \"available\": true") != std::string::npos;
-  const auto judge = [&](int q, std::size_t at, double trueValue, const char* value, const char* sigma,
-                         const char* low, const char* high) {
-    const double found = NumberAfter(record, value, at);
-    judged.error[q] = found / trueValue - 1.0;
-    judged.sigma[q] = NumberAfter(record, sigma, at) / trueValue;
-    judged.covered[q] = NumberAfter(record, low, at) <= trueValue && trueValue <= NumberAfter(record, high, at);
+  const auto judge = [&](std::size_t at, double trueValue, const char* value, const char* sigma, const char* low,
+                         const char* high) {
+    Quantity q;
+    q.value = NumberAfter(day.record, value, at);
+    q.sigma = NumberAfter(day.record, sigma, at);
+    q.low = NumberAfter(day.record, low, at);
+    q.high = NumberAfter(day.record, high, at);
+    q.truth = trueValue;
+    day.q.push_back(q);
   };
-  const double speeds[] = {20.0, 40.0, 60.0};
-  for (int q = 0; q < 3; ++q) {
-    const double mph = speeds[q];
+  for (const double mph : {20.0, 40.0, 60.0}) {
     const double trueForce = (NumberAfter(truth, "Amech: ") + NumberAfter(truth, "Bmech: ") * mph +
                               NumberAfter(truth, "Ctotl: ") * mph * mph) *
                              4.448;
-    const std::size_t at = record.find("\"speed_mph\": " + std::to_string(static_cast<int>(mph)) + ",");
-    judge(q, at, trueForce, "\"force_N\": ", "\"standard_error_N\": ", "\"low95_N\": ", "\"high95_N\": ");
+    const std::size_t at = day.record.find("\"speed_mph\": " + std::to_string(static_cast<int>(mph)) + ",");
+    judge(at, trueForce, "\"force_N\": ", "\"standard_error_N\": ", "\"low95_N\": ", "\"high95_N\": ");
   }
-  const std::size_t cd = record.find("\"name\": \"Cd\"", record.find("\"drag\""));
-  judge(3, cd, NumberAfter(truth, "Cd:    "), "\"value\": ", "\"standard_error\": ", "\"low95\": ", "\"high95\": ");
-  return judged;
-}
-
-// `kDays` simulated days of `options`, two at a time.
-std::vector<Judged> Days(const std::string& options) {
-  std::vector<Judged> days(kDays);
-  std::atomic<int> next{0};
-  const auto work = [&] {
-    for (int day; (day = next++) < kDays;) days[static_cast<std::size_t>(day)] = Judge(options, day + 1);
-  };
-  std::thread other(work);
-  work();
-  other.join();
-  return days;
+  const std::size_t cd = day.record.find("\"name\": \"Cd\"", day.record.find("\"drag\""));
+  judge(cd, NumberAfter(truth, "Cd:    "), "\"value\": ", "\"standard_error\": ", "\"low95\": ", "\"high95\": ");
+  return day;
 }
 
 // The count of 100 days whose interval holds the truth, when each does with
@@ -87,27 +66,21 @@ constexpr int kFewestCovered = 89;
 
 // Each day has six coastdowns, enough for a road load and cheap to simulate.
 void ExpectHonestIntervals(const std::string& options) {
-  const std::vector<Judged> days = Days(options + " --data-runs 6");
-  for (const Judged& day : days) ASSERT_TRUE(day.available) << options;
-  for (int q = 0; q < kQuantities; ++q) {
+  const std::vector<Day> days =
+      ForDays<Day>(options + " --data-runs 6", kDays, [](const impulsedays::Folder& f) { return Judge(f.test); });
+  for (const Day& day : days) {
+    EXPECT_EQ(day.status, 0) << day.err;
+    ASSERT_NE(day.record.find("\"uncertainty\": {\n    \"available\": true"), std::string::npos) << options;
+  }
+  for (std::size_t q = 0; q < kQuantityNames.size(); ++q) {
     SCOPED_TRACE(kQuantityNames[q]);
-    double mean = 0.0;
-    for (const Judged& day : days) mean += day.error[q] / kDays;
-    double scatter = 0.0;
-    double stated = 0.0;
-    int covered = 0;
-    for (const Judged& day : days) {
-      scatter += (day.error[q] - mean) * (day.error[q] - mean) / (kDays - 1);
-      stated += day.sigma[q] * day.sigma[q] / kDays;
-      covered += day.covered[q];
-    }
-    const double ratio = std::sqrt(scatter / stated);
+    const Tally t = Summarise(days, q);
     std::printf("%s: covered %d of %d, mean error %+.3f %%, scatter %.3f %%, stated %.3f %%, ratio %.2f\n",
-                kQuantityNames[q], covered, kDays, 100.0 * mean, 100.0 * std::sqrt(scatter), 100.0 * std::sqrt(stated),
-                ratio);
-    EXPECT_GE(covered, kFewestCovered) << "mean error " << mean << ", scatter " << std::sqrt(scatter);
-    EXPECT_GE(ratio, 0.8) << "the stated uncertainty is too large";
-    EXPECT_LE(ratio, 1.25) << "the stated uncertainty is too small";
+                kQuantityNames[q].c_str(), t.covered, t.days, 100.0 * t.mean, 100.0 * t.scatter, 100.0 * t.sigma,
+                t.Ratio());
+    EXPECT_GE(t.covered, kFewestCovered) << "mean error " << t.mean << ", scatter " << t.scatter;
+    EXPECT_GE(t.Ratio(), 0.8) << "the stated uncertainty is too large";
+    EXPECT_LE(t.Ratio(), 1.25) << "the stated uncertainty is too small";
   }
 }
 
