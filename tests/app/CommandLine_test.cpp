@@ -3,6 +3,7 @@
 // as a user sees them. What each field does is checked end to end.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 #include <utility>
 
@@ -78,11 +79,14 @@ TEST(ProgramTest, AnswersOnTheCommandLine) {
        "coastdown: run-time error 5: Invalid procedure call or argument (--rate 10: the legacy method reads run "
        "files of 5 records a second; another rate is for --method impulse or --method intervals)\n"},
   };
+  // None of them writes a report, least of all one in the root folder.
+  const bool rootReport = std::filesystem::exists("/VB6Output.txt");
   for (const auto& [args, status, out, err] : cases) {
     const auto result = testsupport::Run(COASTDOWN_EXE, args);
     EXPECT_EQ(result.status, status);
     EXPECT_EQ(result.out.rfind(out, 0), 0u) << result.out;
     EXPECT_EQ(result.err, err);
+    EXPECT_EQ(std::filesystem::exists("/VB6Output.txt"), rootReport) << err;
   }
 }
 
