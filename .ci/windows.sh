@@ -124,11 +124,26 @@ run_both() {
   done
   local lin_status=0 win_status=0
   "$linux" "${lin_args[@]}" >"$work/lin.out" 2>"$work/lin.err" || lin_status=$?
-  if $typed; then
-    printf '@echo off\r\n"%s" %s\r\n' "$(to_windows "$windows")" "${win_args[*]}" >"$work/typed.bat"
-    wine cmd /c "$(to_windows "$work/typed.bat")" >"$work/win.out" 2>"$work/win.err" || win_status=$?
-  else
-    LC_ALL=C.UTF-8 wine "$windows" "${win_args[@]}" >"$work/win.out" 2>"$work/win.err" || win_status=$?
+  run_windows() {
+    win_status=0
+    if $typed; then
+      printf '@echo off\r\n"%s" %s\r\n' "$(to_windows "$windows")" "${win_args[*]}" >"$work/typed.bat"
+      wine cmd /c "$(to_windows "$work/typed.bat")" >"$work/win.out" 2>"$work/win.err" || win_status=$?
+    else
+      LC_ALL=C.UTF-8 wine "$windows" "${win_args[@]}" >"$work/win.out" 2>"$work/win.err" || win_status=$?
+    fi
+  }
+  run_windows
+  # coastdown never fails without a line on standard error: a failure that
+  # printed nothing and left the folder as it was is Wine's own (seen once on a
+  # loaded machine: status 1, no output, the program never ran). Once more on
+  # a fresh copy; a second such failure counts.
+  if [ "$win_status" != 0 ] && [ ! -s "$work/win.out" ] && [ ! -s "$work/win.err" ] &&
+     diff -r -q "$work/$name" "$win" >/dev/null; then
+    echo "note: $name: Wine ended the Windows run with status $win_status before it printed anything; run again"
+    rm -rf "$win"
+    cp -a "$work/$name" "$win"
+    run_windows
   fi
   # Windows writes its console lines with CR LF and its paths with \.
   tr -d '\r' <"$work/win.out" >"$work/win.out.lf"
