@@ -19,7 +19,9 @@ class Sha256 {
   std::string HexDigest();
 
  private:
-  void Block(const unsigned char* block);
+  // `count` blocks of 64 bytes.
+  void Blocks(const unsigned char* blocks, std::size_t count);
+  void PortableBlock(const unsigned char* block);
 
   std::array<std::uint32_t, 8> state_;
   std::array<unsigned char, 64> pending_{};
