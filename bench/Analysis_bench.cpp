@@ -108,7 +108,10 @@ struct Folder {
 };
 
 // A folder of this run's own, so that two benchmarks on one machine never
-// write into each other's test; they are removed when the run ends.
+// write into each other's test; they are removed when the run ends. It lies
+// under TMPDIR, whose file system is part of what /2 measures: on ext4
+// without a journal every file created skips the inodes deleted in the last
+// minutes, and the thousands of outputs replaced here pile them up.
 std::string FreshFolder(const std::string& name) {
   struct Made {
     std::string suffix = std::to_string(std::random_device{}());
