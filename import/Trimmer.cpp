@@ -586,22 +586,21 @@ std::size_t SteadyEdge(const Trace& tr, std::size_t edge, std::size_t other, boo
   const double searchHalf = tr.spans.slopeHalfWindow + tr.spans.search;
   std::size_t jFrom = FirstAtOrAfter(tr, tr.t[edge] - searchHalf);
   std::size_t jTo = LastAtOrBefore(tr, tr.t[edge] + searchHalf);
-  std::size_t w0 = 0;
-  std::size_t w1 = 0;
   if (after) {
     jFrom = std::max(jFrom, other + 3);
     jTo = std::min(jTo, tr.n >= 3 ? tr.n - 3 : 0);
-    w0 = std::max(FirstAtOrAfter(tr, tr.t[jFrom] - tr.spans.coastSide), other);
-    w1 = LastAtOrBefore(tr, tr.t[jTo] + tr.spans.departureSide);
   } else {
     jFrom = std::max<std::size_t>(jFrom, 2);
     jTo = std::min(jTo, other >= 3 ? other - 3 : 0);
-    w0 = FirstAtOrAfter(tr, tr.t[jFrom] - tr.spans.departureSide);
-    w1 = std::min(LastAtOrBefore(tr, tr.t[jTo] + tr.spans.coastSide), other);
   }
-  if (jFrom > jTo || w1 <= w0 || (after ? (w1 < jTo + 2 || jFrom < w0 + 3) : (jFrom < w0 + 2 || w1 < jTo + 3))) {
-    return edge;
-  }
+  // No room for a joint (a stretch that ends the trace leaves none after
+  // it): the edge stays, and nothing past the trace is read.
+  if (jFrom > jTo) return edge;
+  const std::size_t w0 = after ? std::max(FirstAtOrAfter(tr, tr.t[jFrom] - tr.spans.coastSide), other)
+                               : FirstAtOrAfter(tr, tr.t[jFrom] - tr.spans.departureSide);
+  const std::size_t w1 = after ? LastAtOrBefore(tr, tr.t[jTo] + tr.spans.departureSide)
+                               : std::min(LastAtOrBefore(tr, tr.t[jTo] + tr.spans.coastSide), other);
+  if (w1 <= w0 || (after ? (w1 < jTo + 2 || jFrom < w0 + 3) : (jFrom < w0 + 2 || w1 < jTo + 3))) return edge;
   const JointFit fit = FitJoint(tr, w0, w1, jFrom, jTo, after);
   if (!(fit.sseNone - fit.sseJoint > kSignificance * tr.noise * tr.noise)) return edge;
   if (std::fabs(fit.departureSlope - fit.coastSlope) < kSteadySlope) return edge;

@@ -46,6 +46,19 @@ TEST(TrimmerTest, WhatIsNoRunSaysWhy) {
   EXPECT_EQ(importer::FindCoast(t, rising, {}).failure, "no stretch in which the speed falls steadily");
   EXPECT_EQ(importer::FindSteady(t, standing, {}).failure, "no record at a steady speed");
   EXPECT_EQ(importer::FindCoast({0, 1}, {1, 0}, {}).failure, "fewer than 10 records");
+
+  // Standing, driving up, and a last record well below: the only steady
+  // stretch ends the trace, and its ends are searched for without reading
+  // past it (a fuzzed logger file once did).
+  std::vector<double> time;
+  std::vector<double> speed;
+  for (int i = 0; i < 31; ++i) {
+    time.push_back(0.5 * i);
+    speed.push_back(i < 11 ? 0.0 : 0.75 * (i - 10));
+  }
+  time.push_back(15.5);
+  speed.push_back(13.4112);
+  EXPECT_EQ(importer::FindSteady(time, speed, {}).failure.rfind("no steady stretch of", 0), 0u);
 }
 
 }  // namespace
